@@ -1,0 +1,120 @@
+#include "u_setup.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "application.h"
+#include "s_lang.h"
+#include "s_logging.h"
+#include "s_monitor_win.h"
+#include "s_registry_win.h"
+
+TFSetup* FSetup = nullptr;
+
+namespace {
+
+constexpr char kUnit[] = "_setup/u_setup";
+constexpr char kBanner[] = "Tidemoor Setup V1.49";
+
+constexpr gui::FormDesign kDesign{"FSetup",
+                                  "Installation:",
+                                  363,
+                                  403,
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  {"MS Sans Serif", -11, false}};
+
+}  // namespace
+
+void TFSetup::Create() {
+  gui::Application::Instance().CreateForm(*this, kDesign);
+}
+
+void TFSetup::FormCreate() {
+  RECT frame{};
+  GetWindowRect(hwnd(), &frame);
+  const POINT at = CenterOnPrimaryMonitor(frame.right - frame.left, frame.bottom - frame.top);
+  MoveTo(at.x, at.y);
+
+  CReg::Instance()->ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                               "ProgramFilesDir", programFilesDir, sizeof programFilesDir);
+
+  if (!LoadSetupArchive() || !VerifyArchiveChecksum() || !CheckArchiveStructure()) return;
+  HandOverHeader();
+
+  box_language.SetItemIndex(static_cast<int>(CLang::GetLanguage()));
+  ShowPage(TabSheet1);
+  Label2.SetText(kBanner);
+  Button3.SetEnabled(false);
+  UpdateWizardTexts();
+  wizardStep = 0;
+
+  CLog::Instance()->Log(1, kUnit, 189, "checking for registered versions");
+  CLog::Instance()->Log(1, kUnit, 298, "finished FormCreate");
+}
+
+void TFSetup::FormDestroy() {
+  CReg::FreeInstance();
+}
+
+void TFSetup::ShowPage(gui::Panel& page) {
+  gui::Panel* all[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6};
+  for (gui::Panel* p : all)
+    if (p != &page) p->Hide();
+  page.Show();
+}
+
+void TFSetup::UpdateWizardTexts() {
+  Label3.SetText(CLang::GetText(kMsgChooseLanguage));
+  Label4.SetText(CLang::GetText(kMsgInstallDirectory));
+  Label5.SetText(CLang::GetText(kMsgProgress));
+  Label6.SetText(CLang::GetText(kMsgInstallSucceeded));
+  Label7.SetText(CLang::GetText(kMsgInstallFailed));
+  Label9.SetText(CLang::GetText(kMsgStartMenuGroup));
+  lbl_disclaimer.SetText(CLang::GetText(kMsgTermsOfUse));
+  chk_disclaimer.SetText(CLang::GetText(kMsgTermsRead));
+  chk_disclaimer2.SetText(CLang::GetText(kMsgTermsAccepted));
+
+  // The volume is the first three characters of the directory text, e.g. "C:\".
+  const std::string directory = Edit1.Text();
+  const std::string root = directory.substr(0, 3);
+  ULARGE_INTEGER available{}, total{}, free{};
+  // A failed query (no such volume, an odd text) shows 0 MB, never a stale figure.
+  if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) free.QuadPart = 0;
+
+  lbl_neededmem_caption.SetText(CLang::GetText(kMsgRequiredSpace));
+  lbl_availmem_caption.SetText(CLang::GetText(kMsgAvailableSpace));
+  const std::uint32_t bodies = segments[0].length + segments[1].length + segments[2].length;
+  char figure[32];
+  std::snprintf(figure, sizeof figure, "%u MB", static_cast<unsigned>(bodies >> 20));
+  lbl_neededmem.SetText(figure);
+  std::snprintf(figure, sizeof figure, "%llu MB",
+                static_cast<unsigned long long>(free.QuadPart / 1048576u));
+  lbl_availmem.SetText(figure);
+
+  radio_current_user.SetText(CLang::GetText(kMsgScopeCurrentUser));
+  radio_all_users.SetText(CLang::GetText(kMsgScopeAllUsers));
+  CheckBox3.SetText(CLang::GetText(kMsgDesktopIcon));
+  CheckBox4.SetText(CLang::GetText(kMsgShowImportantInfo));
+  Button1.SetText(CLang::GetText(wizardStep == 2 ? kMsgStart : kMsgNext));
+  Button2.SetText(CLang::GetText(kMsgCancel));
+  Button3.SetText(CLang::GetText(kMsgBack));
+
+  // Terms of use: both blocks are read every time, only the chosen language's shown;
+  // where the cursor stops is where the directory table begins.
+  const bool english = box_language.ItemIndex() == 1;
+  ArchiveCursor.Seek(1, archive::SetupHeader::kSize);
+  memo_disclaimer.Clear();
+  for (std::uint32_t language = 0; language < archive::kLanguageCount; ++language) {
+    if (language == 1 && english) memo_disclaimer.Clear();
+    std::uint32_t lines = 0;
+    if (!ArchiveCursor.ReadU32(lines)) break;  // the load-time check makes this unreachable
+    for (std::uint32_t i = 0; i < lines; ++i) {
+      const char* line = nullptr;
+      if (!ArchiveCursor.ReadText(line)) break;
+      if (language == 0 || english) memo_disclaimer.AddLine(line);
+    }
+  }
+  memo_disclaimer.EndUpdate();
+  directoryTableOffset = ArchiveCursor.offset();
+}

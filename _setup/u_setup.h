@@ -1,0 +1,84 @@
+// TFSetup: the wizard form and main window. It owns the mapped archive, the user's
+// settings (its controls) and the installation run.
+#pragma once
+
+#include <cstdint>
+
+#include "archive_cursor.h"
+#include "controls.h"
+#include "font.h"
+#include "form.h"
+#include "setup_archive.h"
+
+class TFSetup : public gui::Form {
+ public:
+  void Create();  // through the application: the main form
+
+  // Controls outside the pages.
+  gui::Label Label1;
+  gui::GroupBox GroupBox1;
+  gui::Panel PageControl1;
+  gui::Button Button1;
+  gui::Button Button2;
+  gui::Button Button3;
+  gui::Label Label2;
+  // The pages, by the order of their creation; the wizard meets them as 1, 6, 2, 3|4|5.
+  gui::Panel TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5, TabSheet6;
+  // Language page.
+  gui::Label Label3;
+  gui::ComboBox box_language;
+  // Terms page.
+  gui::Label lbl_disclaimer;
+  gui::Memo memo_disclaimer;
+  gui::CheckBox chk_disclaimer;
+  gui::Label chk_disclaimer2;
+  // Settings page.
+  gui::Label Label4;
+  gui::Edit Edit1;
+  gui::Button Button4;
+  gui::Label lbl_neededmem_caption, lbl_neededmem, lbl_availmem_caption, lbl_availmem;
+  gui::Label Label9;
+  gui::Edit Edit2;
+  gui::RadioButton radio_current_user, radio_all_users;
+  gui::CheckBox CheckBox3;
+  // Progress, success and failure pages.
+  gui::Label Label5;
+  gui::ProgressBar ProgressBar1;
+  gui::Label lbl_progress;
+  gui::Label Label6;
+  gui::CheckBox CheckBox4;
+  gui::Label Label7;
+
+  // 0 language, 1 terms, 2 settings, 3 copying or success, 4 failure.
+  int wizardStep = 0;
+  char programFilesDir[256] = {};
+
+  // Archive state, set once by LoadSetupArchive.
+  archive::SegmentViews segments{};
+  std::uint32_t kind = 0;
+  std::uint32_t packageVersionMS = 0, packageVersionLS = 0;
+  std::uint32_t requiredVersionMS = 0, requiredVersionLS = 0;
+  archive::ArchiveCursor ArchiveCursor{&segments};
+  std::uint32_t directoryTableOffset = 0;
+  const char* selectedReadme = nullptr;
+  const char* selectedReadmeLink = nullptr;
+
+  void UpdateWizardTexts();
+  void ShowPage(gui::Panel& page);
+
+ protected:
+  void CreateControls() override;
+  void FormCreate() override;
+  void FormDestroy() override;
+
+ private:
+  bool LoadSetupArchive();
+  bool VerifyArchiveChecksum();
+  bool CheckArchiveStructure();
+  void HandOverHeader();
+  bool LoadSegment(int number, bool required);
+
+  gui::Font boldFont_, bannerFont_, memoFont_;
+};
+
+extern TFSetup* FSetup;

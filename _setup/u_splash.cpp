@@ -1,0 +1,52 @@
+#include "u_splash.h"
+
+#include <windows.h>
+
+#include "control_ids.h"
+#include "s_lang.h"
+#include "s_monitor_win.h"
+
+TFSplash* FSplash = nullptr;
+
+namespace {
+
+constexpr gui::FormDesign kDesign{"FSplash",
+                                  "Installation:",
+                                  335,
+                                  99,
+                                  WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                  {"MS Sans Serif", -11, false}};
+
+}  // namespace
+
+void TFSplash::Create() {
+  CreateForm(kDesign, nullptr);
+}
+
+void TFSplash::CreateControls() {
+  namespace ids = setup::ids;
+  infoFont_ = gui::Font({"MS Sans Serif", -13, true});
+  lbl_info.Create(
+      {"lbl_info", ids::lbl_info, this, 8, 32, 321, 16, infoFont_.handle(), gui::Align::Center});
+  bar_progress.Create({"bar_progress", ids::bar_progress, this, 16, 64, 305, 17, font()});
+}
+
+std::uint32_t TFSplash::LanguageFor(std::uint16_t langId) {
+  switch (langId) {
+    case 0x0407:
+    case 0x0807:
+    case 0x0C07:
+    case 0x1007:
+    case 0x1407:
+      return kLanguageGerman;
+    default:
+      return kLanguageEnglish;
+  }
+}
+
+void TFSplash::FormCreate() {
+  const POINT at = CenterOnPrimaryMonitor(clientWidth(), clientHeight());
+  MoveTo(at.x, at.y);
+  CLang::SetLanguage(LanguageFor(GetUserDefaultLangID()));
+  lbl_info.SetText(CLang::GetText(kMsgPleaseWait));
+}

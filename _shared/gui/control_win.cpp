@@ -1,0 +1,76 @@
+#include "control.h"
+
+#include <commctrl.h>
+
+namespace gui {
+namespace {
+
+constexpr char kPanelClass[] = "TdmPanel";
+
+}  // namespace
+
+void Control::Create(const ControlSpec& spec) {
+  static const bool commonControls = [] {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    return InitCommonControlsEx(&controls) != FALSE;
+  }();
+  (void)commonControls;
+  const Style style = StyleFor(spec);
+  DWORD windowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style.style;
+  if (spec.tabOrder >= 0) windowStyle |= WS_TABSTOP;
+  HWND parent = spec.parent != nullptr ? spec.parent->hwnd() : nullptr;
+  HWND hwnd = CreateWindowExA(style.exStyle, style.windowClass, "", windowStyle, spec.left,
+                              spec.top, spec.width, spec.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                              GetModuleHandleA(nullptr), nullptr);
+  if (hwnd == nullptr) return;
+  Attach(hwnd, spec.name);
+  // Stock controls get a subclass only to learn when Windows destroys them with
+  // their parent, so the object never touches a dead handle.
+  SetWindowSubclass(hwnd, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  if (spec.font != nullptr) SetFont(spec.font);
+  AfterCreate(spec);
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<Control*>(data);
+  switch (message) {
+    case WM_COMMAND:
+      // Pages and the page control reflect their children's notifications.
+      if (lParam != 0) {
+        if (Window* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+          child->HandleCommand(HIWORD(wParam));
+          return 0;
+        }
+      }
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, SubclassProc, 1);
+      self->Detach();
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+const char* Panel::WindowClass() {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kPanelClass;
+    return RegisterClassA(&wc) != 0;
+  }();
+  (void)registered;
+  return kPanelClass;
+}
+
+Control::Style Panel::StyleFor(const ControlSpec&) const {
+  return {WindowClass(), WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+}
+
+}  // namespace gui

@@ -1,0 +1,115 @@
+// The standard controls the forms are built from, each a thin class over one
+// Win32 control with single-slot callbacks.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "control.h"
+
+namespace gui {
+
+using Callback = std::function<void()>;
+
+class Label : public Control {
+ public:
+  Callback onClick;  // a click on the text
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void HandleCommand(WORD code) override;
+};
+
+class Button : public Control {
+ public:
+  Callback onClick;
+  void Click();  // as if the user clicked it
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void HandleCommand(WORD code) override;
+};
+
+class CheckBox : public Control {
+ public:
+  Callback onClick;  // raised by the user's click and by every change through SetChecked
+  bool Checked() const;
+  void SetChecked(bool checked);
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void HandleCommand(WORD code) override;
+};
+
+class RadioButton : public Control {
+ public:
+  Callback onClick;
+  bool Checked() const;
+  void SetChecked(bool checked);
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void HandleCommand(WORD code) override;
+};
+
+class Edit : public Control {
+ public:
+  Callback onChange;
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void HandleCommand(WORD code) override;
+};
+
+// Multi-line, read-only text with a vertical scroll bar; lines are set as a whole.
+class Memo : public Control {
+ public:
+  void Clear();
+  void AddLine(const char* line);
+  void EndUpdate();  // shows what AddLine collected
+  std::string Lines() const { return pending_; }
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+
+ private:
+  std::string pending_;
+};
+
+// A drop-down list without an edit field.
+class ComboBox : public Control {
+ public:
+  Callback onChange;  // the user picked another item
+  void Clear();
+  void AddItem(const char* text);
+  int ItemCount() const;
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void HandleCommand(WORD code) override;
+  void AfterCreate(const ControlSpec& spec) override;
+};
+
+class ProgressBar : public Control {
+ public:
+  // 32-bit range: the archive check counts bytes, far above 65,535.
+  void SetMax(std::uint32_t max);
+  void SetPosition(std::uint32_t position);
+  std::uint32_t Position() const;
+
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+  void AfterCreate(const ControlSpec& spec) override;
+};
+
+class GroupBox : public Control {
+ protected:
+  Style StyleFor(const ControlSpec& spec) const override;
+};
+
+}  // namespace gui

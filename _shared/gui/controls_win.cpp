@@ -1,0 +1,171 @@
+#include "controls.h"
+
+#include <commctrl.h>
+
+namespace gui {
+namespace {
+
+DWORD StaticAlign(Align align) {
+  switch (align) {
+    case Align::Center:
+      return SS_CENTER;
+    case Align::Right:
+      return SS_RIGHT;
+    default:
+      return SS_LEFTNOWORDWRAP;
+  }
+}
+
+void Raise(const Callback& callback) {
+  if (callback) callback();
+}
+
+}  // namespace
+
+Control::Style Label::StyleFor(const ControlSpec& spec) const {
+  return {"STATIC", StaticAlign(spec.align) | SS_NOTIFY};
+}
+
+void Label::HandleCommand(WORD code) {
+  if (code == STN_CLICKED) Raise(onClick);
+}
+
+Control::Style Button::StyleFor(const ControlSpec&) const {
+  return {"BUTTON", BS_PUSHBUTTON};
+}
+
+void Button::HandleCommand(WORD code) {
+  if (code == BN_CLICKED) Raise(onClick);
+}
+
+void Button::Click() {
+  if (Enabled() && Visible()) Raise(onClick);
+}
+
+Control::Style CheckBox::StyleFor(const ControlSpec&) const {
+  return {"BUTTON", BS_AUTOCHECKBOX};
+}
+
+void CheckBox::HandleCommand(WORD code) {
+  if (code == BN_CLICKED) Raise(onClick);
+}
+
+bool CheckBox::Checked() const {
+  return hwnd_ != nullptr && SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CheckBox::SetChecked(bool checked) {
+  if (Checked() == checked) return;
+  SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  Raise(onClick);
+}
+
+Control::Style RadioButton::StyleFor(const ControlSpec&) const {
+  return {"BUTTON", BS_AUTORADIOBUTTON};
+}
+
+void RadioButton::HandleCommand(WORD code) {
+  if (code == BN_CLICKED) Raise(onClick);
+}
+
+bool RadioButton::Checked() const {
+  return hwnd_ != nullptr && SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void RadioButton::SetChecked(bool checked) {
+  if (hwnd_ == nullptr) return;
+  if (checked) {
+    // Auto radio buttons uncheck their siblings only on a click; do it here too.
+    HWND parent = GetParent(hwnd_);
+    for (HWND sibling = GetWindow(parent, GW_CHILD); sibling != nullptr;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+      if (sibling != hwnd_ && (GetWindowLongA(sibling, GWL_STYLE) & 0x0F) == BS_AUTORADIOBUTTON)
+        SendMessageA(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+  }
+  SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+Control::Style Edit::StyleFor(const ControlSpec&) const {
+  return {"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+}
+
+void Edit::HandleCommand(WORD code) {
+  if (code == EN_CHANGE) Raise(onChange);
+}
+
+Control::Style Memo::StyleFor(const ControlSpec&) const {
+  return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE};
+}
+
+void Memo::Clear() {
+  pending_.clear();
+}
+
+void Memo::AddLine(const char* line) {
+  if (!pending_.empty()) pending_ += "\r\n";
+  pending_ += line;
+}
+
+void Memo::EndUpdate() {
+  SetText(pending_);
+}
+
+Control::Style ComboBox::StyleFor(const ControlSpec&) const {
+  return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL};
+}
+
+void ComboBox::HandleCommand(WORD code) {
+  if (code == CBN_SELCHANGE) Raise(onChange);
+}
+
+void ComboBox::AfterCreate(const ControlSpec& spec) {
+  // The window of a drop-down list includes its opened list.
+  SetWindowPos(hwnd_, nullptr, 0, 0, spec.width, spec.height + 160, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void ComboBox::Clear() {
+  SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+}
+
+void ComboBox::AddItem(const char* text) {
+  SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+int ComboBox::ItemCount() const {
+  return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
+}
+
+int ComboBox::ItemIndex() const {
+  return static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
+}
+
+void ComboBox::SetItemIndex(int index) {
+  SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+Control::Style ProgressBar::StyleFor(const ControlSpec&) const {
+  return {PROGRESS_CLASSA, PBS_SMOOTH};
+}
+
+void ProgressBar::AfterCreate(const ControlSpec&) {
+  SetMax(100);
+}
+
+void ProgressBar::SetMax(std::uint32_t max) {
+  SendMessageA(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(max));
+}
+
+void ProgressBar::SetPosition(std::uint32_t position) {
+  SendMessageA(hwnd_, PBM_SETPOS, position, 0);
+}
+
+std::uint32_t ProgressBar::Position() const {
+  return static_cast<std::uint32_t>(SendMessageA(hwnd_, PBM_GETPOS, 0, 0));
+}
+
+Control::Style GroupBox::StyleFor(const ControlSpec&) const {
+  return {"BUTTON", BS_GROUPBOX};
+}
+
+}  // namespace gui

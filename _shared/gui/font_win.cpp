@@ -1,0 +1,30 @@
+#include "font.h"
+
+#include <cstring>
+
+namespace gui {
+
+Font::Font(const FontSpec& spec) {
+  LOGFONTA log{};
+  log.lfHeight = spec.height;
+  log.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  log.lfCharSet = DEFAULT_CHARSET;
+  log.lfQuality = DEFAULT_QUALITY;
+  strncpy_s(log.lfFaceName, sizeof log.lfFaceName, spec.face, _TRUNCATE);
+  handle_ = CreateFontIndirectA(&log);
+}
+
+Font::~Font() {
+  if (handle_ != nullptr) DeleteObject(handle_);
+}
+
+Font& Font::operator=(Font&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) DeleteObject(handle_);
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+}  // namespace gui

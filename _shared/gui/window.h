@@ -1,0 +1,54 @@
+// Window: the thin owner of one HWND. Every window carries its name as the window
+// property "TdmName" (a global atom), so tests outside the process can find it, and
+// a pointer to its object as "TdmObj", so notifications find their control.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace gui {
+
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  const std::string& name() const { return name_; }
+
+  std::string Text() const;
+  void SetText(const char* text);
+  void SetText(const std::string& text) { SetText(text.c_str()); }
+  bool Visible() const;
+  void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+  void SetFont(HFONT font);
+  void SetFocus();
+  // Paints the window now instead of waiting for the message loop.
+  void Repaint();
+
+  static Window* FromHandle(HWND hwnd);
+
+  // A notification (WM_COMMAND code) raised by this control, reflected by its parent.
+  virtual void HandleCommand(WORD /*code*/) {}
+
+ protected:
+  // Binds a freshly created HWND to this object.
+  void Attach(HWND hwnd, const char* name);
+  void Detach();
+  void DestroyHandle();
+
+  HWND hwnd_ = nullptr;
+  std::string name_;
+
+ private:
+  ATOM nameAtom_ = 0;
+};
+
+}  // namespace gui

@@ -1,0 +1,85 @@
+#include "window.h"
+
+#include <vector>
+
+namespace gui {
+namespace {
+constexpr char kObjectProperty[] = "TdmObj";
+constexpr char kNameProperty[] = "TdmName";
+}  // namespace
+
+Window::~Window() {
+  DestroyHandle();
+}
+
+void Window::Attach(HWND hwnd, const char* name) {
+  hwnd_ = hwnd;
+  name_ = name;
+  SetPropA(hwnd, kObjectProperty, reinterpret_cast<HANDLE>(this));
+  nameAtom_ = GlobalAddAtomA(name);
+  SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
+}
+
+void Window::Detach() {
+  if (hwnd_ == nullptr) return;
+  RemovePropA(hwnd_, kObjectProperty);
+  RemovePropA(hwnd_, kNameProperty);
+  if (nameAtom_ != 0) GlobalDeleteAtom(nameAtom_);
+  nameAtom_ = 0;
+  hwnd_ = nullptr;
+}
+
+void Window::DestroyHandle() {
+  if (hwnd_ == nullptr) return;
+  HWND hwnd = hwnd_;
+  Detach();
+  DestroyWindow(hwnd);
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd != nullptr ? static_cast<Window*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+}
+
+std::string Window::Text() const {
+  if (hwnd_ == nullptr) return {};
+  const int length = GetWindowTextLengthA(hwnd_);
+  std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+  const int got = GetWindowTextA(hwnd_, buffer.data(), length + 1);
+  return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+void Window::SetText(const char* text) {
+  if (hwnd_ != nullptr) SetWindowTextA(hwnd_, text != nullptr ? text : "");
+}
+
+bool Window::Visible() const {
+  return hwnd_ != nullptr && IsWindowVisible(hwnd_);
+}
+
+void Window::SetVisible(bool visible) {
+  if (hwnd_ != nullptr) ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Window::Enabled() const {
+  return hwnd_ != nullptr && IsWindowEnabled(hwnd_);
+}
+
+void Window::SetEnabled(bool enabled) {
+  if (hwnd_ != nullptr) EnableWindow(hwnd_, enabled);
+}
+
+void Window::SetFont(HFONT font) {
+  if (hwnd_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void Window::SetFocus() {
+  if (hwnd_ != nullptr) ::SetFocus(hwnd_);
+}
+
+void Window::Repaint() {
+  if (hwnd_ == nullptr) return;
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+}  // namespace gui
