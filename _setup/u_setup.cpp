@@ -31,6 +31,7 @@ void TFSetup::Create() {
 }
 
 void TFSetup::FormCreate() {
+  BindHandlers();
   RECT frame{};
   GetWindowRect(hwnd(), &frame);
   const POINT at = CenterOnPrimaryMonitor(frame.right - frame.left, frame.bottom - frame.top);
@@ -56,6 +57,8 @@ void TFSetup::FormCreate() {
 void TFSetup::FormDestroy() {
   CReg::FreeInstance();
 }
+
+void TFSetup::Button4Click() { UpdateWizardTexts(); }
 
 void TFSetup::ShowPage(gui::Panel& page) {
   gui::Panel* all[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6};

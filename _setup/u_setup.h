@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "archive_cursor.h"
 #include "controls.h"
@@ -64,12 +65,31 @@ class TFSetup : public gui::Form {
   const char* selectedReadmeLink = nullptr;
 
   void UpdateWizardTexts();
+
+  // Event handlers.
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void chk_disclaimerClick();
+  void chk_disclaimer2Click();
+  void box_languageChange();
   void ShowPage(gui::Panel& page);
+
+  // The installation: true when everything is installed and registered; false after
+  // InstallFailed has reported the failure and shown the failure page.
+  bool CopyFiles();
+  bool InstallFailed(const std::string& message);
+
+  // Shortcut folders, read during the installation.
+  char desktopFolder[256] = {};
+  char programsFolder[256] = {};
 
  protected:
   void CreateControls() override;
   void FormCreate() override;
   void FormDestroy() override;
+  bool CanClose() override;
 
  private:
   bool LoadSetupArchive();
@@ -77,6 +97,25 @@ class TFSetup : public gui::Form {
   bool CheckArchiveStructure();
   void HandOverHeader();
   bool LoadSegment(int number, bool required);
+
+  // Stages of CopyFiles; each returns false after InstallFailed.
+  bool ProbeAllUsersRights();
+  void TrimSettings();
+  bool EnsureDirectory(const char* path);
+  bool CreateInstallDirectory();
+  bool CreateArchiveDirectories();
+  void SelectReadme();
+  bool WriteFiles();
+  void DeleteObsoleteFiles();
+  bool RegisterInstallation();
+  bool CreateShortcuts();
+  bool WriteProductSettings();
+  bool WriteUninstallEntry();
+  void Refresh();
+  void BindHandlers();
+  void StartInstallation();
+
+  bool installing_ = false;
 
   gui::Font boldFont_, bannerFont_, memoFont_;
 };

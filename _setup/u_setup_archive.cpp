@@ -8,11 +8,14 @@
 #include "application.h"
 #include "archive_check.h"
 #include "archive_checksum.h"
+#include "catalogue_text.h"
 #include "message_box.h"
 #include "s_lang.h"
 #include "s_logging.h"
 #include "u_setup.h"
 #include "u_splash.h"
+
+using setup::Msg;
 
 namespace {
 
@@ -30,11 +33,6 @@ std::uint64_t ReadU64At(const std::uint8_t* at) {
   return value;
 }
 
-const char* Text(std::uint32_t id) {
-  const char* text = CLang::GetText(id);
-  return text != nullptr ? text : "";
-}
-
 // Stored checksums of the segments, kept until the sum is compared.
 std::uint64_t storedChecksum[archive::kMaxSegments] = {};
 
@@ -44,12 +42,12 @@ void ReportResourceFailure() {
   const DWORD error = GetLastError();
   char caption[16];
   std::snprintf(caption, sizeof caption, "%lu", static_cast<unsigned long>(error));
-  gui::ShowMessageBox(nullptr, Text(kMsgSetupFileCorrupted), caption, MB_OK);
+  gui::ShowMessageBox(nullptr, Msg(kMsgSetupFileCorrupted), caption, MB_OK);
   gui::Application::Instance().Terminate();
 }
 
 void ReportCorrupted(const std::string& text) {
-  gui::ShowMessageBox(nullptr, text.c_str(), Text(kMsgError), MB_OK);
+  gui::ShowMessageBox(nullptr, text.c_str(), Msg(kMsgError), MB_OK);
   gui::Application::Instance().Terminate();
 }
 
@@ -81,7 +79,7 @@ bool TFSetup::LoadSegment(int number, bool required) {
   }
   // A resource shorter than its own checksum cannot be a segment.
   if (size < archive::kSegmentChecksumSize) {
-    ReportCorrupted(Text(kMsgSetupFileCorrupted));
+    ReportCorrupted(Msg(kMsgSetupFileCorrupted));
     return false;
   }
   storedChecksum[number - 1] = ReadU64At(bytes);
@@ -97,7 +95,7 @@ bool TFSetup::LoadSetupArchive() {
   if (!LoadSegment(1, true)) return false;
   const archive::SegmentView& first = segments[0];
   if (first.length < archive::SetupHeader::kSize) {
-    ReportCorrupted(Text(kMsgSetupFileCorrupted));
+    ReportCorrupted(Msg(kMsgSetupFileCorrupted));
     return false;
   }
   using H = archive::SetupHeader;
@@ -132,7 +130,7 @@ bool TFSetup::VerifyArchiveChecksum() {
   }
   const std::uint64_t stored = storedChecksum[0] + storedChecksum[1] + storedChecksum[2];
   if (stored == computed) return true;
-  std::string message = Text(kMsgSetupFileCorrupted);
+  std::string message = Msg(kMsgSetupFileCorrupted);
   message += std::to_string(computed) + "<->" + std::to_string(stored) + ")";
   ReportCorrupted(message);
   return false;
@@ -143,7 +141,7 @@ bool TFSetup::VerifyArchiveChecksum() {
 // outside the installation directory, is refused before anything is written.
 bool TFSetup::CheckArchiveStructure() {
   if (archive::CheckArchive(segments).ok) return true;
-  ReportCorrupted(Text(kMsgSetupFileCorrupted));
+  ReportCorrupted(Msg(kMsgSetupFileCorrupted));
   return false;
 }
 

@@ -1,6 +1,5 @@
 // CReg: the registry primitives. Each operation opens or creates its key, does one
 // thing, closes the key and says whether it worked; nothing is kept between calls.
-// The shell-link writer joins this class as CreateShellLink.
 #pragma once
 
 #include <windows.h>

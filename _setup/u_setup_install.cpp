@@ -1,0 +1,257 @@
+// CopyFiles: the installation, from the rights probe through the directories and
+// files to an update's obsolete files; registration follows in its own unit.
+#include <windows.h>
+
+#include <string>
+
+#include "application.h"
+#include "archive_read.h"
+#include "catalogue_text.h"
+#include "gui_exception.h"
+#include "message_box.h"
+#include "path_buffer.h"
+#include "s_logging.h"
+#include "s_registry_win.h"
+#include "u_setup.h"
+
+using setup::Msg;
+
+namespace {
+
+constexpr char kUnit[] = "_setup/u_setup";
+constexpr char kProbeKey[] = "Software\\Test";
+constexpr std::size_t kMaxComponents = 256;
+
+std::string SystemMessage(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message =
+      length != 0 && text != nullptr ? std::string(text, length) : "Error " + std::to_string(error);
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() &&
+         (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  return message;
+}
+
+// A file that cannot be written ends the installation through the exception path
+// with Windows' own words and the file's name.
+[[noreturn]] void FileFailed(DWORD error, const char* name) {
+  throw gui::Exception(SystemMessage(error) + " (" + name + ")");
+}
+
+bool IsDirectory(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Removes one character of a text field; the test of an empty field is the class
+// library's range error.
+char LastOf(const std::string& text) {
+  if (text.empty()) throw gui::ERangeError();
+  return text.back();
+}
+char FirstOf(const std::string& text) {
+  if (text.empty()) throw gui::ERangeError();
+  return text.front();
+}
+
+}  // namespace
+
+void TFSetup::Refresh() {
+  Repaint();
+  gui::Application::Instance().ProcessMessages();
+}
+
+bool TFSetup::InstallFailed(const std::string& message) {
+  gui::ShowMessageBox(nullptr, message.c_str(), Msg(kMsgError), MB_OK);
+  ShowPage(TabSheet5);
+  Button1.SetText(Msg(kMsgFinished));
+  Button1.SetEnabled(true);
+  Button2.Hide();
+  wizardStep = 4;
+  return false;
+}
+
+bool TFSetup::ProbeAllUsersRights() {
+  if (!radio_all_users.Checked()) return true;
+  // Only a key this probe made is deleted again: an existing key of that name is
+  // somebody's data.
+  CReg& reg = *CReg::Instance();
+  const bool existed = reg.KeyExists(HKEY_LOCAL_MACHINE, kProbeKey);
+  if (!reg.CreateKey(HKEY_LOCAL_MACHINE, kProbeKey))
+    return InstallFailed(Msg(kMsgNeedAllUsersRights));
+  if (!existed) reg.DeleteKey(HKEY_LOCAL_MACHINE, kProbeKey);
+  return true;
+}
+
+void TFSetup::TrimSettings() {
+  std::string directory = Edit1.Text();
+  if (LastOf(directory) == '\\') {
+    directory.pop_back();
+    Edit1.SetText(directory);
+  }
+  std::string group = Edit2.Text();
+  if (FirstOf(group) == '\\') {
+    group.erase(0, 1);
+    Edit2.SetText(group);
+  }
+  group = Edit2.Text();
+  if (LastOf(group) == '\\') {
+    group.pop_back();
+    Edit2.SetText(group);
+  }
+}
+
+bool TFSetup::EnsureDirectory(const char* path) {
+  if (IsDirectory(path)) return true;
+  if (CreateDirectoryA(path, nullptr)) return true;
+  return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+}
+
+bool TFSetup::CreateInstallDirectory() {
+  const std::string directory = Edit1.Text();
+  if (IsDirectory(directory.c_str())) return true;
+  std::string components[kMaxComponents];
+  std::size_t count = 0;
+  if (!setup::SplitComponents(directory, kMaxComponents,
+                              [&](std::string_view part) { components[count++] = part; }))
+    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  setup::PathBuffer path;
+  // The first level joins the first two components, so "C:" is never created alone.
+  if (!setup::Compose(path, {components[0], "\\", count > 1 ? components[1] : ""}))
+    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (!EnsureDirectory(path)) return false;
+  for (std::size_t i = 2; i < count; ++i) {
+    const std::string sofar = path;
+    if (!setup::Compose(path, {sofar, "\\", components[i]}))
+      return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    if (!EnsureDirectory(path)) return false;
+  }
+  if (directory.size() >= setup::kPathBufferSize)
+    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  return EnsureDirectory(directory.c_str());
+}
+
+bool TFSetup::CreateArchiveDirectories() {
+  ArchiveCursor.Seek(1, directoryTableOffset);
+  const std::string directory = Edit1.Text();
+  const std::uint32_t count = setup::ReadU32(ArchiveCursor);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const char* name = setup::ReadText(ArchiveCursor);
+    setup::PathBuffer path;
+    if (!setup::Compose(path, {directory, "\\", name}))
+      return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    if (!EnsureDirectory(path)) return false;
+  }
+  return true;
+}
+
+void TFSetup::SelectReadme() {
+  const std::uint32_t language = CLang::GetLanguage();
+  const std::uint32_t pairs = static_cast<std::uint32_t>(box_language.ItemCount());
+  for (std::uint32_t pair = 0; pair < pairs; ++pair) {
+    const char* file = setup::ReadText(ArchiveCursor);
+    const char* link = setup::ReadText(ArchiveCursor);
+    if (pair == language) {
+      selectedReadme = file;
+      selectedReadmeLink = link;
+    }
+  }
+  // A language without a pair of its own (only a foreign registry value gives one)
+  // falls back to the last pair, so the readme link always has a name.
+  if (selectedReadme == nullptr) {
+    ArchiveCursor.Seek(ArchiveCursor.segment(),
+                       ArchiveCursor.offset() - archive::ReadmeEntry::kSize);
+    selectedReadme = setup::ReadText(ArchiveCursor);
+    selectedReadmeLink = setup::ReadText(ArchiveCursor);
+  }
+}
+
+bool TFSetup::WriteFiles() {
+  CLog::Instance()->Log(1, kUnit, 581, "create data files");
+  const std::string directory = Edit1.Text();
+  const std::uint32_t count = setup::ReadU32(ArchiveCursor);
+  std::uint64_t segmentTotal = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const char* name = setup::ReadText(ArchiveCursor);
+    FILETIME time;
+    const std::uint64_t fileTime = setup::ReadU64(ArchiveCursor);
+    time.dwLowDateTime = static_cast<DWORD>(fileTime);
+    time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+    const std::uint32_t size = setup::ReadU32(ArchiveCursor);
+    setup::PathBuffer path;
+    if (!setup::Compose(path, {directory, "\\", name}))
+      FileFailed(ERROR_FILENAME_EXCED_RANGE, name);
+    CLog::Instance()->Log(1, kUnit, 603, "create file: %s", path);
+    const std::uint8_t* data = setup::ReadData(ArchiveCursor, size);
+
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) FileFailed(GetLastError(), name);
+    // One write straight from the mapped archive; a short count is a failure too.
+    DWORD written = 0;
+    const BOOL wrote = WriteFile(file, data, size, &written, nullptr);
+    const DWORD error = wrote ? ERROR_SUCCESS : GetLastError();
+    SetFileTime(file, &time, &time, &time);
+    CloseHandle(file);
+    if (!wrote) FileFailed(error, name);
+    if (written != size) FileFailed(ERROR_HANDLE_DISK_FULL, name);
+
+    lbl_progress.SetText(std::string(Msg(kMsgCopyFile)) + " " + name);
+    ProgressBar1.SetPosition(static_cast<std::uint32_t>(std::uint64_t{i} * 100u / count));
+    Refresh();
+
+    const int segment = ArchiveCursor.segment();
+    switch (archive::AfterFileRecord(ArchiveCursor, segmentTotal, size)) {
+      case archive::SegmentStep::Stayed:
+        break;
+      case archive::SegmentStep::Switched:
+        CLog::Instance()->Log(1, kUnit, 623, "end of resource");
+        CLog::Instance()->Log(1, kUnit, segment + 1 == 2 ? 631 : 637, "changing to resource %i",
+                              segment + 1);
+        break;
+      case archive::SegmentStep::Corrupt:
+        throw gui::Exception(Msg(kMsgSetupFileCorrupted));
+    }
+  }
+  return true;
+}
+
+void TFSetup::DeleteObsoleteFiles() {
+  if (kind != static_cast<std::uint32_t>(archive::SetupKind::Update)) return;
+  const std::string directory = Edit1.Text();
+  const std::uint32_t count = setup::ReadU32(ArchiveCursor);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const char* name = setup::ReadText(ArchiveCursor);
+    setup::PathBuffer path;
+    // A name that does not fit names no installed file; like a missing one, skip it.
+    if (setup::Compose(path, {directory, "\\", name})) DeleteFileA(path);
+    lbl_progress.SetText(std::string(Msg(kMsgRemoveOutdatedFile)) + " " + name);
+    Refresh();
+  }
+}
+
+bool TFSetup::CopyFiles() {
+  CLog::Instance()->Log(1, kUnit, 494, "entering CopyFiles");
+  ProgressBar1.SetMax(100);
+  ProgressBar1.SetPosition(0);
+  try {
+    if (!ProbeAllUsersRights()) return false;
+    CLog::Instance()->Log(1, kUnit, 508, "create required directories");
+    lbl_progress.SetText(Msg(kMsgCreatingDirectories));
+    Refresh();
+    TrimSettings();
+    if (!CreateInstallDirectory() || !CreateArchiveDirectories()) return false;
+    lbl_progress.SetText(Msg(kMsgCopyFile));
+    Refresh();
+    SelectReadme();
+    if (!WriteFiles()) return false;
+    DeleteObsoleteFiles();
+    return RegisterInstallation();
+  } catch (const gui::Exception& error) {
+    return InstallFailed(std::string(Msg(kMsgCopyException)) + error.what());
+  }
+}

@@ -1,0 +1,77 @@
+// RegisterInstallation: the shortcuts, the product's settings and its uninstall
+// entry, then the success page. An update writes no registry value.
+#include <windows.h>
+
+#include <string>
+
+#include "catalogue_text.h"
+#include "path_buffer.h"
+#include "s_logging.h"
+#include "s_registry_win.h"
+#include "u_setup.h"
+
+using setup::Msg;
+
+namespace {
+
+constexpr char kUnit[] = "_setup/u_setup";
+constexpr char kProductKey[] = "Software\\Tidemoor";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
+constexpr char kDisplayName[] = "Tidemoor";
+
+bool FitsBuffer(const std::string& text) {
+  return text.size() < setup::kPathBufferSize;
+}
+
+}  // namespace
+
+bool TFSetup::WriteProductSettings() {
+  const HKEY root = radio_current_user.Checked() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+  const std::string directory = Edit1.Text();
+  const std::string group = Edit2.Text();
+  CReg& reg = *CReg::Instance();
+  if (!FitsBuffer(directory) || !FitsBuffer(group) || !reg.CreateKey(root, kProductKey) ||
+      !reg.WriteString(root, kProductKey, "InstallDir", directory.c_str()) ||
+      !reg.WriteDWord(root, kProductKey, "Language", CLang::GetLanguage()) ||
+      !reg.WriteString(root, kProductKey, "StartMenuGroup", group.c_str()))
+    return InstallFailed(Msg(kMsgRegistryWriteFailed));
+  return true;
+}
+
+bool TFSetup::WriteUninstallEntry() {
+  // Quoted, so that a directory with blanks cannot make Windows start another
+  // program first (C:\Program.exe for C:\Program Files\...).
+  setup::PathBuffer command;
+  if (!setup::Compose(command, {"\"", Edit1.Text(), "\\uninstall.exe\""}))
+    return InstallFailed(Msg(kMsgRegistryWriteFailed));
+  CReg& reg = *CReg::Instance();
+  HKEY root = HKEY_LOCAL_MACHINE;
+  if (!reg.CreateKey(root, kUninstallKey)) {
+    // A current-user installation by a user who may not write the machine's keys
+    // keeps its uninstall entry with its settings.
+    if (!radio_current_user.Checked()) return InstallFailed(Msg(kMsgRegistryWriteFailed));
+    root = HKEY_CURRENT_USER;
+    if (!reg.CreateKey(root, kUninstallKey)) return InstallFailed(Msg(kMsgRegistryWriteFailed));
+  }
+  if (!reg.WriteString(root, kUninstallKey, "DisplayName", kDisplayName) ||
+      !reg.WriteString(root, kUninstallKey, "UninstallString", command))
+    return InstallFailed(Msg(kMsgRegistryWriteFailed));
+  return true;
+}
+
+bool TFSetup::RegisterInstallation() {
+  CLog::Instance()->Log(1, kUnit, 667, "create registry entries");
+  lbl_progress.SetText(Msg(kMsgCreatingRegistryEntries));
+  Refresh();
+  if (!CreateShortcuts()) return false;
+  if (kind != static_cast<std::uint32_t>(archive::SetupKind::Update)) {
+    if (!WriteProductSettings() || !WriteUninstallEntry()) return false;
+  }
+  CLog::Instance()->Log(1, kUnit, 803, "finished CopyFiles");
+  ShowPage(TabSheet4);
+  Button1.SetText(Msg(kMsgFinished));
+  Button1.SetEnabled(true);
+  Button2.Hide();
+  return true;
+}

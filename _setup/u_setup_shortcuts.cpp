@@ -1,0 +1,107 @@
+// The shortcuts: the desktop icon, the start-menu group with the archive's links,
+// and the readme link.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "archive_read.h"
+#include "catalogue_text.h"
+#include "path_buffer.h"
+#include "s_registry_win.h"
+#include "u_setup.h"
+
+using setup::Msg;
+
+namespace {
+
+constexpr char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// Fills `field` from the shell's published folder value, else from the shell
+// itself. False when neither knows the folder: a link would then land in the root
+// of the current drive.
+bool ReadShellFolder(char (&field)[256], HKEY root, const char* value, int csidl) {
+  char read[256];
+  if (CReg::Instance()->ReadString(root, kShellFolders, value, read, sizeof read) &&
+      read[0] != '\0') {
+    std::memcpy(field, read, sizeof field);
+    return true;
+  }
+  if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, read)) &&
+      read[0] != '\0') {
+    std::memcpy(field, read, sizeof field);
+    return true;
+  }
+  return false;
+}
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+bool TFSetup::CreateShortcuts() {
+  const bool currentUser = radio_current_user.Checked();
+  const bool update = kind == static_cast<std::uint32_t>(archive::SetupKind::Update);
+  const std::string directory = Edit1.Text();
+  CReg& reg = *CReg::Instance();
+
+  const char* programFile = setup::ReadText(ArchiveCursor);
+  setup::PathBuffer mainTarget;
+  const bool targetFits = setup::Compose(mainTarget, {directory, "\\", programFile});
+  const bool desktopKnown =
+      currentUser
+          ? ReadShellFolder(desktopFolder, HKEY_CURRENT_USER, "Desktop", CSIDL_DESKTOPDIRECTORY)
+          : ReadShellFolder(desktopFolder, HKEY_LOCAL_MACHINE, "Common Desktop",
+                            CSIDL_COMMON_DESKTOPDIRECTORY);
+  const char* desktopLinkName = setup::ReadText(ArchiveCursor);
+  setup::PathBuffer desktopLink;
+  const bool linkFits = setup::Compose(desktopLink, {desktopFolder, "\\", desktopLinkName});
+  if (CheckBox3.Checked() && !update) {
+    if (!desktopKnown || !targetFits || !linkFits ||
+        !reg.CreateShellLink(desktopLink, mainTarget, nullptr, directory.c_str(), SW_SHOWNORMAL,
+                             nullptr, 0))
+      return InstallFailed(Msg(kMsgCreateLinkFailed));
+  }
+
+  bool programsKnown = false;
+  if (currentUser) {
+    programsKnown = ReadShellFolder(programsFolder, HKEY_CURRENT_USER, "Programs", CSIDL_PROGRAMS);
+  } else {
+    char common[256];
+    const bool commonRead = reg.ReadString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs",
+                                           common, sizeof common) &&
+                            common[0] != '\0';
+    if (commonRead) std::memcpy(programsFolder, common, sizeof programsFolder);
+    // Without the machine's programs folder the group goes to the user's own.
+    programsKnown = commonRead ||
+                    ReadShellFolder(programsFolder, HKEY_CURRENT_USER, "Programs", CSIDL_PROGRAMS);
+  }
+  if (!programsKnown) return InstallFailed(Msg(kMsgCreateLinkFailed));
+
+  const std::string group = std::string(programsFolder) + "\\" + Edit2.Text();
+  if (!IsDirectory(group) && !CreateDirectoryA(group.c_str(), nullptr))
+    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+
+  auto makeGroupLink = [&](const char* linkName, const char* target) {
+    setup::PathBuffer link, targetPath;
+    return setup::Compose(link, {group, "\\", linkName}) &&
+           setup::Compose(targetPath, {directory, "\\", target}) &&
+           reg.CreateShellLink(link, targetPath, nullptr, directory.c_str(), SW_SHOWNORMAL, nullptr,
+                               0);
+  };
+  const std::uint32_t count = setup::ReadU32(ArchiveCursor);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const char* targetFile = setup::ReadText(ArchiveCursor);
+    const std::uint32_t linkNameId = setup::ReadU32(ArchiveCursor);
+    if (!makeGroupLink(Msg(linkNameId), targetFile))
+      return InstallFailed(Msg(kMsgCreateLinkFailed));
+  }
+  if (!makeGroupLink(selectedReadmeLink, selectedReadme))
+    return InstallFailed(Msg(kMsgCreateLinkFailed));
+  return true;
+}

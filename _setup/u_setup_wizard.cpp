@@ -1,0 +1,143 @@
+// The wizard's buttons: forward, back, cancel, the terms check box and the
+// language list.
+#include <windows.h>
+
+#include <string>
+
+#include "catalogue_text.h"
+#include "message_box.h"
+#include "path_buffer.h"
+#include "s_logging.h"
+#include "s_registry_win.h"
+#include "u_setup.h"
+
+using setup::Msg;
+
+namespace {
+
+constexpr char kUnit[] = "_setup/u_setup";
+constexpr char kProductKey[] = "Software\\Tidemoor";
+
+void ShowNoNextStep() {
+  gui::ShowMessageBox(nullptr, Msg(kMsgNoNextStep), Msg(kMsgError), MB_OK);
+}
+
+// The readme opens in the system's editor, found through the search path; the
+// quotes keep a path with blanks one argument. The wizard does not wait for it.
+void OpenInEditor(const std::string& path) {
+  std::string commandLine = "notepad.exe \"" + path + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
+}  // namespace
+
+void TFSetup::BindHandlers() {
+  Button1.onClick = [this] { Button1Click(); };
+  Button2.onClick = [this] { Button2Click(); };
+  Button3.onClick = [this] { Button3Click(); };
+  Button4.onClick = [this] { Button4Click(); };
+  chk_disclaimer.onClick = [this] { chk_disclaimerClick(); };
+  chk_disclaimer2.onClick = [this] { chk_disclaimer2Click(); };
+  box_language.onChange = [this] { box_languageChange(); };
+}
+
+bool TFSetup::CanClose() {
+  // Closing under a running installation would destroy the form it works on.
+  return !installing_;
+}
+
+void TFSetup::Button1Click() {
+  switch (wizardStep) {
+    case 0:
+      ShowPage(TabSheet6);
+      Button1.SetEnabled(chk_disclaimer.Checked());
+      Button3.SetEnabled(true);
+      wizardStep = 1;
+      break;
+    case 1:
+      ShowPage(TabSheet2);
+      Button1.SetText(Msg(kMsgStart));
+      wizardStep = 2;
+      break;
+    case 2:
+      StartInstallation();
+      break;
+    case 3: {
+      if (CheckBox4.Checked() && selectedReadme != nullptr)
+        OpenInEditor(Edit1.Text() + "\\" + selectedReadme);
+      Close();
+      break;
+    }
+    case 4:
+      Close();
+      break;
+    default:
+      ShowNoNextStep();
+      break;
+  }
+}
+
+void TFSetup::StartInstallation() {
+  char registered[256];
+  CReg& reg = *CReg::Instance();
+  const bool found =
+      reg.ReadString(HKEY_CURRENT_USER, kProductKey, "InstallDir", registered, sizeof registered) ||
+      reg.ReadString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", registered, sizeof registered);
+  if (found && Edit1.Text() != registered) {
+    gui::ShowMessageBox(gui::FocusOwner(), Msg(kMsgAlreadyInstalled), Msg(kMsgError), MB_OK);
+    return;
+  }
+  ShowPage(TabSheet3);
+  Button1.SetEnabled(false);
+  Button2.Hide();
+  Button3.Hide();
+  wizardStep = 3;
+  installing_ = true;
+  CopyFiles();
+  installing_ = false;
+}
+
+void TFSetup::Button3Click() {
+  switch (wizardStep) {
+    case 1:
+      ShowPage(TabSheet1);
+      Button1.SetText(Msg(kMsgNext));
+      Button1.SetEnabled(true);
+      Button3.SetEnabled(false);
+      wizardStep = 0;
+      break;
+    case 2:
+      ShowPage(TabSheet6);
+      Button1.SetText(Msg(kMsgNext));
+      wizardStep = 1;
+      break;
+    default:
+      ShowNoNextStep();
+      break;
+  }
+}
+
+void TFSetup::Button2Click() {
+  CLog::Instance()->Log(1, kUnit, 392, "Cancel was clicked");
+  Close();
+}
+
+void TFSetup::chk_disclaimerClick() {
+  Button1.SetEnabled(chk_disclaimer.Checked());
+}
+
+void TFSetup::chk_disclaimer2Click() {
+  chk_disclaimer.SetChecked(!chk_disclaimer.Checked());
+}
+
+void TFSetup::box_languageChange() {
+  CLang::SetLanguage(static_cast<std::uint32_t>(box_language.ItemIndex()));
+  UpdateWizardTexts();
+}
