@@ -9,8 +9,11 @@ using FileTimeTicks = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'0
 
 bool ToFileTime(std::filesystem::file_time_type time, std::uint64_t& fileTime) {
   const auto system = std::chrono::file_clock::to_sys(time);
-  const std::int64_t sinceUnix =
-      std::chrono::floor<FileTimeTicks>(system.time_since_epoch()).count();
+  return UnixTicksToFileTime(std::chrono::floor<FileTimeTicks>(system.time_since_epoch()).count(),
+                             fileTime);
+}
+
+bool UnixTicksToFileTime(std::int64_t sinceUnix, std::uint64_t& fileTime) {
   const std::int64_t epoch = static_cast<std::int64_t>(kUnixEpochAsFileTime);
   if (sinceUnix < -epoch) return false;
   fileTime = static_cast<std::uint64_t>(sinceUnix + epoch);
