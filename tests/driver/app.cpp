@@ -23,6 +23,20 @@ std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }
 
+// What the program shows instead, for the message of a wait that ran out: the
+// caption and name of each shown window, or that the program has ended.
+std::string Shown(const App& app) {
+  if (!app.GetProcess().IsRunning()) return " (the program has ended)";
+  std::string shown;
+  for (const Window& window : app.TopLevelWindows()) {
+    shown += shown.empty() ? " (shown: " : ", ";
+    shown += Quoted(window.Text());
+    if (const std::string name = window.Name(); !name.empty()) shown += " " + name;
+    if (window.ClassName() == kDialogClass) shown += " message box";
+  }
+  return shown.empty() ? " (no window shown)" : shown + ")";
+}
+
 }  // namespace
 
 App App::Start(const std::string& program, const std::string& arguments,
@@ -58,22 +72,24 @@ std::optional<MessageBoxWindow> App::FindMessageBox() const {
 }
 
 Window App::WaitForForm(const std::string& name, Milliseconds timeout) const {
-  return WaitFor<Window>([&] { return FindForm(name); }, "form " + name + " to be shown", timeout);
+  return WaitFor<Window>([&] { return FindForm(name); },
+                         [&] { return "form " + name + " to be shown" + Shown(*this); }, timeout);
 }
 
 Window App::WaitForWindowByCaption(const std::string& caption, Milliseconds timeout) const {
   return WaitFor<Window>([&] { return FindWindowByCaption(caption); },
-                         "a window with caption " + Quoted(caption), timeout);
+                         [&] { return "a window with caption " + Quoted(caption) + Shown(*this); },
+                         timeout);
 }
 
 MessageBoxWindow App::WaitForMessageBox(Milliseconds timeout) const {
   return WaitFor<MessageBoxWindow>([&] { return FindMessageBox(); },
-                                   "a message box of process " + std::to_string(process_.Id()),
-                                   timeout);
+                                   [&] { return "a message box" + Shown(*this); }, timeout);
 }
 
 void App::WaitForFormGone(const std::string& name, Milliseconds timeout) const {
-  WaitUntil([&] { return !FindForm(name).has_value(); }, "form " + name + " to close", timeout);
+  WaitUntil([&] { return !FindForm(name).has_value(); },
+            [&] { return "form " + name + " to close" + Shown(*this); }, timeout);
 }
 
 }  // namespace driver

@@ -189,6 +189,12 @@ TEST_F(DriverTest, MessageBoxBeforeTheFormHasNoOwner) {
   EXPECT_EQ(box.Text(), "Started with a box");
   EXPECT_FALSE(box.Owner().Exists());
   EXPECT_FALSE(app_->FindForm("FFixture").has_value());
+  try {
+    app_->WaitForForm("FFixture", Milliseconds{100});
+    FAIL() << "the form comes only after the box";
+  } catch (const DriverError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("(shown: \"Fixture start\" message box)"));
+  }
   box.Press();
   app_->WaitForForm("FFixture");
 }
@@ -200,6 +206,7 @@ TEST_F(DriverTest, WaitThatRunsOutFailsWithAClearMessage) {
     FAIL() << "the form cannot be there yet";
   } catch (const DriverError& error) {
     EXPECT_THAT(error.what(), HasSubstr("timed out after 200 ms waiting for form FFixture"));
+    EXPECT_THAT(error.what(), HasSubstr("(no window shown)"));
   }
   app_->WaitForForm("FFixture");
 }

@@ -35,7 +35,7 @@ void PumpOwnMessages() {
   }
 }
 
-void WaitUntil(const std::function<bool()>& done, const std::string& what, Milliseconds timeout) {
+void WaitUntil(const std::function<bool()>& done, const Description& what, Milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     PumpOwnMessages();
@@ -44,7 +44,7 @@ void WaitUntil(const std::function<bool()>& done, const std::string& what, Milli
     std::this_thread::sleep_for(kPollInterval);
   }
   throw DriverError("timed out after " + std::to_string(timeout.count()) + " ms waiting for " +
-                    what + ScreenshotNote());
+                    what() + ScreenshotNote());
 }
 
 void Pause(Milliseconds duration) {

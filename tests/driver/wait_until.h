@@ -27,14 +27,22 @@ class DriverError : public std::runtime_error {
 // Processes messages sent to this thread (SendMessageCallback's completions).
 void PumpOwnMessages();
 
+// Says what a wait waits for; asked only when the wait runs out, so it can tell
+// what the program shows at that moment.
+using Description = std::function<std::string()>;
+
 // Polls `done` until it returns true; throws DriverError("timed out after N ms
 // waiting for <what>") when `timeout` runs out.
-void WaitUntil(const std::function<bool()>& done, const std::string& what,
+void WaitUntil(const std::function<bool()>& done, const Description& what,
                Milliseconds timeout = kDefaultTimeout);
+inline void WaitUntil(const std::function<bool()>& done, const std::string& what,
+                      Milliseconds timeout = kDefaultTimeout) {
+  WaitUntil(done, Description([what] { return what; }), timeout);
+}
 
 // Polls `find` until it returns a value and returns that value; throws like WaitUntil.
 template <class T>
-T WaitFor(const std::function<std::optional<T>()>& find, const std::string& what,
+T WaitFor(const std::function<std::optional<T>()>& find, const Description& what,
           Milliseconds timeout = kDefaultTimeout) {
   std::optional<T> found;
   WaitUntil([&] { return (found = find()).has_value(); }, what, timeout);
