@@ -11,7 +11,11 @@ namespace {
 const char* const kLanguages[] = {"German", "English"};
 
 std::string Quoted(const char* text) {
-  return "\"" + Windows1252ToUtf8(text) + "\"";
+  // Appended piecewise: GCC 12 warns falsely about operator+ with a literal here.
+  std::string quoted(1, '"');
+  quoted += Windows1252ToUtf8(text);
+  quoted += '"';
+  return quoted;
 }
 
 class Lister final : public archive::ArchiveVisitor {

@@ -256,6 +256,9 @@ TEST_F(MksetupCommand, RefusesObsoleteNamesOutsideTheInstallation) {
 }
 
 TEST_F(MksetupCommand, RefusesPayloadNamesWindowsCannotHold) {
+#ifdef _WIN32
+  GTEST_SKIP() << "such names cannot be created here in the first place";
+#endif
   for (const char* name : {"bad?.txt", "a\\b.txt", "CON.txt", "trail.", "tab\tname"}) {
     SCOPED_TRACE(name);
     Put(std::string("payload/") + name, "x");
