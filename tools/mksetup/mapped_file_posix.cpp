@@ -10,6 +10,14 @@
 #include "mapped_file.h"
 
 namespace mksetup {
+namespace {
+#ifdef MAP_POPULATE
+// Faulting the pages in one go makes the check after a build noticeably cheaper.
+constexpr int kMapFlags = MAP_PRIVATE | MAP_POPULATE;
+#else
+constexpr int kMapFlags = MAP_PRIVATE;
+#endif
+}  // namespace
 
 bool MappedFile::Open(const std::filesystem::path& path, std::string& error) {
   Close();
@@ -21,8 +29,7 @@ bool MappedFile::Open(const std::filesystem::path& path, std::string& error) {
   struct stat info {};
   bool ok = ::fstat(fd, &info) == 0;
   if (ok && info.st_size > 0) {
-    void* at =
-        ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* at = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, kMapFlags, fd, 0);
     ok = at != MAP_FAILED;
     if (ok) {
       data_ = static_cast<const std::uint8_t*>(at);
