@@ -199,6 +199,16 @@ TEST_F(DriverTest, MessageBoxBeforeTheFormHasNoOwner) {
   app_->WaitForForm("FFixture");
 }
 
+TEST_F(DriverTest, MessageBoxWithAnIconShowsIt) {
+  app_.emplace(App::Start(FixtureApp(), "--error-box-at-start"));
+  const MessageBoxWindow box = app_->WaitForMessageBox();
+  EXPECT_EQ(box.Caption(), "Setup");
+  EXPECT_EQ(box.Text(), "Something failed.");
+  EXPECT_TRUE(box.HasIcon());
+  box.Press();
+  app_->WaitForForm("FFixture");
+}
+
 TEST_F(DriverTest, WaitThatRunsOutFailsWithAClearMessage) {
   app_.emplace(App::Start(FixtureApp(), "--show-delay=3000"));
   try {

@@ -37,6 +37,7 @@ struct Options {
   bool printLanguage = false;
   const char* exitVariable = nullptr;
   bool boxAtStart = false;
+  bool errorBoxAtStart = false;
 };
 
 Options g_options;
@@ -186,6 +187,7 @@ Options ParseOptions(int count, char** arguments) {
     if (std::strncmp(argument, "--exit-with-variable=", 21) == 0)
       options.exitVariable = argument + 21;
     if (std::strcmp(argument, "--box-at-start") == 0) options.boxAtStart = true;
+    if (std::strcmp(argument, "--error-box-at-start") == 0) options.errorBoxAtStart = true;
   }
   return options;
 }
@@ -215,6 +217,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return value == nullptr ? -1 : std::atoi(value);
   }
   if (g_options.boxAtStart) MessageBoxA(nullptr, "Started with a box", "Fixture start", MB_OK);
+  if (g_options.errorBoxAtStart)
+    MessageBoxA(nullptr, "Something failed.", "Setup", MB_OK | MB_ICONERROR);
   if (g_options.showDelayMs > 0) Sleep(static_cast<DWORD>(g_options.showDelayMs));
 
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
