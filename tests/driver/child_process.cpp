@@ -63,6 +63,10 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
                      &startup, &created);
   if (!started)
     throw DriverError("cannot start " + commandLine + ": error " + std::to_string(GetLastError()));
+  // Wine starts a Unix program (say, "env LC_ALL=... wine Setup.exe") without giving
+  // a handle to it, so such a child could be neither awaited nor killed.
+  if (created.hProcess == nullptr)
+    throw DriverError("started " + commandLine + " but got no process handle (a Unix program?)");
   CloseHandle(created.hThread);
   return Process(created.hProcess, created.dwProcessId);
 }

@@ -242,6 +242,11 @@ TEST(DriverProcess, ExtraEnvironmentReachesTheChild) {
   EXPECT_EQ(app.WaitForExit(), 42u);
 }
 
+// Wine runs a Unix program from CreateProcess but hands out no process handle for it.
+TEST(DriverProcess, UnixProgramIsRefusedForWantOfAHandle) {
+  EXPECT_THROW(Process::Start("Z:\\bin\\true"), DriverError);
+}
+
 TEST(DriverProcess, ScratchDirectoryHoldsACopyAndGoesAway) {
   std::string directory;
   {
