@@ -58,7 +58,9 @@ void TFSetup::FormDestroy() {
   CReg::FreeInstance();
 }
 
-void TFSetup::Button4Click() { UpdateWizardTexts(); }
+void TFSetup::Button4Click() {
+  UpdateWizardTexts();
+}
 
 void TFSetup::ShowPage(gui::Panel& page) {
   gui::Panel* all[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6};

@@ -23,11 +23,9 @@ void TFSetup::CreateControls() {
   Label1.Create({"Label1", ids::Label1, this, 16, 24, 329, 13, bold, Align::Center});
   Label2.Create(
       {"Label2", ids::Label2, this, 16, 383, 331, 14, bannerFont_.handle(), Align::Center});
-  // The page control sits in the group box's frame; Win32 group boxes do not pass
-  // their children's notifications on, so it is the form's child at the same place.
   GroupBox1.Create({"GroupBox1", ids::GroupBox1, this, 16, 48, 329, 281, plain});
   PageControl1.Create(
-      {"PageControl1", ids::PageControl1, this, 16 + 8, 48 + 16, 313, 257, bold, Align::Left, 3});
+      {"PageControl1", ids::PageControl1, &GroupBox1, 8, 16, 313, 257, bold, Align::Left, 3});
 
   struct Page {
     gui::Panel& page;

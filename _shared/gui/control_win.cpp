@@ -7,6 +7,16 @@ namespace {
 
 constexpr char kPanelClass[] = "TdmPanel";
 
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) {
+    RECT area;
+    GetClientRect(hwnd, &area);
+    FillRect(reinterpret_cast<HDC>(wParam), &area, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
 }  // namespace
 
 void Control::Create(const ControlSpec& spec) {
@@ -45,6 +55,9 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
         }
       }
       break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return FaceColours(reinterpret_cast<HDC>(wParam));
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, SubclassProc, 1);
       self->Detach();
@@ -58,7 +71,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
 const char* Panel::WindowClass() {
   static const bool registered = [] {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = PanelProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

@@ -107,6 +107,8 @@ class ProgressBar : public Control {
   void AfterCreate(const ControlSpec& spec) override;
 };
 
+// A frame whose controls are its children; it passes their notifications on. Drawn
+// here rather than by the stock group box, which paints over its children's edges.
 class GroupBox : public Control {
  protected:
   Style StyleFor(const ControlSpec& spec) const override;

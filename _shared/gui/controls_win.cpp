@@ -164,8 +164,48 @@ std::uint32_t ProgressBar::Position() const {
   return static_cast<std::uint32_t>(SendMessageA(hwnd_, PBM_GETPOS, 0, 0));
 }
 
+namespace {
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT area;
+      GetClientRect(hwnd, &area);
+      FillRect(reinterpret_cast<HDC>(wParam), &area, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      RECT frame;
+      GetClientRect(hwnd, &frame);
+      frame.top += 6;  // half the caption font's height, where a captionless frame starts
+      DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+const char* FrameClass() {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = FrameProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = "TdmFrame";
+    return RegisterClassA(&wc) != 0;
+  }();
+  (void)registered;
+  return "TdmFrame";
+}
+
+}  // namespace
+
 Control::Style GroupBox::StyleFor(const ControlSpec&) const {
-  return {"BUTTON", BS_GROUPBOX};
+  return {FrameClass(), WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
 }
 
 }  // namespace gui

@@ -98,6 +98,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
       }
       break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return FaceColours(reinterpret_cast<HDC>(wParam));
     case WM_CLOSE:
       Guarded([&] { Close(); });
       return 0;

@@ -51,4 +51,8 @@ class Window {
   ATOM nameAtom_ = 0;
 };
 
+// Labels, check boxes and frames take the face colour of the window they sit on;
+// the answer to WM_CTLCOLORSTATIC and WM_CTLCOLORBTN of every container.
+LRESULT FaceColours(HDC dc);
+
 }  // namespace gui

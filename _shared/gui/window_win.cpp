@@ -8,6 +8,12 @@ constexpr char kObjectProperty[] = "TdmObj";
 constexpr char kNameProperty[] = "TdmName";
 }  // namespace
 
+LRESULT FaceColours(HDC dc) {
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
 Window::~Window() {
   DestroyHandle();
 }

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "application.h"
+#include "controls.h"
+#include "form.h"
+
+namespace gui {
+namespace {
+
+std::string NameOf(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "TdmName")));
+  char name[64] = {};
+  if (atom != 0) GlobalGetAtomNameA(atom, name, sizeof name);
+  return name;
+}
+
+class TestForm : public Form {
+ public:
+  Panel pages;
+  Panel page;
+  Label label;
+  Button button;
+  CheckBox check;
+  ProgressBar bar;
+  int clicks = 0;
+  int checkClicks = 0;
+
+ protected:
+  void CreateControls() override {
+    pages.Create({"pages", 10, this, 20, 30, 200, 150, font()});
+    page.Create({"page", 11, &pages, 4, 4, 192, 142, font()});
+    label.Create({"label", 12, &page, 0, 0, 100, 13, font(), Align::Center});
+    button.Create({"OkButton", 13, &page, 0, 20, 80, 25, font(), Align::Left, 0});
+    check.Create({"check", 14, &page, 0, 50, 80, 17, font(), Align::Left, 1});
+    bar.Create({"bar", 15, this, 0, 0, 100, 16, font()});
+    button.onClick = [this] { ++clicks; };
+    check.onClick = [this] { ++checkClicks; };
+  }
+};
+
+constexpr FormDesign kDesign{"TestForm",
+                             "Caption:",
+                             363,
+                             403,
+                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                             {"MS Sans Serif", -11, false}};
+
+TEST(Form, HasTheDesignedClientSizeAndNamedNestedControls) {
+  TestForm form;
+  form.CreateForm(kDesign, nullptr);
+  ASSERT_NE(form.hwnd(), nullptr);
+  RECT client{};
+  GetClientRect(form.hwnd(), &client);
+  EXPECT_EQ(client.right, 363);
+  EXPECT_EQ(client.bottom, 403);
+  EXPECT_EQ(form.Text(), "Caption:");
+  EXPECT_EQ(NameOf(form.hwnd()), "TestForm");
+  ASSERT_NE(form.pages.hwnd(), nullptr);
+  ASSERT_NE(form.page.hwnd(), nullptr);
+  ASSERT_NE(form.label.hwnd(), nullptr);
+  EXPECT_EQ(GetParent(form.label.hwnd()), form.page.hwnd());
+  EXPECT_EQ(GetDlgCtrlID(form.button.hwnd()), 13);
+  EXPECT_EQ(NameOf(form.button.hwnd()), "OkButton");
+  EXPECT_EQ(Window::FromHandle(form.check.hwnd()), &form.check);
+}
+
+TEST(Form, NotificationsOfNestedControlsReachTheirObjects) {
+  TestForm form;
+  form.CreateForm(kDesign, nullptr);
+  form.ShowForm();
+  // A click on a button two containers deep arrives as WM_COMMAND at its page.
+  SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);
+  EXPECT_EQ(form.clicks, 1);
+  SendMessageA(form.check.hwnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form.check.Checked());
+  EXPECT_EQ(form.checkClicks, 1);
+  form.check.SetChecked(false);  // a change from code raises the click as well
+  EXPECT_EQ(form.checkClicks, 2);
+  form.check.SetChecked(false);  // no change, no click
+  EXPECT_EQ(form.checkClicks, 2);
+  form.button.SetEnabled(false);
+  form.button.Click();
+  EXPECT_EQ(form.clicks, 1);
+}
+
+TEST(ProgressBar, TakesARangeFarAbove65535) {
+  TestForm form;
+  form.CreateForm(kDesign, nullptr);
+  form.bar.SetMax(16'651'315);
+  form.bar.SetPosition(16'000'000);
+  EXPECT_EQ(form.bar.Position(), 16'000'000u);
+  EXPECT_EQ(SendMessageA(form.bar.hwnd(), PBM_GETRANGE, FALSE, 0), 16'651'315);
+}
+
+TEST(Window, ObjectForgetsAHandleWindowsDestroyedWithItsParent) {
+  TestForm form;
+  form.CreateForm(kDesign, nullptr);
+  HWND label = form.label.hwnd();
+  form.Destroy();
+  EXPECT_FALSE(IsWindow(label));
+  EXPECT_EQ(form.label.hwnd(), nullptr);
+  EXPECT_EQ(form.hwnd(), nullptr);
+}
+
+TEST(Application, ExceptionReportAppendsAFullStopOnce) {
+  // The report's box is checked end to end; here only that a terminated application
+  // never shows its main form.
+  Application& application = Application::Instance();
+  TestForm form;
+  application.CreateForm(form, kDesign);
+  application.Terminate();
+  application.Run();
+  EXPECT_FALSE(form.Visible());
+  EXPECT_TRUE(application.Terminated());
+}
+
+}  // namespace
+}  // namespace gui
