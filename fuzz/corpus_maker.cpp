@@ -1,0 +1,58 @@
+// Makes seed inputs for the fuzz targets:
+//   fuzz_corpus_maker pack <out> <segment file 1> [2 [3]]   archive_fuzz input
+//   fuzz_corpus_maker image <out> [<segment file>...]        pe_resources_fuzz input:
+//     the small test image, with the segment files added as BIN/ID_SETUPFILEn
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "pe_resources.h"
+#include "pe_test_image.h"
+#include "segment_input.h"
+
+namespace {
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int Pack(const std::string& out, const std::vector<std::string>& files) {
+  std::vector<std::vector<std::uint8_t>> parts;
+  for (const std::string& file : files) parts.push_back(ReadBytes(file));
+  peres::testing::WriteFile(out, fuzzing::PackSegments(parts));
+  return 0;
+}
+
+int Image(const std::string& out, const std::vector<std::string>& files) {
+  if (files.empty()) {
+    peres::testing::WriteFile(out, peres::testing::MakeStubImage());
+    return 0;
+  }
+  const std::string stub = out + ".stub";
+  peres::testing::WriteFile(stub, peres::testing::MakeStubImage());
+  std::vector<peres::AddedResource> add;
+  for (std::size_t i = 0; i < files.size(); ++i)
+    add.push_back({"BIN", "ID_SETUPFILE" + std::to_string(i + 1), files[i]});
+  std::string error;
+  const bool ok = peres::WriteWithResources(stub, add, out, error);
+  std::remove(stub.c_str());
+  if (!ok) std::fprintf(stderr, "fuzz_corpus_maker: %s\n", error.c_str());
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() >= 3 && args[0] == "pack" && args.size() <= 5)
+    return Pack(args[1], {args.begin() + 2, args.end()});
+  if (args.size() >= 2 && args[0] == "image" && args.size() <= 5)
+    return Image(args[1], {args.begin() + 2, args.end()});
+  std::fprintf(stderr,
+               "usage: fuzz_corpus_maker pack <out> <segment>...\n"
+               "       fuzz_corpus_maker image <out> [<segment>...]\n");
+  return 2;
+}
