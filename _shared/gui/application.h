@@ -20,8 +20,9 @@ class Application {
   void SetTitle(const char* title) { title_ = title; }
   const std::string& Title() const { return title_; }
 
-  // Creates a form the application owns; the first one becomes the main form.
-  void CreateForm(Form& form, const FormDesign& design);
+  // Creates a form the application owns; the first one becomes the main form. A
+  // dialog names the form whose window owns its own, so showing it modally disables that one.
+  void CreateForm(Form& form, const FormDesign& design, HWND owner = nullptr);
   Form* MainForm() const { return mainForm_; }
   // Destroys the windows of the forms it owns, main form last, at the end of the run.
   void DestroyForms();

@@ -19,10 +19,10 @@ void Application::Initialize() {
   InitCommonControlsEx(&controls);
 }
 
-void Application::CreateForm(Form& form, const FormDesign& design) {
+void Application::CreateForm(Form& form, const FormDesign& design, HWND owner) {
   if (mainForm_ == nullptr) mainForm_ = &form;
   forms_.push_back(&form);
-  form.CreateForm(design, nullptr);
+  form.CreateForm(design, owner);
 }
 
 void Application::DestroyForms() {

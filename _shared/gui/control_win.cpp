@@ -55,6 +55,12 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
         }
       }
       break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (Window* child = FromHandle(item->hwndItem))
+        if (child->HandleDrawItem(*item)) return TRUE;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       return FaceColours(reinterpret_cast<HDC>(wParam));

@@ -98,6 +98,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
       }
       break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (Window* child = FromHandle(item->hwndItem))
+        if (child->HandleDrawItem(*item)) return TRUE;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       return FaceColours(reinterpret_cast<HDC>(wParam));

@@ -37,6 +37,8 @@ class Window {
 
   // A notification (WM_COMMAND code) raised by this control, reflected by its parent.
   virtual void HandleCommand(WORD /*code*/) {}
+  // An owner-drawn control paints its item; false leaves it to Windows.
+  virtual bool HandleDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
 
  protected:
   // Binds a freshly created HWND to this object.
