@@ -90,13 +90,19 @@ class TFSetup : public gui::Form {
   void FormCreate() override;
   void FormDestroy() override;
   bool CanClose() override;
-
- private:
+  // The loading steps of FormCreate, reachable for tests that drive them on their own.
   bool LoadSetupArchive();
   bool VerifyArchiveChecksum();
+
+ private:
   bool CheckArchiveStructure();
   void HandOverHeader();
   bool LoadSegment(int number, bool required);
+  // The earlier-installation step; false after a refusal has been shown.
+  bool CheckEarlierInstallation();
+  bool CheckNoEarlierInstallation();
+  bool AdoptEarlierInstallation();
+  bool CheckInstalledClient();
 
   // Stages of CopyFiles; each returns false after InstallFailed.
   bool ProbeAllUsersRights();
