@@ -51,6 +51,7 @@ void TFSetup::FormCreate() {
   wizardStep = 0;
 
   CLog::Instance()->Log(1, kUnit, 189, "checking for registered versions");
+  if (!CheckEarlierInstallation()) return;
   CLog::Instance()->Log(1, kUnit, 298, "finished FormCreate");
 }
 
