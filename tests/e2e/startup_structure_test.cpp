@@ -3,6 +3,8 @@
 // so nothing is ever written from them.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "archive_check.h"
 #include "setup_run.h"
 
@@ -15,6 +17,10 @@ struct Fault {
   const char* name;
   SegmentSet (*build)();
 };
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+  *out << fault.name;
+}
 
 SegmentSet Spoiled(SetupKind kind, void (*change)(std::vector<SegmentFile>&)) {
   std::vector<SegmentFile> segments = WriteSegments(SmallArchive(kind));
