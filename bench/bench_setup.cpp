@@ -1,0 +1,46 @@
+// bench_setup: the timed runs of Setup.exe under Wine that tools/bench asks for.
+//   bench_setup prepare-update <TDMClient.exe>
+//   bench_setup wizard <runs> <Setup.exe>...
+//   bench_setup install <Setup.exe>
+// Paths may be Unix paths; they are seen through Wine's Z: drive.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_setup_runs.h"
+#include "driver.h"
+
+namespace {
+
+int Usage() {
+  std::fputs(
+      "usage: bench_setup prepare-update <TDMClient.exe>\n"
+      "       bench_setup wizard <runs> <Setup.exe>...\n"
+      "       bench_setup install <Setup.exe>\n",
+      stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  const std::string command = argv[1];
+  const std::string path = driver::WinePath(argv[2]);
+  try {
+    if (command == "prepare-update" && argc == 3) return bench::PrepareUpdate(path) ? 0 : 1;
+    if (command == "wizard" && argc >= 4) {
+      const int runs = std::atoi(argv[2]);
+      if (runs < 1) return Usage();
+      std::vector<std::string> setups;
+      for (int i = 3; i < argc; ++i) setups.push_back(driver::WinePath(argv[i]));
+      return bench::TimeToWizard(setups, runs) ? 0 : 1;
+    }
+    if (command == "install" && argc == 3) return bench::InstallWithDefaults(path) ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "bench_setup %s: %s\n", command.c_str(), error.what());
+    return 1;
+  }
+  return Usage();
+}

@@ -1,0 +1,381 @@
+"""Runs every benchmark of tools/bench and writes the figures into BENCHMARKS.md.
+
+Each figure is a ratio against a plain reference measured in the same run on the same
+machine, so the figures compare between machines where the absolute times do not."""
+
+import argparse
+import datetime
+import json
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import payloads
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+FIGURES_BEGIN = "<!-- figures: written by tools/bench -->"
+FIGURES_END = "<!-- end of figures -->"
+STUB_GOAL = 128 * 1024
+# Bumped whenever payloads.py changes what it makes.
+PAYLOAD_VERSION = "2"
+
+
+def log(text):
+    print(f"[bench] {text}", file=sys.stderr, flush=True)
+
+
+def run(command, **options):
+    return subprocess.run(command, check=True, text=True, capture_output=True, **options)
+
+
+def timed(command, stdout=subprocess.DEVNULL):
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=stdout)
+    return time.perf_counter() - start
+
+
+def warm(paths):
+    """Reads files once so that both sides of a comparison start from the page cache."""
+    for path in paths:
+        with open(path, "rb") as source:
+            while source.read(8 << 20):
+                pass
+
+
+# --- the machine -------------------------------------------------------------------
+
+def machine():
+    model = "unknown"
+    with open("/proc/cpuinfo", encoding="ascii", errors="replace") as info:
+        for line in info:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    with open("/proc/meminfo", encoding="ascii") as info:
+        kib = int(info.readline().split()[1])
+    load = os.getloadavg()[0]
+    return {"nproc": os.cpu_count(), "cpu": model, "memory_gib": kib / 1024 / 1024,
+            "load": load, "date": datetime.datetime.now().strftime("%Y-%m-%d %H:%M"),
+            "kernel": platform.release()}
+
+
+# --- 1. checksum throughput --------------------------------------------------------
+
+def checksum(host_build):
+    program = os.path.join(host_build, "bench", "bench_checksum")
+    output = run([program, "--benchmark_format=json", "--benchmark_repetitions=5",
+                  "--benchmark_min_time=0.2", "--benchmark_report_aggregates_only=true",
+                  "--benchmark_enable_random_interleaving=true"]).stdout
+    speeds = {}
+    for entry in json.loads(output)["benchmarks"]:
+        if entry.get("aggregate_name") == "median":
+            name, size = entry["run_name"].split("/")
+            speeds[(name, int(size))] = entry["bytes_per_second"]
+    rows = []
+    for size in sorted({size for _, size in speeds}):
+        plain = speeds[("PlainRead", size)]
+        for name in ("ByteSum", "ByteSumWithProgress"):
+            rows.append((name, size, speeds[(name, size)] / plain, plain))
+    return rows
+
+
+# --- the archives --------------------------------------------------------------------
+
+def make_payloads(work, client):
+    stamp = os.path.join(work, "payloads.stamp")
+    if os.path.exists(stamp) and open(stamp).read() == PAYLOAD_VERSION:
+        return
+    log("making the payloads (about 190 MB of pseudo-random data)")
+    for name in ("release", "large", "minimal-update", "minimal-full"):
+        shutil.rmtree(os.path.join(work, name), ignore_errors=True)
+    payloads.make_release(os.path.join(work, "release"), client)
+    payloads.make_large(os.path.join(work, "large"), client)
+    payloads.make_minimal(os.path.join(work, "minimal-update"), client, "Update")
+    payloads.make_minimal(os.path.join(work, "minimal-full"), client, "Full")
+    with open(stamp, "w") as out:
+        out.write(PAYLOAD_VERSION)
+
+
+def make_setups(work, mksetup, stub):
+    setups = {}
+    for name in ("release", "large", "minimal-update", "minimal-full"):
+        folder = os.path.join(work, name)
+        setup = os.path.join(folder, "Setup.exe")
+        run([mksetup, "setup", os.path.join(folder, "bench.ini"), "--stub", stub, "-o", setup])
+        setups[name] = setup
+    return setups
+
+
+# --- 6. builder throughput -------------------------------------------------------------
+
+def builder(work, mksetup, runs=3):
+    folder = os.path.join(work, "large")
+    files = payloads.payload_files(folder)
+    warm(files)
+    out = os.path.join(work, "builder-out")
+    concatenated = os.path.join(work, "builder-cat.bin")
+    build_times, cat_times = [], []
+    for _ in range(runs):
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
+        build_times.append(timed([mksetup, "archive", os.path.join(folder, "bench.ini"), out]))
+        with open(concatenated, "wb") as target:
+            cat_times.append(timed(["cat"] + files, stdout=target))
+    size = sum(os.path.getsize(os.path.join(out, name)) for name in os.listdir(out))
+    shutil.rmtree(out, ignore_errors=True)
+    os.remove(concatenated)
+    return statistics.median(build_times), statistics.median(cat_times), size
+
+
+# --- Wine ------------------------------------------------------------------------------
+
+class WinePrefix:
+    """A copy of the template prefix for one part of the run; stopped and removed after."""
+
+    def __init__(self, template, work, name):
+        self.path = os.path.join(work, f"wine-{name}")
+        shutil.rmtree(self.path, ignore_errors=True)
+        shutil.copytree(template, self.path, symlinks=True)
+        self.environment = dict(os.environ, WINEPREFIX=self.path, WINEDEBUG="-all",
+                                WINEDLLOVERRIDES="mscoree,mshtml=")
+
+    def run(self, program, *arguments):
+        return subprocess.run(["wine", program, *arguments], env=self.environment, text=True,
+                              capture_output=True, check=False)
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.environment, check=False,
+                       stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.environment, check=False,
+                       stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def bench_setup(prefix, program, *arguments):
+    result = prefix.run(program, *arguments)
+    if result.returncode != 0:
+        raise RuntimeError(f"bench_setup {' '.join(arguments)} failed:\n"
+                           f"{result.stdout}{result.stderr}")
+    return result.stdout
+
+
+# --- 2. time to wizard -----------------------------------------------------------------
+
+def time_to_wizard(prefix, program, setups, runs):
+    """Median start-to-wizard time of each Setup.exe (bench_setup takes turns)."""
+    output = bench_setup(prefix, program, "wizard", str(runs), *setups)
+    times = {setup: [] for setup in setups}
+    for index, value in re.findall(r"wizard_ms (\d+) (\S+)", output):
+        times[setups[int(index)]].append(float(value))
+    return {setup: statistics.median(values) for setup, values in times.items()}
+
+
+# --- 3. and 5. the installation -------------------------------------------------------
+
+class PeakMemoryWatch(threading.Thread):
+    """Polls the peak resident memory (VmHWM) of the Unix process that runs Setup.exe
+    in one Wine prefix; VmHWM only grows, so the last reading is the peak."""
+
+    def __init__(self, prefix_path):
+        super().__init__(daemon=True)
+        self.marker = f"WINEPREFIX={prefix_path}".encode()
+        self.peak_kib = 0
+        self.stopping = threading.Event()
+
+    def _setup_processes(self):
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                    if b"Setup.exe" not in cmdline.read():
+                        continue
+                with open(f"/proc/{pid}/environ", "rb") as environ:
+                    if self.marker in environ.read().split(b"\0"):
+                        yield pid
+            except OSError:
+                continue
+
+    def run(self):
+        while not self.stopping.is_set():
+            for pid in self._setup_processes():
+                try:
+                    with open(f"/proc/{pid}/status", encoding="ascii") as status:
+                        for line in status:
+                            if line.startswith("VmHWM:"):
+                                self.peak_kib = max(self.peak_kib, int(line.split()[1]))
+                except OSError:
+                    pass
+            self.stopping.wait(0.05)
+
+    def stop(self):
+        self.stopping.set()
+        self.join()
+
+
+def log_ticks(log_path, first, last):
+    """Tick counts of the first log lines with these texts ("%i : %s : %i : text")."""
+    ticks = {}
+    with open(log_path, encoding="cp1252", errors="replace") as lines:
+        for line in lines:
+            fields = line.rstrip("\r\n").split(" : ", 3)
+            if len(fields) == 4 and fields[3] in (first, last) and fields[3] not in ticks:
+                ticks[fields[3]] = int(fields[0])
+    return ticks[last] - ticks[first]
+
+
+def install(template, work, program, setup, payload_files, runs):
+    """File stage of a full installation through the wizard, its peak memory, and cp -r
+    of the same payload into the same prefix's drive C:, each the median of `runs`."""
+    stage_ms, peaks, copy_times = [], [], []
+    log_path = os.path.join(os.path.dirname(setup), "setup.log")
+    payload = os.path.join(os.path.dirname(setup), "payload")
+    warm(payload_files + [setup])
+    for number in range(runs):
+        prefix = WinePrefix(template, work, f"install-{number}")
+        try:
+            if os.path.exists(log_path):
+                os.remove(log_path)
+            watch = PeakMemoryWatch(prefix.path)
+            watch.start()
+            output = bench_setup(prefix, program, "install", setup)
+            watch.stop()
+            if "install ok" not in output:
+                raise RuntimeError(output)
+            stage_ms.append(log_ticks(log_path, "create data files", "create registry entries"))
+            peaks.append(watch.peak_kib * 1024)
+            target = os.path.join(prefix.path, "drive_c", "cp-copy")
+            warm(payload_files)
+            copy_times.append(timed(["cp", "-r", payload, target]))
+        finally:
+            prefix.close()
+    return (statistics.median(stage_ms) / 1000, statistics.median(copy_times),
+            statistics.median(peaks))
+
+
+# --- the report ------------------------------------------------------------------------
+
+def verdict(value, goal, lower_is_better=True):
+    met = value <= goal if lower_is_better else value >= goal
+    return "met" if met else "**missed**"
+
+
+def mib(size):
+    return f"{size / (1 << 20):.1f} MiB"
+
+
+def report(m, figures):
+    lines = [FIGURES_BEGIN, "",
+             f"Measured {m['date']} on {m['nproc']} × {m['cpu']}, {m['memory_gib']:.1f} GiB "
+             f"memory, Linux {m['kernel']}; load average {m['load']:.1f} at the start.", "",
+             "| # | figure | measured | ratio | goal | |", "|---|---|---|---|---|---|"]
+    for row in figures:
+        lines.append("| " + " | ".join(str(cell) for cell in row) + " |")
+    lines += ["", FIGURES_END]
+    return "\n".join(lines)
+
+
+def write_report(path, text):
+    with open(path, encoding="utf-8") as current:
+        document = current.read()
+    begin, end = document.find(FIGURES_BEGIN), document.find(FIGURES_END)
+    if begin < 0 or end < 0:
+        document = document.rstrip("\n") + "\n\n" + text + "\n"
+    else:
+        document = document[:begin] + text + document[end + len(FIGURES_END):]
+    with open(path, "w", encoding="utf-8") as out:
+        out.write(document)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--host-build", required=True)
+    parser.add_argument("--windows-build", required=True)
+    parser.add_argument("--runs", type=int, default=7, help="runs per time-to-wizard median")
+    parser.add_argument("--installs", type=int, default=3, help="installations for the median")
+    parser.add_argument("--output", default=os.path.join(ROOT, "BENCHMARKS.md"))
+    options = parser.parse_args()
+
+    host, windows = os.path.abspath(options.host_build), os.path.abspath(options.windows_build)
+    mksetup = os.path.join(host, "tools", "mksetup", "mksetup")
+    stub = os.path.join(windows, "_setup", "SetupStub.exe")
+    program = os.path.join(windows, "bench", "bench_setup.exe")
+    client = os.path.join(windows, "demo", "client-0.807.3", "TDMClient.exe")
+    work = os.path.join(windows, "bench-work")
+    os.makedirs(work, exist_ok=True)
+    m = machine()
+    figures = []
+
+    log("1. checksum throughput")
+    for name, size, ratio, plain in checksum(host):
+        figures.append(("1", f"`archive::{name}`, {size >> 20} MiB buffer, against memchr",
+                        f"memchr {plain / 1e9:.1f} GB/s", f"{ratio:.2f}", "≥ 0.90",
+                        verdict(ratio, 0.9, lower_is_better=False)))
+
+    make_payloads(work, client)
+    setups = make_setups(work, mksetup, stub)
+
+    template = run([os.path.join(ROOT, "tools", "wine-prefix")]).stdout.strip()
+    log("2. time to wizard")
+    prefix = WinePrefix(template, work, "update")
+    try:
+        bench_setup(prefix, program, "prepare-update", client)
+        update = time_to_wizard(prefix, program, [setups["minimal-update"], setups["release"]],
+                                options.runs)
+    finally:
+        prefix.close()
+    prefix = WinePrefix(template, work, "full")
+    try:
+        full = time_to_wizard(prefix, program, [setups["minimal-full"], setups["large"]],
+                              options.runs)
+    finally:
+        prefix.close()
+    for base, big, label in ((update, setups["release"], "release-shaped Update"),
+                             (full, setups["large"], "three-segment Full")):
+        minimal = base[setups["minimal-update" if big == setups["release"] else "minimal-full"]]
+        ratio = base[big] / minimal
+        figures.append(("2", f"time to wizard, {mib(os.path.getsize(big))} {label}, against "
+                        f"a minimal archive", f"{base[big]:.0f} ms / {minimal:.0f} ms",
+                        f"{ratio:.2f}", "≤ 1.10" if big == setups["release"] else "(report)",
+                        verdict(ratio, 1.10) if big == setups["release"] else ""))
+
+    log("3. and 5. file stage and memory of the 170 MB installation")
+    large = os.path.join(work, "large")
+    stage, copy, peak = install(template, work, program, setups["large"],
+                                payloads.payload_files(large), options.installs)
+    figures.append(("3", "file stage of the 170 MB installation, against `cp -r`",
+                    f"{stage:.2f} s / {copy:.2f} s", f"{stage / copy:.2f}", "≤ 1.20",
+                    verdict(stage / copy, 1.2)))
+    archive_size = os.path.getsize(setups["large"]) - os.path.getsize(stub)
+    over = peak - archive_size
+    figures.append(("5", "peak resident memory of Setup.exe during the 170 MB installation",
+                    f"{mib(peak)} for a {mib(archive_size)} archive", f"archive + {mib(over)}",
+                    "archive + 32 MiB", verdict(over, 32 << 20)))
+
+    log("4. stub size")
+    size = os.path.getsize(stub)
+    figures.append(("4", "SetupStub.exe (Setup.exe without its archive), stripped",
+                    f"{size / 1024:.0f} KiB", f"{size / STUB_GOAL:.2f} of the goal", "< 128 KiB",
+                    verdict(size, STUB_GOAL - 1)))
+
+    log("6. builder throughput")
+    build, cat, built = builder(work, mksetup)
+    figures.append(("6", f"`mksetup archive` of the 170 MB payload ({mib(built)}), against `cat`",
+                    f"{build:.2f} s / {cat:.2f} s", f"{build / cat:.2f}", "≤ 1.50",
+                    verdict(build / cat, 1.5)))
+
+    for row in figures:
+        log(" | ".join(str(cell) for cell in row))
+    text = report(m, figures)
+    write_report(options.output, text)
+    print(text)
+
+
+if __name__ == "__main__":
+    main()
