@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "u_directorydlg.h"
 #include "u_setup.h"
 #include "u_splash.h"
 
@@ -20,6 +21,7 @@ constexpr int kLogLevel = 2;
 
 TFSplash splash;
 TFSetup wizard;
+TFSelectDirectory directoryDialog;
 
 }  // namespace
 
@@ -45,6 +47,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     FSetup = &wizard;
     wizard.Create();
+
+    // Created once, also after a refusal, and reused for every opening.
+    FSelectDirectory = &directoryDialog;
+    directoryDialog.Create();
 
     splash.Destroy();
     FSplash = nullptr;

@@ -52,4 +52,16 @@ inline constexpr int Label6 = 263;
 inline constexpr int CheckBox4 = 264;
 inline constexpr int Label7 = 265;
 
+// Directory dialog.
+inline constexpr int dir_DirectoryListBox1 = 300;
+inline constexpr int dir_DriveComboBox1 = 301;
+inline constexpr int dir_Button1 = 302;
+inline constexpr int dir_Button2 = 303;
+inline constexpr int dir_Edit1 = 304;
+inline constexpr int dir_Label1 = 305;
+inline constexpr int dir_lbl_neededmem_caption = 306;
+inline constexpr int dir_lbl_neededmem = 307;
+inline constexpr int dir_lbl_availmem_caption = 308;
+inline constexpr int dir_lbl_availmem = 309;
+
 }  // namespace setup::ids

@@ -9,6 +9,7 @@
 #include "s_logging.h"
 #include "s_monitor_win.h"
 #include "s_registry_win.h"
+#include "u_directorydlg.h"
 
 TFSetup* FSetup = nullptr;
 
@@ -60,6 +61,8 @@ void TFSetup::FormDestroy() {
 }
 
 void TFSetup::Button4Click() {
+  // The dialog writes Edit1 on OK; the figures then follow the directory now there.
+  if (FSelectDirectory != nullptr) FSelectDirectory->ShowModal();
   UpdateWizardTexts();
 }
 

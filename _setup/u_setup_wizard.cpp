@@ -9,6 +9,7 @@
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "u_directorydlg.h"
 #include "u_setup.h"
 
 using setup::Msg;
@@ -140,4 +141,5 @@ void TFSetup::chk_disclaimer2Click() {
 void TFSetup::box_languageChange() {
   CLang::SetLanguage(static_cast<std::uint32_t>(box_language.ItemIndex()));
   UpdateWizardTexts();
+  if (FSelectDirectory != nullptr) FSelectDirectory->UpdateDialogTexts();
 }

@@ -15,6 +15,10 @@ namespace gui {
 
 class DirectoryListBox : public Control {
  public:
+  // Each entry's item data is its depth (the root 0), with this flag added for the open
+  // folder's subfolders, so a reader can tell the path from the subfolders.
+  static constexpr LPARAM kSubfolderEntry = 0x10000;
+
   // The user opened a folder or clicked an entry, or a linked drive box moved the list.
   Callback onChange;
   // Told the new drive letter whenever the list moves to another drive; the slot of

@@ -110,7 +110,8 @@ TEST(DirectoryListBox, ShowsThePathFromTheRootThenTheSubfoldersInDiskSpelling) {
   EXPECT_EQ(form.list.Directory(), tree.Base() + "\\Alpha");
   EXPECT_EQ(Items(form.list),
             (std::vector<std::string>{"C:\\", tree.Name(), "Alpha", "beta", "Delta"}));
-  EXPECT_EQ(Depths(form.list), (std::vector<LRESULT>{0, 1, 2, 3, 3}));
+  constexpr LRESULT kSub = DirectoryListBox::kSubfolderEntry;
+  EXPECT_EQ(Depths(form.list), (std::vector<LRESULT>{0, 1, 2, 3 | kSub, 3 | kSub}));
   EXPECT_EQ(Selected(form.list), 2);
   EXPECT_TRUE(form.events.empty()) << "opening from code raises no change";
 }

@@ -164,15 +164,17 @@ void DirectoryListBox::Fill() {
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
   // Item data is the line's depth: the root 0, the open folder the deepest of the path.
-  auto add = [this](const std::string& text, size_t depth) {
+  auto add = [this](const std::string& text, LPARAM data) {
     const LRESULT index =
         SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageA(hwnd_, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(depth));
+    SendMessageA(hwnd_, LB_SETITEMDATA, static_cast<WPARAM>(index), data);
   };
   add(RootOf(Drive()), 0);
   const std::vector<std::string> parts = PartsBelowRoot(directory_);
-  for (size_t i = 0; i < parts.size(); ++i) add(parts[i], i + 1);
-  for (const std::string& name : SubfoldersOf(directory_)) add(name, parts.size() + 1);
+  for (size_t i = 0; i < parts.size(); ++i) add(parts[i], static_cast<LPARAM>(i + 1));
+  const auto subfolderDepth = static_cast<LPARAM>(parts.size() + 1);
+  for (const std::string& name : SubfoldersOf(directory_))
+    add(name, subfolderDepth | kSubfolderEntry);
   SendMessageA(hwnd_, LB_SETCURSEL, parts.size(), 0);
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
@@ -204,10 +206,10 @@ bool DirectoryListBox::HandleDrawItem(const DRAWITEMSTRUCT& item) {
   RECT line = item.rcItem;
   FillRect(dc, &line, GetSysColorBrush(COLOR_WINDOW));
   if (item.itemID == static_cast<UINT>(-1)) return true;
-  const auto depth = static_cast<int>(item.itemData);
-  const auto openDepth = static_cast<int>(PartsBelowRoot(directory_).size());
+  const auto data = static_cast<LPARAM>(item.itemData);
+  const auto depth = static_cast<int>(data & ~kSubfolderEntry);
   const int left = line.left + 2 + depth * kIndentPerLevel;
-  DrawFolderGlyph(dc, left, line.top, depth <= openDepth);
+  DrawFolderGlyph(dc, left, line.top, (data & kSubfolderEntry) == 0);
 
   std::vector<char> text(static_cast<size_t>(SendMessageA(hwnd_, LB_GETTEXTLEN, item.itemID, 0)) +
                          1);

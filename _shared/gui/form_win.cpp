@@ -51,6 +51,9 @@ void Form::Close() {
   if (!CanClose()) return;
   if (modal_) {
     closeRequested_ = true;
+    // Wakes the modal loop: a close that came as a sent message (the close box) is
+    // handled inside GetMessage, which would otherwise wait for the next input.
+    PostMessageA(hwnd_, WM_NULL, 0, 0);
   } else if (Application::Instance().MainForm() == this) {
     Hide();
     Application::Instance().Terminate();
