@@ -5,6 +5,8 @@
 get_property(tdm_faults_full_setup GLOBAL PROPERTY TDM_DEMO_FULL_SETUP)
 include(${CMAKE_SOURCE_DIR}/demo/demo_paths.cmake)
 set(tdm_faults_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
+# Without Wine's menu builder, whose entries for new links land in the Unix home.
+set(tdm_faults_quiet_wine "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=")
 
 # Setup.exe whose registry takes no writes, with the demo's full archive inside.
 add_executable(setup_stub_registry_refused WIN32 ${CMAKE_SOURCE_DIR}/_setup/Setup.cpp
@@ -46,18 +48,19 @@ target_compile_definitions(faults_test PRIVATE
                            TDM_FAULTS_REGISTRY_SETUP="${tdm_faults_registry_setup}")
 add_dependencies(faults_test demo_setup faults_registry_setup)
 set_tests_properties(faults_test PROPERTIES FIXTURES_REQUIRED faults_media
-                     ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media}")
+                     ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media};${tdm_faults_quiet_wine}")
 
 tdm_add_test(faults_log_test SOURCES ${tdm_faults_dir}/faults_log_test.cpp LIBS tdm_faults_support)
 add_dependencies(faults_log_test demo_setup)
 set_tests_properties(faults_log_test PROPERTIES FIXTURES_REQUIRED faults_media
-                     ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media}")
+                     ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media};${tdm_faults_quiet_wine}")
 
 tdm_add_test(faults_prefix_test SOURCES ${tdm_faults_dir}/faults_prefix_test.cpp
              LIBS tdm_faults_support ${TDM_GMOCK})
 target_compile_definitions(faults_prefix_test PRIVATE
                            TDM_DEMO_FULL_SETUP_UNIX="${tdm_faults_full_setup}")
 add_dependencies(faults_prefix_test demo_setup)
+set_tests_properties(faults_prefix_test PROPERTIES ENVIRONMENT "${tdm_faults_quiet_wine}")
 
 tdm_add_test(faults_names_test SOURCES ${tdm_faults_dir}/faults_names_test.cpp
              LIBS tdm_faults_support tdm_mksetup)
