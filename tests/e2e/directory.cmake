@@ -16,3 +16,8 @@ set(TDM_DIRECTORY_DRIVES "TDM_WINE_DRIVES=d=/dev/shm")
 set_tests_properties(directory_dialog_test PROPERTIES ENVIRONMENT "${TDM_DIRECTORY_DRIVES}")
 tdm_add_locale_run(directory_dialog_test de_AT ENVIRONMENT "${TDM_DIRECTORY_DRIVES}")
 tdm_add_locale_run(directory_dialog_test fr_FR ENVIRONMENT "${TDM_DIRECTORY_DRIVES}")
+
+# The walk through every page that tools/screenshots records; not a test.
+add_executable(directory_screenshot_tour ${CMAKE_CURRENT_LIST_DIR}/directory_screenshot_tour.cpp)
+target_link_libraries(directory_screenshot_tour PRIVATE tdm_driver tdm_warnings)
+add_dependencies(directory_screenshot_tour demo_setup)
