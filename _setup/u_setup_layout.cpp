@@ -84,6 +84,7 @@ void TFSetup::CreateControls() {
   Label7.Create({"Label7", ids::Label7, &TabSheet5, 0, 112, 305, 13, bold, Align::Center});
 
   // Initial states of the design.
+  Button4.SetText(">>");  // the same in both languages
   box_language.AddItem("Deutsch");
   box_language.AddItem("English");
   radio_current_user.SetChecked(true);
