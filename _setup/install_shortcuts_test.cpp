@@ -162,15 +162,17 @@ TEST_F(InstallShortcuts, UnknownDesktopFolderMakesNoLinkInTheDriveRoot) {
     GTEST_SKIP() << "the shell still names a desktop: " << probe;
   DeleteValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
 
+  // The current drive is the prefix's own C:, not the host's root behind Z:.
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(root_.c_str());
   Open(SmallRelease());
   EXPECT_FALSE(Install(InstallDir()));
   EXPECT_EQ(OnlyBoxText(), Text(kMsgCreateLinkFailed));
   ExpectFailurePage();
-  char current[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, current);
-  const std::string driveRoot = std::string(current).substr(0, 3);
-  EXPECT_FALSE(FileExists(driveRoot + "Tidemoor.lnk"));
   EXPECT_FALSE(FileExists("\\Tidemoor.lnk"));
+  EXPECT_FALSE(FileExists("C:\\Tidemoor.lnk"));
+  SetCurrentDirectoryA(previous);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
 
