@@ -23,3 +23,15 @@ tdm_add_locale_run(earlier_update_test de_AT FILTER *WithoutLanguage*)
 tdm_add_locale_run(earlier_update_test fr_FR FILTER *WithoutLanguage*)
 tdm_add_locale_run(earlier_full_test de_AT FILTER *Directory*)
 tdm_add_locale_run(earlier_full_test fr_FR FILTER *Directory*)
+
+# The demo release's two installers as the build makes them.
+get_property(tdm_demo_full_setup GLOBAL PROPERTY TDM_DEMO_FULL_SETUP)
+get_property(tdm_demo_update_setup GLOBAL PROPERTY TDM_DEMO_UPDATE_SETUP)
+if(tdm_demo_full_setup AND tdm_demo_update_setup)
+  tdm_add_test(earlier_demo_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/earlier_demo_test.cpp
+               LIBS tdm_e2e_earlier_support)
+  target_compile_definitions(earlier_demo_test PRIVATE
+                             TDM_DEMO_FULL_SETUP="${tdm_demo_full_setup}"
+                             TDM_DEMO_UPDATE_SETUP="${tdm_demo_update_setup}")
+  add_dependencies(earlier_demo_test demo_setup)
+endif()
