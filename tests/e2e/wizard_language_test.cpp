@@ -22,6 +22,7 @@ void ExpectLanguage(const driver::Window& wizard, const archive::ArchiveDescript
   EXPECT_EQ(wizard.Text(), "Installation:");
   EXPECT_EQ(wizard.Child("Label1").Text(), kFullTitle);
   EXPECT_NE(wizard.Child("Label2").Text().find("V1.49"), std::string::npos);
+  EXPECT_EQ(wizard.Child("Button4").Text(), ">>");
   EXPECT_EQ(wizard.Child("box_language").ComboItems(),
             (std::vector<std::string>{"Deutsch", "English"}));
 }
