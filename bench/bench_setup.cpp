@@ -2,6 +2,7 @@
 //   bench_setup prepare-update <TDMClient.exe>
 //   bench_setup wizard <runs> <Setup.exe>...
 //   bench_setup install <Setup.exe>
+//   bench_setup write-files <directory> <count> <bytes per file>
 // Paths may be Unix paths; they are seen through Wine's Z: drive.
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,8 @@ int Usage() {
   std::fputs(
       "usage: bench_setup prepare-update <TDMClient.exe>\n"
       "       bench_setup wizard <runs> <Setup.exe>...\n"
-      "       bench_setup install <Setup.exe>\n",
+      "       bench_setup install <Setup.exe>\n"
+      "       bench_setup write-files <directory> <count> <bytes per file>\n",
       stderr);
   return 2;
 }
@@ -38,6 +40,13 @@ int main(int argc, char** argv) {
       return bench::TimeToWizard(setups, runs) ? 0 : 1;
     }
     if (command == "install" && argc == 3) return bench::InstallWithDefaults(path) ? 0 : 1;
+    if (command == "write-files" && argc == 5) {
+      const int count = std::atoi(argv[3]);
+      const long size = std::atol(argv[4]);
+      if (count < 1 || size < 1) return Usage();
+      return bench::WriteFilesLikeTheInstaller(path, count, static_cast<std::uint32_t>(size)) ? 0
+                                                                                              : 1;
+    }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bench_setup %s: %s\n", command.c_str(), error.what());
     return 1;

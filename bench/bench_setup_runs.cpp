@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "driver.h"
 
@@ -92,6 +93,35 @@ bool InstallWithDefaults(const std::string& setup) {
   std::printf("install ok\n");
   app.GetProcess().Kill();
   return true;
+}
+
+bool WriteFilesLikeTheInstaller(const std::string& directory, int count, std::uint32_t size) {
+  auto* data = static_cast<std::uint8_t*>(
+      VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (data == nullptr) return false;
+  for (std::uint32_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>(i * 31);
+  CreateDirectoryA(directory.c_str(), nullptr);
+  FILETIME time{};
+  GetSystemTimeAsFileTime(&time);
+  bool ok = true;
+  const auto start = Clock::now();
+  for (int i = 0; i < count && ok; ++i) {
+    const std::string path = directory + "\\file" + std::to_string(i) + ".dat";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      ok = false;
+      break;
+    }
+    DWORD written = 0;
+    ok = WriteFile(file, data, size, &written, nullptr) && written == size;
+    SetFileTime(file, &time, &time, &time);
+    CloseHandle(file);
+  }
+  const std::chrono::duration<double> elapsed = Clock::now() - start;
+  VirtualFree(data, 0, MEM_RELEASE);
+  if (ok) std::printf("write_seconds %.3f\n", elapsed.count());
+  return ok;
 }
 
 }  // namespace bench

@@ -2,6 +2,7 @@
 // user would meet it. Every command prints plain "key value" lines for the script.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,11 @@ bool TimeToWizard(const std::vector<std::string>& setups, int runs);
 // terms accepted, Next, Start) and waits for the installation to end. Prints
 // "install ok" or "install failed: <what the user saw>".
 bool InstallWithDefaults(const std::string& setup);
+
+// The file stage without the installer around it: `count` files of `size` bytes each
+// written into `directory` as the installer writes one (create, one write from
+// memory, set times, close). Prints "write_seconds <s>". Shows what Wine itself
+// allows, as a reference for the installation's own figure.
+bool WriteFilesLikeTheInstaller(const std::string& directory, int count, std::uint32_t size);
 
 }  // namespace bench

@@ -24,6 +24,8 @@ ROOT = os.path.dirname(HERE)
 FIGURES_BEGIN = "<!-- figures: written by tools/bench -->"
 FIGURES_END = "<!-- end of figures -->"
 STUB_GOAL = 128 * 1024
+# Where the Full archive installs with the defaults in a fresh prefix.
+INSTALL_DIR = "C:\\Program Files\\Tidemoor"
 # Bumped whenever payloads.py changes what it makes.
 PAYLOAD_VERSION = "2"
 
@@ -194,7 +196,8 @@ class PeakMemoryWatch(threading.Thread):
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
                 with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
-                    if b"Setup.exe" not in cmdline.read():
+                    # the program itself, not bench_setup that names it as an argument
+                    if not cmdline.read().split(b"\0")[0].endswith(b"\\Setup.exe"):
                         continue
                 with open(f"/proc/{pid}/environ", "rb") as environ:
                     if self.marker in environ.read().split(b"\0"):
@@ -230,18 +233,51 @@ def log_ticks(log_path, first, last):
     return ticks[last] - ticks[first]
 
 
+def per_file_costs(log_path, install_dir, sizes):
+    """Splits the file stage into a cost per file and a cost per byte: a least-squares
+    line through (size, time from one file's "create file" line to the next line that
+    starts other work). Returns (seconds per file, seconds for all data bytes)."""
+    events = []
+    with open(log_path, encoding="cp1252", errors="replace") as lines:
+        for line in lines:
+            fields = line.rstrip("\r\n").split(" : ", 3)
+            if len(fields) == 4 and (fields[3].startswith("create file: ") or
+                                     fields[3] == "create registry entries"):
+                events.append((int(fields[0]), fields[3][len("create file: "):]))
+    points = []
+    for (tick, path), (next_tick, _) in zip(events, events[1:]):
+        name = path[len(install_dir) + 1:].replace("\\", "/")
+        points.append((sizes[name], (next_tick - tick) / 1000))
+    count = len(points)
+    mean_size = sum(size for size, _ in points) / count
+    mean_time = sum(seconds for _, seconds in points) / count
+    spread = sum((size - mean_size) ** 2 for size, _ in points)
+    slope = sum((size - mean_size) * (seconds - mean_time) for size, seconds in points) / spread
+    return mean_time - slope * mean_size, slope * sum(size for size, _ in points)
+
+
 def install(template, work, program, setup, payload_files, runs):
     """File stage of a full installation through the wizard, its peak memory, and cp -r
     of the same payload into the same prefix's drive C:, each the median of `runs`."""
-    stage_ms, peaks, copy_times = [], [], []
+    stage_ms, peaks, copy_times, splits, raw_writes = [], [], [], [], []
     log_path = os.path.join(os.path.dirname(setup), "setup.log")
     payload = os.path.join(os.path.dirname(setup), "payload")
+    sizes = {os.path.relpath(path, payload).replace(os.sep, "/"): os.path.getsize(path)
+             for path in payload_files}
     warm(payload_files + [setup])
     for number in range(runs):
         prefix = WinePrefix(template, work, f"install-{number}")
         try:
             if os.path.exists(log_path):
                 os.remove(log_path)
+            # The first large write after a fresh prefix is slower (the file system
+            # allocates): the copy goes first in every other round, so neither side
+            # always pays it.
+            target = os.path.join(prefix.path, "drive_c", "cp-copy")
+            copy_first = number % 2 == 0
+            if copy_first:
+                warm(payload_files)
+                copy_times.append(timed(["cp", "-r", payload, target]))
             watch = PeakMemoryWatch(prefix.path)
             watch.start()
             output = bench_setup(prefix, program, "install", setup)
@@ -249,14 +285,20 @@ def install(template, work, program, setup, payload_files, runs):
             if "install ok" not in output:
                 raise RuntimeError(output)
             stage_ms.append(log_ticks(log_path, "create data files", "create registry entries"))
+            splits.append(per_file_costs(log_path, INSTALL_DIR, sizes))
             peaks.append(watch.peak_kib * 1024)
-            target = os.path.join(prefix.path, "drive_c", "cp-copy")
-            warm(payload_files)
-            copy_times.append(timed(["cp", "-r", payload, target]))
+            if not copy_first:
+                warm(payload_files)
+                copy_times.append(timed(["cp", "-r", payload, target]))
+            total = sum(sizes.values())
+            output = bench_setup(prefix, program, "write-files", "C:\\bench-write",
+                                 str(len(sizes)), str(total // len(sizes)))
+            raw_writes.append(float(re.search(r"write_seconds (\S+)", output).group(1)))
         finally:
             prefix.close()
+    middle = sorted(splits)[len(splits) // 2]
     return (statistics.median(stage_ms) / 1000, statistics.median(copy_times),
-            statistics.median(peaks))
+            statistics.median(peaks), middle, statistics.median(raw_writes))
 
 
 # --- the report ------------------------------------------------------------------------
@@ -297,7 +339,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--host-build", required=True)
     parser.add_argument("--windows-build", required=True)
-    parser.add_argument("--runs", type=int, default=7, help="runs per time-to-wizard median")
+    parser.add_argument("--runs", type=int, default=5, help="runs per time-to-wizard median")
     parser.add_argument("--installs", type=int, default=3, help="installations for the median")
     parser.add_argument("--output", default=os.path.join(ROOT, "BENCHMARKS.md"))
     options = parser.parse_args()
@@ -336,22 +378,41 @@ def main():
                               options.runs)
     finally:
         prefix.close()
-    for base, big, label in ((update, setups["release"], "release-shaped Update"),
-                             (full, setups["large"], "three-segment Full")):
-        minimal = base[setups["minimal-update" if big == setups["release"] else "minimal-full"]]
-        ratio = base[big] / minimal
-        figures.append(("2", f"time to wizard, {mib(os.path.getsize(big))} {label}, against "
-                        f"a minimal archive", f"{base[big]:.0f} ms / {minimal:.0f} ms",
-                        f"{ratio:.2f}", "≤ 1.10" if big == setups["release"] else "(report)",
-                        verdict(ratio, 1.10) if big == setups["release"] else ""))
+    medians = {**update, **full}
+    comparisons = (("release", "minimal-update", "release-shaped Update", True),
+                   ("large", "minimal-full", "three-segment Full", False))
+    for big, minimal, label, has_goal in comparisons:
+        big_ms, minimal_ms = medians[setups[big]], medians[setups[minimal]]
+        ratio = big_ms / minimal_ms
+        figures.append(("2", f"time to wizard, {mib(os.path.getsize(setups[big]))} {label}, "
+                        "against a minimal archive", f"{big_ms:.0f} ms / {minimal_ms:.0f} ms",
+                        f"{ratio:.2f}", "≤ 1.10" if has_goal else "(none)",
+                        verdict(ratio, 1.10) if has_goal else ""))
+    # The release's share is a few percent, below what medians of a few Wine starts
+    # resolve on a busy machine; the 170 MB archive's cost per byte estimates it too.
+    added = medians[setups["large"]] - medians[setups["minimal-full"]]
+    estimate = added * os.path.getsize(setups["release"]) / os.path.getsize(setups["large"])
+    base_ms = medians[setups["minimal-update"]]
+    figures.append(("2a", "the release's share estimated from the 170 MB archive's cost per byte",
+                    f"+{estimate:.0f} ms on {base_ms:.0f} ms", f"{(base_ms + estimate) / base_ms:.2f}",
+                    "≤ 1.10", verdict((base_ms + estimate) / base_ms, 1.10)))
 
     log("3. and 5. file stage and memory of the 170 MB installation")
     large = os.path.join(work, "large")
-    stage, copy, peak = install(template, work, program, setups["large"],
-                                payloads.payload_files(large), options.installs)
+    files = payloads.payload_files(large)
+    stage, copy, peak, (per_file, data), raw = install(template, work, program,
+                                                       setups["large"], files, options.installs)
     figures.append(("3", "file stage of the 170 MB installation, against `cp -r`",
                     f"{stage:.2f} s / {copy:.2f} s", f"{stage / copy:.2f}", "≤ 1.20",
                     verdict(stage / copy, 1.2)))
+    figures.append(("3a", f"of which a fixed cost per file ({len(files)} files)",
+                    f"{per_file * 1000:.0f} ms per file", f"{per_file * len(files) / copy:.2f}",
+                    "", ""))
+    figures.append(("3b", "of which the data bytes, against `cp -r`", f"{data:.2f} s",
+                    f"{data / copy:.2f}", "≤ 1.20", verdict(data / copy, 1.2)))
+    figures.append(("3c", "for reference: the same bytes in as many files written under Wine "
+                    "without the installer (create, write, set times, close), against `cp -r`",
+                    f"{raw:.2f} s", f"{raw / copy:.2f}", "", ""))
     archive_size = os.path.getsize(setups["large"]) - os.path.getsize(stub)
     over = peak - archive_size
     figures.append(("5", "peak resident memory of Setup.exe during the 170 MB installation",
