@@ -22,8 +22,8 @@ namespace {
 using FileList = std::map<std::string, std::pair<ULONGLONG, ULONGLONG>>;
 
 // dosdevices links lead to the whole Unix file system; Wine links the user's own
-// folders (the desktop among them) to the Unix home, shared with everything else on
-// the machine. Those are left out; the desktop link is looked for by name.
+// folders to the Unix home, shared with everything else on the machine. Those are left
+// out; the test's desktop is a folder of the prefix.
 bool LeadsOutOfThePrefix(const std::string& name) {
   static const char* const kLinked[] = {"dosdevices", "Desktop",  "Documents", "Downloads",
                                         "Music",      "Pictures", "Videos",    "Templates"};
@@ -113,6 +113,9 @@ TEST(WholeInstallation, ChangesOnlyWhatItWasAskedTo) {
   const std::string setup = scratch.CopyIn(driver::WinePath(TDM_DEMO_FULL_SETUP_UNIX), "Setup.exe");
   const std::string directory = "C:\\tdm-faults-prefix-target\\Tidemoor";
 
+  const std::string desktop = "C:\\tdm-faults-prefix-desktop";
+  UsePrivateDesktop(desktop);
+
   FileList before;
   ListFiles(prefix, before);
   const std::set<std::string> keysBefore = AllKeys();
@@ -138,9 +141,9 @@ TEST(WholeInstallation, ChangesOnlyWhatItWasAskedTo) {
   };
   const std::string allowedFolders[] = {inPrefix(directory),
                                         inPrefix(ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor")};
-  const std::string allowedFiles[] = {inPrefix(scratch.PathOf("setup.log")),
-                                      prefix + "\\system.reg", prefix + "\\user.reg",
-                                      prefix + "\\userdef.reg"};
+  const std::string allowedFiles[] = {
+      inPrefix(desktop + "\\Tidemoor.lnk"), inPrefix(scratch.PathOf("setup.log")),
+      prefix + "\\system.reg", prefix + "\\user.reg", prefix + "\\userdef.reg"};
   auto allowed = [&](const std::string& path) {
     for (const std::string& folder : allowedFolders)
       if (Under(path, folder)) return true;
@@ -160,9 +163,7 @@ TEST(WholeInstallation, ChangesOnlyWhatItWasAskedTo) {
   EXPECT_THAT(unexpected, ::testing::IsEmpty());
   EXPECT_TRUE(after.count(inPrefix(directory + "\\TDMClient.exe")) == 1);
   EXPECT_TRUE(after.count(inPrefix(scratch.PathOf("setup.log"))) == 1);
-  const std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk";
-  EXPECT_TRUE(driver::FileExists(desktopLink));
-  DeleteFileA(desktopLink.c_str());  // the desktop is the Unix home under Wine
+  EXPECT_TRUE(after.count(inPrefix(desktop + "\\Tidemoor.lnk")) == 1);
 
   std::vector<std::string> newKeys, goneKeys;
   for (const std::string& key : keysAfter)

@@ -12,6 +12,10 @@ namespace faults {
 namespace {
 
 constexpr char kProductKey[] = "Software\\Tidemoor";
+constexpr char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
 
@@ -92,6 +96,21 @@ std::string RegistryLeftovers() {
   for (const auto& key : keys)
     if (KeyExists(key.root, key.path)) found += std::string(key.rootName) + key.path + " ";
   return found;
+}
+
+void UsePrivateDesktop(const std::string& folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  // Wine's shell rewrites the published values from the user's own ones whenever it
+  // starts, so both are set.
+  for (const char* path : {kShellFolders, kUserShellFolders}) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+      throw driver::DriverError(std::string("cannot open ") + path);
+    RegSetValueExA(key, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+  }
 }
 
 void WriteBystander(const std::string& path, const std::string& contents) {

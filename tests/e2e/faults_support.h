@@ -46,6 +46,11 @@ std::string SystemMessage(unsigned long error);
 bool NothingRegistered();
 std::string RegistryLeftovers();  // for failure messages: which of them exist
 
+// Points the current user's desktop (the shell's published "Desktop" value, which
+// Setup.exe reads) at `folder`, creating it: Wine links the real one to the Unix home,
+// which every other test on the machine shares.
+void UsePrivateDesktop(const std::string& folder);
+
 // A file of someone else's with known contents.
 void WriteBystander(const std::string& path, const std::string& contents);
 std::optional<std::string> ReadFileBytes(const std::string& path);

@@ -42,6 +42,8 @@ class InstallationFault : public ::testing::Test {
   // Runs the demo installer with `settings` and checks what every failure shares.
   FailureSeen FailWith(const InstallSettings& settings,
                        const std::string& setup = DemoFullSetup()) {
+    // A run that registered would make every later one refuse as "already installed".
+    EXPECT_TRUE(NothingRegistered()) << "registered before the test: " << RegistryLeftovers();
     driver::App app = StartInstallation(setup, settings);
     FailureSeen seen = FinishFailedInstallation(app);
     EXPECT_EQ(seen.caption, Catalogue(kMsgError));
@@ -148,8 +150,8 @@ TEST_F(InstallationFault, PlainFileWhereTheProgramGroupMustBe) {
 }
 
 TEST_F(InstallationFault, FolderWhereTheDesktopLinkMustBe) {
-  const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
-  ASSERT_FALSE(desktop.empty());
+  const std::string desktop = "C:\\tdm-faults-desktop";
+  UsePrivateDesktop(desktop);
   const std::string inTheWay = desktop + "\\Tidemoor.lnk";
   CreateDirectoryA(inTheWay.c_str(), nullptr);
   WriteBystander(inTheWay + "\\keep.txt", "inside the folder");
@@ -158,8 +160,6 @@ TEST_F(InstallationFault, FolderWhereTheDesktopLinkMustBe) {
   const FailureSeen seen = FailWith(settings);
   EXPECT_EQ(seen.text, Catalogue(kMsgCreateLinkFailed));
   EXPECT_EQ(ReadFileBytes(inTheWay + "\\keep.txt"), "inside the folder");
-  DeleteFileA((inTheWay + "\\keep.txt").c_str());
-  RemoveDirectoryA(inTheWay.c_str());
 }
 
 TEST_F(InstallationFault, RegistryThatTakesNoWrites) {
