@@ -24,7 +24,7 @@ class Control : public Window {
  public:
   // Creates the window; controls are created in the order of their table, which is
   // also the order the tab key walks.
-  void Create(const ControlSpec& spec);
+  void Create(const ControlSpec& design);
 
  protected:
   struct Style {
@@ -32,8 +32,8 @@ class Control : public Window {
     DWORD style;
     DWORD exStyle = 0;
   };
-  virtual Style StyleFor(const ControlSpec& spec) const = 0;
-  virtual void AfterCreate(const ControlSpec& /*spec*/) {}
+  virtual Style StyleFor(const ControlSpec& design) const = 0;
+  virtual void AfterCreate(const ControlSpec& /*design*/) {}
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -47,7 +47,7 @@ class Panel : public Control {
   static const char* WindowClass();
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
 };
 
 }  // namespace gui

@@ -19,27 +19,27 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-void Control::Create(const ControlSpec& spec) {
+void Control::Create(const ControlSpec& design) {
   static const bool commonControls = [] {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     return InitCommonControlsEx(&controls) != FALSE;
   }();
   (void)commonControls;
-  const Style style = StyleFor(spec);
+  const Style style = StyleFor(design);
   DWORD windowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style.style;
-  if (spec.tabOrder >= 0) windowStyle |= WS_TABSTOP;
-  HWND parent = spec.parent != nullptr ? spec.parent->hwnd() : nullptr;
-  HWND hwnd = CreateWindowExA(style.exStyle, style.windowClass, "", windowStyle, spec.left,
-                              spec.top, spec.width, spec.height, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+  if (design.tabOrder >= 0) windowStyle |= WS_TABSTOP;
+  HWND parent = design.parent != nullptr ? design.parent->hwnd() : nullptr;
+  HWND hwnd = CreateWindowExA(style.exStyle, style.windowClass, "", windowStyle, design.left,
+                              design.top, design.width, design.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (hwnd == nullptr) return;
-  Attach(hwnd, spec.name);
+  Attach(hwnd, design.name);
   // Stock controls get a subclass only to learn when Windows destroys them with
   // their parent, so the object never touches a dead handle.
   SetWindowSubclass(hwnd, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  if (spec.font != nullptr) SetFont(spec.font);
-  AfterCreate(spec);
+  if (design.font != nullptr) SetFont(design.font);
+  AfterCreate(design);
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -19,7 +19,7 @@ class Label : public Control {
   Callback onClick;  // a click on the text
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
 };
 
@@ -29,7 +29,7 @@ class Button : public Control {
   void Click();  // as if the user clicked it
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
 };
 
@@ -40,7 +40,7 @@ class CheckBox : public Control {
   void SetChecked(bool checked);
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
 };
 
@@ -51,7 +51,7 @@ class RadioButton : public Control {
   void SetChecked(bool checked);
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
 };
 
@@ -60,7 +60,7 @@ class Edit : public Control {
   Callback onChange;
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
 };
 
@@ -73,7 +73,7 @@ class Memo : public Control {
   std::string Lines() const { return pending_; }
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
 
  private:
   std::string pending_;
@@ -90,9 +90,9 @@ class ComboBox : public Control {
   void SetItemIndex(int index);
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
-  void AfterCreate(const ControlSpec& spec) override;
+  void AfterCreate(const ControlSpec& design) override;
 };
 
 class ProgressBar : public Control {
@@ -103,15 +103,15 @@ class ProgressBar : public Control {
   std::uint32_t Position() const;
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
-  void AfterCreate(const ControlSpec& spec) override;
+  Style StyleFor(const ControlSpec& design) const override;
+  void AfterCreate(const ControlSpec& design) override;
 };
 
 // A frame whose controls are its children; it passes their notifications on. Drawn
 // here rather than by the stock group box, which paints over its children's edges.
 class GroupBox : public Control {
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
+  Style StyleFor(const ControlSpec& design) const override;
 };
 
 }  // namespace gui

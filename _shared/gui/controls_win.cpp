@@ -22,8 +22,8 @@ void Raise(const Callback& callback) {
 
 }  // namespace
 
-Control::Style Label::StyleFor(const ControlSpec& spec) const {
-  return {"STATIC", StaticAlign(spec.align) | SS_NOTIFY};
+Control::Style Label::StyleFor(const ControlSpec& design) const {
+  return {"STATIC", StaticAlign(design.align) | SS_NOTIFY};
 }
 
 void Label::HandleCommand(WORD code) {
@@ -119,9 +119,9 @@ void ComboBox::HandleCommand(WORD code) {
   if (code == CBN_SELCHANGE) Raise(onChange);
 }
 
-void ComboBox::AfterCreate(const ControlSpec& spec) {
+void ComboBox::AfterCreate(const ControlSpec& design) {
   // The window of a drop-down list includes its opened list.
-  SetWindowPos(hwnd_, nullptr, 0, 0, spec.width, spec.height + 160, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(hwnd_, nullptr, 0, 0, design.width, design.height + 160, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void ComboBox::Clear() {

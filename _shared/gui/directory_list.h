@@ -38,8 +38,8 @@ class DirectoryListBox : public Control {
   void ChangeDrive(char drive);
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
-  void AfterCreate(const ControlSpec& spec) override;
+  Style StyleFor(const ControlSpec& design) const override;
+  void AfterCreate(const ControlSpec& design) override;
   void HandleCommand(WORD code) override;
   bool HandleDrawItem(const DRAWITEMSTRUCT& item) override;
 

@@ -25,8 +25,8 @@ class DriveComboBox : public Control {
   void Reload();
 
  protected:
-  Style StyleFor(const ControlSpec& spec) const override;
-  void AfterCreate(const ControlSpec& spec) override;
+  Style StyleFor(const ControlSpec& design) const override;
+  void AfterCreate(const ControlSpec& design) override;
   void HandleCommand(WORD code) override;
 
  private:

@@ -29,9 +29,9 @@ Control::Style DriveComboBox::StyleFor(const ControlSpec&) const {
   return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL};
 }
 
-void DriveComboBox::AfterCreate(const ControlSpec& spec) {
+void DriveComboBox::AfterCreate(const ControlSpec& design) {
   // The window of a drop-down list includes its opened list.
-  SetWindowPos(hwnd_, nullptr, 0, 0, spec.width, spec.height + 160, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(hwnd_, nullptr, 0, 0, design.width, design.height + 160, SWP_NOMOVE | SWP_NOZORDER);
   Reload();
 }
 

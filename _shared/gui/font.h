@@ -14,7 +14,7 @@ struct FontSpec {
 class Font {
  public:
   Font() = default;
-  explicit Font(const FontSpec& spec);
+  explicit Font(const FontSpec& design);
   ~Font();
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;

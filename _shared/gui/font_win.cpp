@@ -4,13 +4,13 @@
 
 namespace gui {
 
-Font::Font(const FontSpec& spec) {
+Font::Font(const FontSpec& design) {
   LOGFONTA log{};
-  log.lfHeight = spec.height;
-  log.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  log.lfHeight = design.height;
+  log.lfWeight = design.bold ? FW_BOLD : FW_NORMAL;
   log.lfCharSet = DEFAULT_CHARSET;
   log.lfQuality = DEFAULT_QUALITY;
-  strncpy_s(log.lfFaceName, sizeof log.lfFaceName, spec.face, _TRUNCATE);
+  strncpy_s(log.lfFaceName, sizeof log.lfFaceName, design.face, _TRUNCATE);
   handle_ = CreateFontIndirectA(&log);
 }
 
