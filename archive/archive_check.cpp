@@ -5,7 +5,9 @@
 namespace archive {
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
+}
 
 class Checker final : public ArchiveVisitor {
  public:

@@ -13,8 +13,8 @@ TEST(ByteSum, MatchesAPlainSumAtEveryLengthAndAlignment) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(255 - i * 7);
   for (std::size_t start = 0; start < 17; ++start)
     for (std::size_t length = 0; start + length <= bytes.size(); length += 13) {
-      const std::uint64_t expected = std::accumulate(
-          bytes.begin() + start, bytes.begin() + start + length, std::uint64_t{0});
+      const std::uint64_t expected =
+          std::accumulate(bytes.begin() + start, bytes.begin() + start + length, std::uint64_t{0});
       ASSERT_EQ(ByteSum(bytes.data() + start, length), expected) << start << "+" << length;
     }
 }

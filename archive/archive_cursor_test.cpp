@@ -47,7 +47,7 @@ TEST(ArchiveCursor, DataSizeNearFourGigabytesDoesNotWrapAround) {
 
 TEST(ArchiveCursor, Text256TakesWholeFieldAndNeedsANul) {
   std::vector<std::uint8_t> body(3 * kText256Size, 0);
-  std::memset(body.data(), 'a', kText256MaxLength);  // 255 characters plus NUL
+  std::memset(body.data(), 'a', kText256MaxLength);                // 255 characters plus NUL
   std::memset(body.data() + 2 * kText256Size, 'b', kText256Size);  // no NUL at all
   SegmentViews segments{View(body), {}, {}};
   ArchiveCursor cursor(&segments);

@@ -27,9 +27,9 @@ class Walker {
   }
   bool Text(const char*& text, const char* what) {
     if (cursor_.ReadText(text)) return true;
-    return Fail(std::string("a ") + what + (cursor_.remaining() < kText256Size
-                                                 ? " runs past the body"
-                                                 : " has no terminating NUL"));
+    return Fail(
+        std::string("a ") + what +
+        (cursor_.remaining() < kText256Size ? " runs past the body" : " has no terminating NUL"));
   }
 
   bool Walk() {
@@ -80,8 +80,7 @@ class Walker {
     if (!Count(shortcuts, "shortcut")) return false;
     for (std::uint32_t i = 0; i < shortcuts; ++i) {
       ShortcutRecord shortcut;
-      if (!Text(shortcut.targetFile, "shortcut target") ||
-          !cursor_.ReadU32(shortcut.linkNameId))
+      if (!Text(shortcut.targetFile, "shortcut target") || !cursor_.ReadU32(shortcut.linkNameId))
         return Fail(problem_.empty() ? "a shortcut record runs past the body" : problem_);
       visitor_.OnShortcut(shortcut);
     }
@@ -114,7 +113,8 @@ class Walker {
       return Fail(std::to_string(cursor_.remaining()) + " bytes are left over after the stream");
     for (int later = cursor_.segment(); later < kMaxSegments; ++later)
       if (segments_[later].length != 0)
-        return Fail("segment " + std::to_string(later + 1) + " holds bytes the stream never reaches");
+        return Fail("segment " + std::to_string(later + 1) +
+                    " holds bytes the stream never reaches");
     return true;
   }
 

@@ -30,8 +30,8 @@ class ArchiveVisitor {
 
 struct WalkResult {
   bool ok = false;
-  std::string problem;   // what did not hold together, for the builder's and tests' eyes
-  int endSegment = 0;    // where the stream ended
+  std::string problem;  // what did not hold together, for the builder's and tests' eyes
+  int endSegment = 0;   // where the stream ended
   std::uint32_t endOffset = 0;
 };
 
