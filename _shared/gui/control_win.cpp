@@ -45,25 +45,9 @@ void Control::Create(const ControlSpec& design) {
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<Control*>(data);
+  // Pages, the page control and the frame pass their children's messages on.
+  if (LRESULT result = 0; ReflectToChild(message, wParam, lParam, result)) return result;
   switch (message) {
-    case WM_COMMAND:
-      // Pages and the page control reflect their children's notifications.
-      if (lParam != 0) {
-        if (Window* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
-          child->HandleCommand(HIWORD(wParam));
-          return 0;
-        }
-      }
-      break;
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (Window* child = FromHandle(item->hwndItem))
-        if (child->HandleDrawItem(*item)) return TRUE;
-      break;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return FaceColours(reinterpret_cast<HDC>(wParam));
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, SubclassProc, 1);
       self->Detach();

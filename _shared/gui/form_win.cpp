@@ -92,24 +92,8 @@ int Form::ShowModal() {
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; ReflectToChild(message, wParam, lParam, result)) return result;
   switch (message) {
-    case WM_COMMAND:
-      if (lParam != 0) {
-        if (Window* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
-          Guarded([&] { child->HandleCommand(HIWORD(wParam)); });
-          return 0;
-        }
-      }
-      break;
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (Window* child = FromHandle(item->hwndItem))
-        if (child->HandleDrawItem(*item)) return TRUE;
-      break;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return FaceColours(reinterpret_cast<HDC>(wParam));
     case WM_CLOSE:
       Guarded([&] { Close(); });
       return 0;

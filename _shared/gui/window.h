@@ -53,6 +53,12 @@ class Window {
   ATOM nameAtom_ = 0;
 };
 
+// What every container does with its children's messages: notifications
+// (WM_COMMAND, WM_DRAWITEM) go to the control object that raised them, with any
+// exception ending in the application's report, and colour requests get the face
+// colour. True when the message was handled; its result is then in `result`.
+bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
 // Labels, check boxes and frames take the face colour of the window they sit on;
 // the answer to WM_CTLCOLORSTATIC and WM_CTLCOLORBTN of every container.
 LRESULT FaceColours(HDC dc);

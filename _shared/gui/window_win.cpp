@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "application.h"
+
 namespace gui {
 namespace {
 constexpr char kObjectProperty[] = "TdmObj";
@@ -12,6 +14,32 @@ LRESULT FaceColours(HDC dc) {
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lParam == 0) return false;
+      if (Window* child = Window::FromHandle(reinterpret_cast<HWND>(lParam))) {
+        Guarded([&] { child->HandleCommand(HIWORD(wParam)); });
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      Window* child = Window::FromHandle(item->hwndItem);
+      if (child == nullptr || !child->HandleDrawItem(*item)) return false;
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      result = FaceColours(reinterpret_cast<HDC>(wParam));
+      return true;
+    default:
+      return false;
+  }
 }
 
 Window::~Window() {
