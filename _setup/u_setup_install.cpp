@@ -195,7 +195,9 @@ bool TFSetup::WriteFiles() {
     DWORD written = 0;
     const BOOL wrote = WriteFile(file, data, size, &written, nullptr);
     const DWORD error = wrote ? ERROR_SUCCESS : GetLastError();
-    SetFileTime(file, &time, &time, &time);
+    // A half-written file keeps the time of its writing: the archive's time would
+    // make it look like the finished file.
+    if (wrote && written == size) SetFileTime(file, &time, &time, &time);
     CloseHandle(file);
     if (!wrote) FileFailed(error, name);
     if (written != size) FileFailed(ERROR_HANDLE_DISK_FULL, name);
