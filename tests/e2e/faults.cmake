@@ -45,7 +45,8 @@ set_tests_properties(faults_media_unmount PROPERTIES FIXTURES_CLEANUP faults_med
 
 tdm_add_test(faults_test SOURCES ${tdm_faults_dir}/faults_test.cpp LIBS tdm_faults_support)
 target_compile_definitions(faults_test PRIVATE
-                           TDM_FAULTS_REGISTRY_SETUP="${tdm_faults_registry_setup}")
+                           TDM_FAULTS_REGISTRY_SETUP="${tdm_faults_registry_setup}"
+                           TDM_DEMO_FULL_PAYLOAD="${TDM_DEMO_FULL_PAYLOAD}")
 add_dependencies(faults_test demo_setup faults_registry_setup)
 set_tests_properties(faults_test PROPERTIES FIXTURES_REQUIRED faults_media
                      ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media};${tdm_faults_quiet_wine}")

@@ -7,6 +7,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <optional>
+
 #include "driver.h"
 #include "faults_support.h"
 #include "s_lang_ids.h"
@@ -66,6 +68,12 @@ class InstallationFault : public ::testing::Test {
       EXPECT_EQ(failure->name, name);
     }
   }
+  static std::optional<ULONGLONG> LastWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32 |
+           data.ftLastWriteTime.dwLowDateTime;
+  }
   std::string RequireMedia() {
     const auto media = FaultMedia();
     if (!media) return {};
@@ -81,6 +89,17 @@ TEST_F(InstallationFault, FullDiskEndsWithWindowsDescriptionAndTheFileName) {
   const FailureSeen seen = FailWith({media + "\\full\\Tidemoor"});
   ExpectFileFailure(seen, {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL});
   EXPECT_EQ(ReadFileBytes(bystander), "volume=7\r\n");
+  // The half-written file must not carry the archive's time, which would make it
+  // look like the finished file.
+  const auto failure = ParseFileFailure(seen.text);
+  ASSERT_TRUE(failure.has_value());
+  std::string relative = failure->name;
+  for (char& c : relative)
+    if (c == '/') c = '\\';
+  const auto partial = LastWriteTime(media + "\\full\\Tidemoor\\" + relative);
+  const auto archived = LastWriteTime(driver::WinePath(TDM_DEMO_FULL_PAYLOAD) + "\\" + relative);
+  ASSERT_TRUE(partial.has_value() && archived.has_value()) << relative;
+  EXPECT_NE(*partial, *archived);
 }
 
 TEST_F(InstallationFault, ReadOnlyMediumRefusesTheInstallationDirectory) {
