@@ -56,13 +56,23 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
   std::string mutableCommandLine = commandLine;  // CreateProcessA may write into it
   std::string environment;
   if (!options.environment.empty()) environment = EnvironmentBlock(options.environment);
-  const BOOL started =
-      CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0,
-                     environment.empty() ? nullptr : environment.data(),
-                     options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
-                     &startup, &created);
+  // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while the previous
+  // program of the test is still going away; a moment later the same start works.
+  BOOL started = FALSE;
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(500);
+    mutableCommandLine = commandLine;
+    started = CreateProcessA(
+        nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0,
+        environment.empty() ? nullptr : environment.data(),
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
+        &created);
+    error = started ? ERROR_SUCCESS : GetLastError();
+    if (!started && error != ERROR_INTERNAL_ERROR) break;
+  }
   if (!started)
-    throw DriverError("cannot start " + commandLine + ": error " + std::to_string(GetLastError()));
+    throw DriverError("cannot start " + commandLine + ": error " + std::to_string(error));
   // Wine starts a Unix program (say, "env LC_ALL=... wine Setup.exe") without giving
   // a handle to it, so such a child could be neither awaited nor killed.
   if (created.hProcess == nullptr)
