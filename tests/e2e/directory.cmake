@@ -7,7 +7,7 @@ tdm_add_test(directory_dialog_test
                      ${CMAKE_CURRENT_LIST_DIR}/directory_confirm_test.cpp
                      ${CMAKE_CURRENT_LIST_DIR}/directory_language_test.cpp
                      ${CMAKE_CURRENT_LIST_DIR}/directory_support.cpp
-             LIBS tdm_driver)
+             LIBS tdm_driver tdm_e2e_support)
 target_include_directories(directory_dialog_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_compile_definitions(directory_dialog_test PRIVATE
                            TDM_DEMO_FULL_SETUP="${TDM_DEMO_FULL_SETUP_EXE}")

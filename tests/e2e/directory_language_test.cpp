@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "directory_support.h"
+#include "support/setup_run.h"
 
 namespace e2e {
 namespace {
@@ -18,11 +19,11 @@ void ExpectCaptions(const driver::Window& dialog, bool german) {
 
 TEST(DirectoryDialogLanguage, ComesUpInTheUsersLanguage) {
   DirectoryDialogRun run;
-  ExpectCaptions(run.OpenDialog(), StartsInGerman());
+  ExpectCaptions(run.OpenDialog(), UserIsGerman());
 }
 
 TEST(DirectoryDialogLanguage, FollowsALanguageSwitchOnTheFirstPageWhileHidden) {
-  const bool german = StartsInGerman();
+  const bool german = UserIsGerman();
   driver::App app = driver::App::Start(driver::WinePath(TDM_DEMO_FULL_SETUP));
   const driver::Window wizard = app.WaitForForm("FSetup");
   const auto dialog = [&] {

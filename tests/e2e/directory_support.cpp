@@ -5,19 +5,6 @@
 
 namespace e2e {
 
-bool StartsInGerman() {
-  switch (GetUserDefaultLangID()) {
-    case 0x0407:
-    case 0x0807:
-    case 0x0C07:
-    case 0x1007:
-    case 0x1407:
-      return true;
-    default:
-      return false;
-  }
-}
-
 std::string FreeSpaceFigure(const std::string& root) {
   ULARGE_INTEGER available{}, total{}, free{};
   if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return "no volume " + root;

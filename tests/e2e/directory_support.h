@@ -31,9 +31,6 @@ inline constexpr LanguageTexts kAvailableSpace{"Verf\xFCgbarer Plattenplatz:",
                                                "Available disk space:"};
 inline constexpr char kStart[] = "&Start!";
 
-// German for the German user default languages, as the installer decides it.
-bool StartsInGerman();
-
 // Free space of a volume in whole MiB, as the installer shows it ("123 MB").
 std::string FreeSpaceFigure(const std::string& root);
 
