@@ -5,25 +5,29 @@
 namespace setup {
 namespace {
 
-TEST(CommandLineTail, SkipsQuotedAndPlainProgramNames) {
-  EXPECT_STREQ(CommandLineTail("\"C:\\Program Files\\Setup.exe\" -debug"), "-debug");
-  EXPECT_STREQ(CommandLineTail("C:\\dl\\Setup.exe -debug"), "-debug");
-  EXPECT_STREQ(CommandLineTail("  \tSetup.exe\t \t-DEBUG "), "-DEBUG ");  // trailing blank stays
-  EXPECT_STREQ(CommandLineTail("Setup.exe"), "");
-  EXPECT_STREQ(CommandLineTail("\"unterminated quote -debug"), "");
-  EXPECT_STREQ(CommandLineTail(""), "");
-}
-
-TEST(IsDebugSwitch, WholeTailInAnyLetterCase) {
-  EXPECT_TRUE(IsDebugSwitch("-debug"));
-  EXPECT_TRUE(IsDebugSwitch("-DEBUG"));
-  EXPECT_TRUE(IsDebugSwitch("-DeBuG"));
-  EXPECT_FALSE(IsDebugSwitch("-debug "));
-  EXPECT_FALSE(IsDebugSwitch("-debug x"));
-  EXPECT_FALSE(IsDebugSwitch("/debug"));
-  EXPECT_FALSE(IsDebugSwitch("-debu"));
-  EXPECT_FALSE(IsDebugSwitch(""));
-  EXPECT_FALSE(IsDebugSwitch(" -debug"));
+TEST(CommandLine, Table) {
+  const struct {
+    const char *commandLine, *tail;
+    bool debug;
+  } rows[] = {
+      {"\"C:\\Program Files\\Setup.exe\" -debug", "-debug", true},
+      {"C:\\dl\\Setup.exe -DEBUG", "-DEBUG", true},
+      {"  \tSetup.exe\t \t-DeBuG", "-DeBuG", true},
+      {"Setup.exe -debug ", "-debug ", false},  // trailing blanks stay in the tail
+      {"Setup.exe -debug x", "-debug x", false},
+      {"Setup.exe /debug", "/debug", false},
+      {"Setup.exe -debu", "-debu", false},
+      {"Setup.exe -debugx", "-debugx", false},
+      {"Setup.exe", "", false},
+      {"\"unterminated quote -debug", "", false},
+      {"", "", false},
+      {nullptr, "", false},
+  };
+  for (const auto& row : rows) {
+    const char* tail = CommandLineTail(row.commandLine);
+    EXPECT_STREQ(tail, row.tail);
+    EXPECT_EQ(IsDebugSwitch(tail), row.debug) << tail;
+  }
 }
 
 }  // namespace
