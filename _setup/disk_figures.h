@@ -25,8 +25,10 @@ DiskFigures DiskFiguresFor(const std::array<std::uint32_t, 3>& bodyLengths,
 // when the text is shorter.
 std::string VolumeRootOf(std::string_view directory);
 
-// The free bytes of the directory's volume, asked without the system's "no disk"
-// box; none when the query fails. Windows only.
+// Windows only: the free bytes of the directory's volume, asked without the system's
+// "no disk" box (none when the query fails), and the figures for that directory.
 std::optional<std::uint64_t> FreeBytesOfVolume(std::string_view directory);
+DiskFigures DiskFiguresOf(const std::array<std::uint32_t, 3>& bodyLengths,
+                          std::string_view directory);
 
 }  // namespace setup

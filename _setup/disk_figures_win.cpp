@@ -15,4 +15,9 @@ std::optional<std::uint64_t> FreeBytesOfVolume(std::string_view directory) {
   return free.QuadPart;
 }
 
+DiskFigures DiskFiguresOf(const std::array<std::uint32_t, 3>& bodyLengths,
+                          std::string_view directory) {
+  return DiskFiguresFor(bodyLengths, FreeBytesOfVolume(directory));
+}
+
 }  // namespace setup

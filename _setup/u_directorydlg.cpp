@@ -1,12 +1,15 @@
 #include "u_directorydlg.h"
 
+#include <array>
 #include <cstdint>
-#include <cstdio>
+#include <optional>
 
 #include "application.h"
 #include "archive_walk.h"
 #include "catalogue_text.h"
 #include "control_ids.h"
+#include "directory_rules.h"
+#include "disk_figures.h"
 #include "gui_exception.h"
 #include "s_monitor_win.h"
 #include "u_setup.h"
@@ -20,20 +23,6 @@ namespace {
 constexpr gui::FormDesign kDesign{
     "FSelectDirectory",           "", 384, 378, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
     {"MS Sans Serif", -11, false}};
-
-std::string Megabytes(std::uint64_t figure) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>(figure));
-  return text;
-}
-
-// Free bytes of the whole volume, not the share a quota leaves the user; 0 when the
-// query fails (no such volume, a text that is no drive path).
-std::uint64_t FreeBytesOfVolume(const std::string& root) {
-  ULARGE_INTEGER available{}, total{}, free{};
-  if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return 0;
-  return free.QuadPart;
-}
 
 void SizeToText(gui::Label& label) {
   HDC dc = GetDC(label.hwnd());
@@ -76,11 +65,7 @@ void TFSelectDirectory::FormCreate() {
   // The dialog copies the wizard's field this once; later it only writes it.
   const std::string directory = FSetup != nullptr ? FSetup->Edit1.Text() : std::string();
   Edit1.SetText(directory);
-  std::string folder = directory;
-  if (!installDirSuffix_.empty()) {
-    const size_t found = folder.find(installDirSuffix_);
-    if (found != std::string::npos) folder.erase(found, installDirSuffix_.size());
-  }
+  const std::string folder = setup::FolderToOpen(directory, installDirSuffix_);
   DirectoryListBox1.SetDirectory(folder);
   DriveComboBox1.LinkTo(DirectoryListBox1);
   UpdateDialogTexts();
@@ -93,26 +78,18 @@ void TFSelectDirectory::UpdateDialogTexts() {
   Label1.SetText(Msg(kMsgInstallDirectory));
   SizeToText(Label1);
 
-  // The volume is the first three characters of the directory text, e.g. "C:\".
-  const std::uint64_t freeBytes = FreeBytesOfVolume(Edit1.Text().substr(0, 3));
-
   lbl_neededmem_caption.SetText(Msg(kMsgRequiredSpace));
   lbl_availmem_caption.SetText(Msg(kMsgAvailableSpace));
-  // The same figure as the wizard's: the bodies summed in 32 bits, whole MiB.
-  std::uint32_t bodies = 0;
-  if (FSetup != nullptr)
-    bodies = FSetup->segments[0].length + FSetup->segments[1].length + FSetup->segments[2].length;
-  lbl_neededmem.SetText(Megabytes(bodies >> 20));
-  lbl_availmem.SetText(Megabytes(freeBytes / 1048576u));
+  // The wizard's own computation, so the two cannot disagree.
+  std::array<std::uint32_t, 3> bodies{};
+  if (FSetup != nullptr) bodies = FSetup->BodyLengths();
+  const setup::DiskFigures figures = setup::DiskFiguresOf(bodies, Edit1.Text());
+  lbl_neededmem.SetText(figures.required);
+  lbl_availmem.SetText(figures.available);
 }
 
 void TFSelectDirectory::DirectoryListBox1Change() {
-  std::string folder = DirectoryListBox1.Directory();
-  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  if (installDirSuffix_.empty() || folder.find(installDirSuffix_) != std::string::npos)
-    Edit1.SetText(folder);
-  else
-    Edit1.SetText(folder + installDirSuffix_);
+  Edit1.SetText(setup::ProposedDirectory(DirectoryListBox1.Directory(), installDirSuffix_));
 }
 
 void TFSelectDirectory::DriveComboBox1Change() {
@@ -120,12 +97,11 @@ void TFSelectDirectory::DriveComboBox1Change() {
 }
 
 void TFSelectDirectory::Button1Click() {
-  std::string directory = Edit1.Text();
   // The character test of an empty text is the class library's range error; the
   // dialog stays open and the wizard's field keeps its text.
-  if (directory.empty()) throw gui::ERangeError();
-  if (directory.back() == '\\') directory.pop_back();
-  if (FSetup != nullptr) FSetup->Edit1.SetText(directory);
+  const std::optional<std::string> directory = setup::ConfirmedDirectory(Edit1.Text());
+  if (!directory) throw gui::ERangeError();
+  if (FSetup != nullptr) FSetup->Edit1.SetText(*directory);
   Close();
 }
 

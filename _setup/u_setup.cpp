@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "application.h"
+#include "disk_figures.h"
 #include "s_lang.h"
 #include "s_logging.h"
 #include "s_monitor_win.h"
@@ -66,6 +65,10 @@ void TFSetup::Button4Click() {
   UpdateWizardTexts();
 }
 
+std::array<std::uint32_t, 3> TFSetup::BodyLengths() const {
+  return {segments[0].length, segments[1].length, segments[2].length};
+}
+
 void TFSetup::ShowPage(gui::Panel& page) {
   gui::Panel* all[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6};
   for (gui::Panel* p : all)
@@ -84,22 +87,11 @@ void TFSetup::UpdateWizardTexts() {
   chk_disclaimer.SetText(CLang::GetText(kMsgTermsRead));
   chk_disclaimer2.SetText(CLang::GetText(kMsgTermsAccepted));
 
-  // The volume is the first three characters of the directory text, e.g. "C:\".
-  const std::string directory = Edit1.Text();
-  const std::string root = directory.substr(0, 3);
-  ULARGE_INTEGER available{}, total{}, free{};
-  // A failed query (no such volume, an odd text) shows 0 MB, never a stale figure.
-  if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) free.QuadPart = 0;
-
   lbl_neededmem_caption.SetText(CLang::GetText(kMsgRequiredSpace));
   lbl_availmem_caption.SetText(CLang::GetText(kMsgAvailableSpace));
-  const std::uint32_t bodies = segments[0].length + segments[1].length + segments[2].length;
-  char figure[32];
-  std::snprintf(figure, sizeof figure, "%u MB", static_cast<unsigned>(bodies >> 20));
-  lbl_neededmem.SetText(figure);
-  std::snprintf(figure, sizeof figure, "%llu MB",
-                static_cast<unsigned long long>(free.QuadPart / 1048576u));
-  lbl_availmem.SetText(figure);
+  const setup::DiskFigures figures = setup::DiskFiguresOf(BodyLengths(), Edit1.Text());
+  lbl_neededmem.SetText(figures.required);
+  lbl_availmem.SetText(figures.available);
 
   radio_current_user.SetText(CLang::GetText(kMsgScopeCurrentUser));
   radio_all_users.SetText(CLang::GetText(kMsgScopeAllUsers));

@@ -2,6 +2,7 @@
 // settings (its controls) and the installation run.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -65,6 +66,8 @@ class TFSetup : public gui::Form {
   const char* selectedReadmeLink = nullptr;
 
   void UpdateWizardTexts();
+  // The three segment body lengths, from which the required space is figured.
+  std::array<std::uint32_t, 3> BodyLengths() const;
 
   // Event handlers.
   void Button1Click();
@@ -100,9 +103,8 @@ class TFSetup : public gui::Form {
   bool LoadSegment(int number, bool required);
   // The earlier-installation step; false after a refusal has been shown.
   bool CheckEarlierInstallation();
-  bool CheckNoEarlierInstallation();
-  bool AdoptEarlierInstallation();
-  bool CheckInstalledClient();
+  void AdoptEarlierInstallation(std::uint32_t language, const char* installDir,
+                                const char* startMenuGroup, bool currentUser);
 
   // Stages of CopyFiles; each returns false after InstallFailed.
   bool ProbeAllUsersRights();

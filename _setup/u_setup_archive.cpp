@@ -9,6 +9,7 @@
 #include "archive_check.h"
 #include "archive_checksum.h"
 #include "catalogue_text.h"
+#include "corrupted_text.h"
 #include "message_box.h"
 #include "s_lang.h"
 #include "s_logging.h"
@@ -79,7 +80,7 @@ bool TFSetup::LoadSegment(int number, bool required) {
   }
   // A resource shorter than its own checksum cannot be a segment.
   if (size < archive::kSegmentChecksumSize) {
-    ReportCorrupted(Msg(kMsgSetupFileCorrupted));
+    ReportCorrupted(setup::CorruptedText(Msg(kMsgSetupFileCorrupted)));
     return false;
   }
   storedChecksum[number - 1] = ReadU64At(bytes);
@@ -95,7 +96,7 @@ bool TFSetup::LoadSetupArchive() {
   if (!LoadSegment(1, true)) return false;
   const archive::SegmentView& first = segments[0];
   if (first.length < archive::SetupHeader::kSize) {
-    ReportCorrupted(Msg(kMsgSetupFileCorrupted));
+    ReportCorrupted(setup::CorruptedText(Msg(kMsgSetupFileCorrupted)));
     return false;
   }
   using H = archive::SetupHeader;
@@ -130,9 +131,7 @@ bool TFSetup::VerifyArchiveChecksum() {
   }
   const std::uint64_t stored = storedChecksum[0] + storedChecksum[1] + storedChecksum[2];
   if (stored == computed) return true;
-  std::string message = Msg(kMsgSetupFileCorrupted);
-  message += std::to_string(computed) + "<->" + std::to_string(stored) + ")";
-  ReportCorrupted(message);
+  ReportCorrupted(setup::ChecksumMismatchText(Msg(kMsgSetupFileCorrupted), computed, stored));
   return false;
 }
 
@@ -141,7 +140,7 @@ bool TFSetup::VerifyArchiveChecksum() {
 // outside the installation directory, is refused before anything is written.
 bool TFSetup::CheckArchiveStructure() {
   if (archive::CheckArchive(segments).ok) return true;
-  ReportCorrupted(Msg(kMsgSetupFileCorrupted));
+  ReportCorrupted(setup::CorruptedText(Msg(kMsgSetupFileCorrupted)));
   return false;
 }
 

@@ -3,12 +3,13 @@
 // right client version and takes its settings from it.
 #include <windows.h>
 
-#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "application.h"
 #include "catalogue_text.h"
+#include "earlier_installation.h"
 #include "message_box.h"
 #include "path_buffer.h"
 #include "s_lang.h"
@@ -23,11 +24,6 @@ namespace {
 constexpr char kProductKey[] = "Software\\Tidemoor";
 constexpr char kClientFile[] = "TDMClient.exe";
 
-struct ClientVersion {
-  DWORD ms = 0;
-  DWORD ls = 0;
-};
-
 // Every refusal of this step ends the program before the wizard is shown; nothing
 // has been written anywhere at that point.
 bool Refuse(const char* text, const char* caption) {
@@ -37,16 +33,13 @@ bool Refuse(const char* text, const char* caption) {
 }
 
 // Current user first, then the machine; the first successful read wins.
-bool ReadRegisteredLanguage(std::uint32_t& language) {
+std::optional<std::uint32_t> ReadRegisteredLanguage(bool& ofCurrentUser) {
   DWORD value = 0;
   CReg& reg = *CReg::Instance();
-  if (!reg.ReadDWord(HKEY_CURRENT_USER, kProductKey, "Language", value) &&
-      !reg.ReadDWord(HKEY_LOCAL_MACHINE, kProductKey, "Language", value))
-    return false;
-  // Only German and English have texts; any other number would leave every
-  // message and caption empty, so it counts as English.
-  language = value == kLanguageGerman ? kLanguageGerman : kLanguageEnglish;
-  return true;
+  ofCurrentUser = reg.ReadDWord(HKEY_CURRENT_USER, kProductKey, "Language", value);
+  if (!ofCurrentUser && !reg.ReadDWord(HKEY_LOCAL_MACHINE, kProductKey, "Language", value))
+    return std::nullopt;
+  return value;
 }
 
 bool ReadRegisteredString(const char* name, setup::PathBuffer& value) {
@@ -56,100 +49,77 @@ bool ReadRegisteredString(const char* name, setup::PathBuffer& value) {
 }
 
 // The product version from the fixed part of the client's version resource. A file
-// without one, or whose fixed part is absent or malformed, has no version to compare.
-bool ReadClientVersion(const char* path, ClientVersion& version) {
+// without one, or whose fixed part is absent or malformed, has no version to compare;
+// so has a directory too long to name the client in a path buffer.
+std::optional<setup::ProductVersion> ReadClientVersion(const char* directory) {
+  setup::PathBuffer path;
+  if (!setup::Compose(path, {directory, "\\", kClientFile})) return std::nullopt;
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-  if (size == 0) return false;
+  if (size == 0) return std::nullopt;
   std::vector<char> info(size);
-  if (!GetFileVersionInfoA(path, 0, size, info.data())) return false;
+  if (!GetFileVersionInfoA(path, 0, size, info.data())) return std::nullopt;
   void* fixed = nullptr;
   UINT length = 0;
   char root[] = "\\";
   if (!VerQueryValueA(info.data(), root, &fixed, &length) || fixed == nullptr ||
       length < sizeof(VS_FIXEDFILEINFO))
-    return false;
+    return std::nullopt;
   const auto* fileInfo = static_cast<const VS_FIXEDFILEINFO*>(fixed);
-  if (fileInfo->dwSignature != VS_FFI_SIGNATURE) return false;
-  version.ms = fileInfo->dwProductVersionMS;
-  version.ls = fileInfo->dwProductVersionLS;
-  return true;
+  if (fileInfo->dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
+  return setup::ProductVersion{fileInfo->dwProductVersionMS, fileInfo->dwProductVersionLS};
 }
 
 }  // namespace
 
 bool TFSetup::CheckEarlierInstallation() {
-  if (kind == static_cast<std::uint32_t>(archive::SetupKind::Full))
-    return CheckNoEarlierInstallation();
-  if (kind == static_cast<std::uint32_t>(archive::SetupKind::Update))
-    return AdoptEarlierInstallation();
+  const bool update = kind == static_cast<std::uint32_t>(archive::SetupKind::Update);
+  if (!update && kind != static_cast<std::uint32_t>(archive::SetupKind::Full)) return true;
+
+  setup::EarlierFacts facts;
+  facts.kind = kind;
+  facts.package = {packageVersionMS, packageVersionLS};
+  facts.required = {requiredVersionMS, requiredVersionLS};
+  bool languageOfCurrentUser = false;
+  facts.language = ReadRegisteredLanguage(languageOfCurrentUser);
+  setup::PathBuffer installDir = {}, startMenuGroup = {};
+  std::string clientPath;
+  if (update) {
+    facts.installDirRegistered = ReadRegisteredString("InstallDir", installDir);
+    facts.startMenuGroupRegistered = ReadRegisteredString("StartMenuGroup", startMenuGroup);
+    clientPath = std::string(installDir) + "\\" + kClientFile;
+    if (facts.installDirRegistered) facts.client = ReadClientVersion(installDir);
+  }
+
+  const setup::EarlierOutcome outcome = setup::DecideEarlierInstallation(facts);
+  // From here on, refusals included, the wizard speaks the registered language.
+  if (outcome.language) CLang::SetLanguage(*outcome.language);
+  if (outcome.verdict == setup::EarlierVerdict::Refuse) {
+    if (outcome.text == setup::kClientPathText)
+      return Refuse(clientPath.c_str(), Msg(outcome.caption));
+    if (outcome.text == kMsgUpdateNeedsClientVersion)
+      return Refuse(setup::WrongClientVersionText(Msg(outcome.text), facts.required).c_str(),
+                    Msg(outcome.caption));
+    return Refuse(Msg(outcome.text), Msg(outcome.caption));
+  }
+  if (outcome.verdict == setup::EarlierVerdict::Adopt)
+    AdoptEarlierInstallation(*outcome.language, installDir, startMenuGroup, languageOfCurrentUser);
   return true;
 }
 
-bool TFSetup::CheckNoEarlierInstallation() {
-  std::uint32_t language = 0;
-  if (!ReadRegisteredLanguage(language)) return true;
-  // The refusal speaks the language of the installation that is already there.
-  CLang::SetLanguage(language);
-  return Refuse(Msg(kMsgUninstallPreviousFirst), Msg(kMsgError));
-}
-
-bool TFSetup::AdoptEarlierInstallation() {
-  std::uint32_t language = 0;
-  if (!ReadRegisteredLanguage(language)) return Refuse(Msg(kMsgRegistryReadFailed), Msg(kMsgError));
+void TFSetup::AdoptEarlierInstallation(std::uint32_t language, const char* installDir,
+                                       const char* startMenuGroup, bool currentUser) {
   box_language.SetItemIndex(static_cast<int>(language));
-  CLang::SetLanguage(language);
-  UpdateWizardTexts();  // from here on, messages included, in the registered language
-
-  setup::PathBuffer installDir;
-  if (!ReadRegisteredString("InstallDir", installDir))
-    return Refuse(Msg(kMsgInstallDirectoryUnknown), Msg(kMsgRegistryAccessFailure));
   Edit1.SetText(installDir);
-
-  setup::PathBuffer startMenuGroup;
-  if (!ReadRegisteredString("StartMenuGroup", startMenuGroup))
-    return Refuse(Msg(kMsgRegistryReadFailed), Msg(kMsgError));
   Edit2.SetText(startMenuGroup);
-
   // The update registers where the installation it updates was registered.
-  DWORD ignored = 0;
-  const bool currentUser =
-      CReg::Instance()->ReadDWord(HKEY_CURRENT_USER, kProductKey, "Language", ignored);
   (currentUser ? radio_current_user : radio_all_users).SetChecked(true);
   radio_current_user.SetEnabled(false);
   radio_all_users.SetEnabled(false);
-
   // The update brings no desktop icon of its own.
   CheckBox3.Hide();
   CheckBox3.SetChecked(false);
-
-  return CheckInstalledClient();
-}
-
-bool TFSetup::CheckInstalledClient() {
-  const std::string directory = Edit1.Text();
-  const std::string clientPath = directory + "\\" + kClientFile;
-  setup::PathBuffer path;
-  ClientVersion installed;
-  // A path too long for its buffer cannot name the client: it counts as missing.
-  if (!setup::Compose(path, {directory, "\\", kClientFile}) || !ReadClientVersion(path, installed))
-    return Refuse(clientPath.c_str(), Msg(kMsgMissingClientFile));
-
-  const bool fits = (requiredVersionMS == 0 || requiredVersionMS == installed.ms) &&
-                    (requiredVersionLS == 0 || requiredVersionLS == installed.ls);
-  if (!fits) {
-    // The English text prints only the first argument, the German one both.
-    char text[256];
-    std::snprintf(text, sizeof text, Msg(kMsgUpdateNeedsClientVersion),
-                  static_cast<double>(requiredVersionMS) * 0.001,
-                  static_cast<unsigned>(requiredVersionLS));
-    return Refuse(text, Msg(kMsgWrongClientVersion));
-  }
-
-  if (requiredVersionMS == 0 && requiredVersionLS == 0) {
-    const bool older = installed.ms < packageVersionMS ||
-                       (installed.ms == packageVersionMS && installed.ls < packageVersionLS);
-    if (!older) return Refuse(Msg(kMsgAlreadyUpdated), Msg(kMsgWrongClientVersion));
-  }
-  return true;
+  // The captions in the registered language, and the free space of the adopted
+  // directory's volume rather than the default one's.
+  UpdateWizardTexts();
 }

@@ -12,6 +12,7 @@
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "settings_trim.h"
 #include "u_setup.h"
 
 using setup::Msg;
@@ -47,17 +48,6 @@ bool IsDirectory(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Removes one character of a text field; the test of an empty field is the class
-// library's range error.
-char LastOf(const std::string& text) {
-  if (text.empty()) throw gui::ERangeError();
-  return text.back();
-}
-char FirstOf(const std::string& text) {
-  if (text.empty()) throw gui::ERangeError();
-  return text.front();
-}
-
 }  // namespace
 
 void TFSetup::Refresh() {
@@ -88,21 +78,10 @@ bool TFSetup::ProbeAllUsersRights() {
 }
 
 void TFSetup::TrimSettings() {
-  std::string directory = Edit1.Text();
-  if (LastOf(directory) == '\\') {
-    directory.pop_back();
-    Edit1.SetText(directory);
-  }
-  std::string group = Edit2.Text();
-  if (FirstOf(group) == '\\') {
-    group.erase(0, 1);
-    Edit2.SetText(group);
-  }
-  group = Edit2.Text();
-  if (LastOf(group) == '\\') {
-    group.pop_back();
-    Edit2.SetText(group);
-  }
+  const setup::TrimmedSettings trimmed = setup::TrimSettingsFields(Edit1.Text(), Edit2.Text());
+  Edit1.SetText(trimmed.directory);
+  Edit2.SetText(trimmed.group);
+  if (trimmed.rangeError) throw gui::ERangeError();
 }
 
 bool TFSetup::EnsureDirectory(const char* path) {

@@ -4,6 +4,7 @@
 
 #include "control_ids.h"
 #include "s_lang.h"
+#include "s_lang_user.h"
 #include "s_monitor_win.h"
 
 TFSplash* FSplash = nullptr;
@@ -31,22 +32,9 @@ void TFSplash::CreateControls() {
   bar_progress.Create({"bar_progress", ids::bar_progress, this, 16, 64, 305, 17, font()});
 }
 
-std::uint32_t TFSplash::LanguageFor(std::uint16_t langId) {
-  switch (langId) {
-    case 0x0407:
-    case 0x0807:
-    case 0x0C07:
-    case 0x1007:
-    case 0x1407:
-      return kLanguageGerman;
-    default:
-      return kLanguageEnglish;
-  }
-}
-
 void TFSplash::FormCreate() {
   const POINT at = CenterOnPrimaryMonitor(clientWidth(), clientHeight());
   MoveTo(at.x, at.y);
-  CLang::SetLanguage(LanguageFor(GetUserDefaultLangID()));
+  CLang::SetLanguage(LanguageForUserLangId(GetUserDefaultLangID()));
   lbl_info.SetText(CLang::GetText(kMsgPleaseWait));
 }

@@ -15,11 +15,6 @@ class TFSplash : public gui::Form {
   gui::Label lbl_info;
   gui::ProgressBar bar_progress;
 
-  // The language a user default language identifier selects: German (0) for German
-  // as used in Germany, Switzerland, Austria, Luxembourg and Liechtenstein, else
-  // English (1).
-  static std::uint32_t LanguageFor(std::uint16_t langId);
-
  protected:
   void CreateControls() override;
   void FormCreate() override;
