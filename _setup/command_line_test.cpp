@@ -16,6 +16,7 @@ TEST(CommandLine, Table) {
       {"Setup.exe -debug ", "-debug ", false},  // trailing blanks stay in the tail
       {"Setup.exe -debug x", "-debug x", false},
       {"Setup.exe /debug", "/debug", false},
+      {"Setup.exe debug", "debug", false},
       {"Setup.exe -debu", "-debu", false},
       {"Setup.exe -debugx", "-debugx", false},
       {"Setup.exe", "", false},

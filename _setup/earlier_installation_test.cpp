@@ -69,6 +69,8 @@ TEST(DecideEarlierInstallation, Table) {
       {U, 1, y, y, V{900, 5}, {0, 5}, {807, 3}, Adopt(1)},
       {U, 1, y, y, V{900, 4}, {0, 5}, {807, 3}, Wrong(1)},
       {U, 1, y, y, V{807, 3}, {807, 3}, {807, 4}, Adopt(1)},  // the demo update
+      {U, 1, y, y, V{807, 4}, {807, 3}, {807, 4}, Wrong(1),
+       "This update can only be installed on client version 0.807."},
       {U, 9, y, y, V{806, 1}, {}, {807, 3}, Adopt(1)},  // a foreign number speaks English
   };
   // clang-format on

@@ -127,7 +127,9 @@ TEST_P(StructuralFault, IsRefusedBeforeTheWizard) {
   setup.Start();
   const driver::MessageBoxWindow box = setup.WaitForMessageBox();
   EXPECT_EQ(box.Caption(), kTextError.In(german));
-  EXPECT_EQ(box.Text(), kTextCorrupted.In(german));
+  // Nothing follows text 40 here, so the German text leaves no bracket open.
+  EXPECT_EQ(box.Text(),
+            german ? "Die Installations-Datei ist fehlerhaft!" : "The setup file is corrupted!");
   EXPECT_EQ(setup.DismissRefusal(box), 0u);
   const std::vector<std::string> texts = setup.LogTexts();
   ASSERT_FALSE(texts.empty());
