@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "application.h"
 #include "control_ids.h"
 #include "s_lang.h"
 #include "s_monitor_win.h"
@@ -20,7 +21,8 @@ constexpr gui::FormDesign kDesign{"FSplash",
 }  // namespace
 
 void TFSplash::Create() {
-  CreateForm(kDesign, nullptr);
+  // Owned by the application window, which carries the task-bar button.
+  CreateForm(kDesign, gui::Application::Instance().Handle());
 }
 
 void TFSplash::CreateControls() {
@@ -45,7 +47,8 @@ std::uint32_t TFSplash::LanguageFor(std::uint16_t langId) {
 }
 
 void TFSplash::FormCreate() {
-  const POINT at = CenterOnPrimaryMonitor(clientWidth(), clientHeight());
+  const SIZE size = OuterSize();
+  const POINT at = CenterOnPrimaryMonitor(size.cx, size.cy);
   MoveTo(at.x, at.y);
   CLang::SetLanguage(LanguageFor(GetUserDefaultLangID()));
   lbl_info.SetText(CLang::GetText(kMsgPleaseWait));

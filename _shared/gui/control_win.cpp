@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "gui_exception.h"
+
 namespace gui {
 namespace {
 
@@ -33,7 +35,7 @@ void Control::Create(const ControlSpec& design) {
                               design.top, design.width, design.height, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                               GetModuleHandleA(nullptr), nullptr);
-  if (hwnd == nullptr) return;
+  if (hwnd == nullptr) RaiseLastWindowError(design.name);
   Attach(hwnd, design.name);
   // Stock controls get a subclass only to learn when Windows destroys them with
   // their parent, so the object never touches a dead handle.
