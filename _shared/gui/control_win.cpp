@@ -50,6 +50,8 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
   // Pages, the page control and the frame pass their children's messages on.
   if (LRESULT result = 0; ReflectToChild(message, wParam, lParam, result)) return result;
   switch (message) {
+    case WM_GETDLGCODE:
+      return self->DialogCode(DefSubclassProc(hwnd, message, wParam, lParam));
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, SubclassProc, 1);
       self->Detach();

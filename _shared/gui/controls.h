@@ -82,6 +82,7 @@ class Memo : public Control {
 
  protected:
   Style StyleFor(const ControlSpec& design) const override;
+  LRESULT DialogCode(LRESULT code) const override;
 
  private:
   std::string pending_;

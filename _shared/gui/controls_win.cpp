@@ -108,6 +108,11 @@ Control::Style Memo::StyleFor(const ControlSpec&) const {
   return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE};
 }
 
+LRESULT Memo::DialogCode(LRESULT code) const {
+  // Read-only text: Tab and Enter belong to the form, or the user is stuck in here.
+  return code & ~static_cast<LRESULT>(DLGC_WANTTAB | DLGC_WANTALLKEYS);
+}
+
 void Memo::Clear() {
   pending_.clear();
 }
