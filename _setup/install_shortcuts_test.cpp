@@ -24,6 +24,8 @@ class InstallShortcuts : public InstallTest {
   void TearDown() override {
     if (!savedUserDesktop_.empty())
       SetString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", savedUserDesktop_);
+    if (!savedUserPrograms_.empty())
+      SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs", savedUserPrograms_);
     InstallTest::TearDown();
   }
 
@@ -52,6 +54,7 @@ class InstallShortcuts : public InstallTest {
   }
 
   std::string savedUserDesktop_;
+  std::string savedUserPrograms_;
 };
 
 TEST_F(InstallShortcuts, CurrentUserGetsDesktopIconAndGroupInItsOwnFolders) {
@@ -189,6 +192,27 @@ TEST_F(InstallShortcuts, LinkPathTooLongForItsBufferIsRefusedNotCut) {
     EXPECT_NE(std::find(whole.begin(), whole.end(), name), whole.end()) << "cut name " << name;
   EXPECT_FALSE(FileExists(Programs() + "\\" + group + "\\Important information.lnk"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
+TEST_F(InstallShortcuts, ShellProgramsFolderTooLongForItsFieldIsRefused) {
+  // 257 characters: the shell can name it, the 256-byte field cannot hold it.
+  const RegValue saved = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
+  savedUserPrograms_ = saved.status == ERROR_SUCCESS
+                           ? saved.bytes.c_str()
+                           : "%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs";
+  const std::string programs = root_ + "\\" + std::string(256 - root_.size(), 'p');
+  ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
+  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs", programs);
+  DeleteValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
+  char shell[MAX_PATH] = {};
+  ASSERT_TRUE(
+      SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, shell)));
+  ASSERT_EQ(std::string(shell), programs);
+  DeleteValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
+  Open(SmallRelease());
+  EXPECT_FALSE(Install(InstallDir(), "Tidemoor", false, false));
+  EXPECT_EQ(OnlyBoxText(), Text(kMsgCreateLinkFailed));
+  ExpectFailurePage();
 }
 
 #ifdef TDM_LINK_EXPORT_DIR

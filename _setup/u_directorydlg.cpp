@@ -41,8 +41,7 @@ void SizeToText(gui::Label& label) {
 }  // namespace
 
 void TFSelectDirectory::Create() {
-  gui::Application::Instance().CreateForm(*this, kDesign,
-                                          FSetup != nullptr ? FSetup->hwnd() : nullptr);
+  gui::Application::Instance().CreateForm(*this, kDesign);
 }
 
 void TFSelectDirectory::BindHandlers() {
@@ -54,7 +53,8 @@ void TFSelectDirectory::BindHandlers() {
 
 void TFSelectDirectory::FormCreate() {
   BindHandlers();
-  const POINT at = CenterOnPrimaryMonitor(clientWidth(), clientHeight());
+  const SIZE size = OuterSize();
+  const POINT at = CenterOnPrimaryMonitor(size.cx, size.cy);
   MoveTo(at.x, at.y);
 
   archive::SetupHeader header;

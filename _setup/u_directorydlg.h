@@ -16,7 +16,7 @@
 
 class TFSelectDirectory : public gui::Form {
  public:
-  // After FSetup exists: the wizard's window owns the dialog's, so showing the dialog
+  // After FSetup exists. Owned by the application window like the wizard; showing it
   // modally disables the wizard.
   void Create();
 

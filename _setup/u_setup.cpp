@@ -32,9 +32,8 @@ void TFSetup::Create() {
 
 void TFSetup::FormCreate() {
   BindHandlers();
-  RECT frame{};
-  GetWindowRect(hwnd(), &frame);
-  const POINT at = CenterOnPrimaryMonitor(frame.right - frame.left, frame.bottom - frame.top);
+  const SIZE size = OuterSize();
+  const POINT at = CenterOnPrimaryMonitor(size.cx, size.cy);
   MoveTo(at.x, at.y);
 
   CReg::Instance()->ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",

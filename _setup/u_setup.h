@@ -122,7 +122,9 @@ class TFSetup : public gui::Form {
   void Refresh();
   void BindHandlers();
   void StartInstallation();
+  void KeepFocusOnPage();
 
+  // Set while CopyFiles runs: the form refuses to close under it.
   bool installing_ = false;
 
   gui::Font boldFont_, bannerFont_, memoFont_;

@@ -2,6 +2,7 @@
 // files to an update's obsolete files; registration follows in its own unit.
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 #include "application.h"
@@ -216,6 +217,12 @@ void TFSetup::DeleteObsoleteFiles() {
 }
 
 bool TFSetup::CopyFiles() {
+  // Released on every way out, or the wizard could never be closed again.
+  struct Installing {
+    bool& flag;
+    explicit Installing(bool& installing) : flag(installing) { flag = true; }
+    ~Installing() { flag = false; }
+  } installing{installing_};
   CLog::Instance()->Log(1, kUnit, 494, "entering CopyFiles");
   ProgressBar1.SetMax(100);
   ProgressBar1.SetPosition(0);
@@ -232,7 +239,9 @@ bool TFSetup::CopyFiles() {
     if (!WriteFiles()) return false;
     DeleteObsoleteFiles();
     return RegisterInstallation();
-  } catch (const gui::Exception& error) {
+  } catch (const std::exception& error) {
+    // The class library's exceptions and any other, std::bad_alloc included, end on
+    // the failure page, never in a wizard that is stuck.
     return InstallFailed(std::string(Msg(kMsgCopyException)) + error.what());
   }
 }

@@ -24,8 +24,8 @@ void TFSetup::CreateControls() {
   Label2.Create(
       {"Label2", ids::Label2, this, 16, 383, 331, 14, bannerFont_.handle(), Align::Center});
   GroupBox1.Create({"GroupBox1", ids::GroupBox1, this, 16, 48, 329, 281, plain});
-  PageControl1.Create(
-      {"PageControl1", ids::PageControl1, &GroupBox1, 8, 16, 313, 257, bold, Align::Left, 3});
+  // The page control and its pages take no tab stop; Tab walks into the shown page.
+  PageControl1.Create({"PageControl1", ids::PageControl1, &GroupBox1, 8, 16, 313, 257, bold});
 
   struct Page {
     gui::Panel& page;
@@ -37,7 +37,7 @@ void TFSetup::CreateControls() {
       {TabSheet3, "TabSheet3", ids::TabSheet3}, {TabSheet4, "TabSheet4", ids::TabSheet4},
       {TabSheet5, "TabSheet5", ids::TabSheet5}, {TabSheet6, "TabSheet6", ids::TabSheet6}};
   for (const Page& p : pages) {
-    p.page.Create({p.name, p.id, &PageControl1, 4, 4, 305, 249, bold, Align::Left, 0});
+    p.page.Create({p.name, p.id, &PageControl1, 4, 4, 305, 249, bold});
     p.page.Hide();
   }
 

@@ -20,21 +20,20 @@ constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Fills `field` from the shell's published folder value, else from the shell
-// itself. False when neither knows the folder: a link would then land in the root
-// of the current drive.
+// itself. False when neither knows the folder (a link would then land in the root of
+// the current drive) or the shell's answer does not fit the field.
 bool ReadShellFolder(char (&field)[256], HKEY root, const char* value, int csidl) {
-  char read[256];
-  if (CReg::Instance()->ReadString(root, kShellFolders, value, read, sizeof read) &&
+  char read[MAX_PATH];  // what the shell may write, though the field holds 255 characters
+  if (CReg::Instance()->ReadString(root, kShellFolders, value, read, sizeof field) &&
       read[0] != '\0') {
     std::memcpy(field, read, sizeof field);
     return true;
   }
-  if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, read)) &&
-      read[0] != '\0') {
-    std::memcpy(field, read, sizeof field);
-    return true;
-  }
-  return false;
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, read))) return false;
+  const std::size_t length = strnlen(read, sizeof read);
+  if (length == 0 || length >= sizeof field) return false;
+  std::memcpy(field, read, length + 1);  // length + 1 <= sizeof field
+  return true;
 }
 
 bool IsDirectory(const std::string& path) {

@@ -83,6 +83,7 @@ void TFSetup::Button1Click() {
       ShowNoNextStep();
       break;
   }
+  KeepFocusOnPage();
 }
 
 void TFSetup::StartInstallation() {
@@ -100,9 +101,14 @@ void TFSetup::StartInstallation() {
   Button2.Hide();
   Button3.Hide();
   wizardStep = 3;
-  installing_ = true;
+  KeepFocusOnPage();
   CopyFiles();
-  installing_ = false;
+}
+
+void TFSetup::KeepFocusOnPage() {
+  // The forward button when it can take the focus, else the shown page's first control.
+  KeepFocusUsable(
+      {&Button1, &TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6});
 }
 
 void TFSetup::Button3Click() {
@@ -123,6 +129,7 @@ void TFSetup::Button3Click() {
       ShowNoNextStep();
       break;
   }
+  KeepFocusOnPage();
 }
 
 void TFSetup::Button2Click() {

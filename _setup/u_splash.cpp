@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "application.h"
 #include "control_ids.h"
 #include "s_lang.h"
 #include "s_lang_user.h"
@@ -21,7 +22,8 @@ constexpr gui::FormDesign kDesign{"FSplash",
 }  // namespace
 
 void TFSplash::Create() {
-  CreateForm(kDesign, nullptr);
+  // Owned by the application window, which carries the task-bar button.
+  CreateForm(kDesign, gui::Application::Instance().Handle());
 }
 
 void TFSplash::CreateControls() {
@@ -33,7 +35,8 @@ void TFSplash::CreateControls() {
 }
 
 void TFSplash::FormCreate() {
-  const POINT at = CenterOnPrimaryMonitor(clientWidth(), clientHeight());
+  const SIZE size = OuterSize();
+  const POINT at = CenterOnPrimaryMonitor(size.cx, size.cy);
   MoveTo(at.x, at.y);
   CLang::SetLanguage(LanguageForUserLangId(GetUserDefaultLangID()));
   lbl_info.SetText(CLang::GetText(kMsgPleaseWait));

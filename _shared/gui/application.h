@@ -1,5 +1,5 @@
-// The application object: title, main form, message loop, processing of pending
-// messages, the quit request and the standard exception report.
+// The application object: its window, title, main form, message loop, processing of
+// pending messages, the quit request and the standard exception report.
 #pragma once
 
 #include <windows.h>
@@ -17,12 +17,23 @@ class Application {
   static Application& Instance();
 
   void Initialize();
-  void SetTitle(const char* title) { title_ = title; }
+  void SetTitle(const char* title);
   const std::string& Title() const { return title_; }
 
-  // Creates a form the application owns; the first one becomes the main form. A
-  // dialog names the form whose window owns its own, so showing it modally disables that one.
-  void CreateForm(Form& form, const FormDesign& design, HWND owner = nullptr);
+  // The application window, made on first use: shown but without size, titled with
+  // the title, it carries the program's one task-bar button and owns every form, so
+  // the forms have none of their own.
+  HWND Handle();
+  bool IsApplicationWindow(HWND hwnd) const { return hwnd != nullptr && hwnd == handle_; }
+  // The task bar's minimise and restore: the forms go and come back with the button.
+  void Minimize();
+  void Restore();
+  // The form activated last, which gets the activation back when the application does.
+  void FormActivated(HWND form) { lastActive_ = form; }
+
+  // Creates a form owned by the application window; the first one becomes the main
+  // form. Raises Exception when the window cannot be created.
+  void CreateForm(Form& form, const FormDesign& design);
   Form* MainForm() const { return mainForm_; }
   // Destroys the windows of the forms it owns, main form last, at the end of the run.
   void DestroyForms();
@@ -37,13 +48,19 @@ class Application {
   bool Terminated() const { return terminated_; }
 
   // The standard report: a box titled with the application title, an error icon
-  // and the message with a full stop appended when it has none.
+  // and the message with a full stop appended when it has none; owned by the active
+  // window, so the form it belongs to takes no input while it is open.
   void ShowException(const std::exception& error);
   void ShowException(const char* message);
 
  private:
   bool Dispatch(MSG& msg);
+  void ActivateLastForm();
+  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
+  HWND handle_ = nullptr;
+  HWND lastActive_ = nullptr;
+  std::vector<HWND> hiddenByMinimize_;
   std::string title_;
   Form* mainForm_ = nullptr;
   std::vector<Form*> forms_;

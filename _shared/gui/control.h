@@ -34,6 +34,8 @@ class Control : public Window {
   };
   virtual Style StyleFor(const ControlSpec& design) const = 0;
   virtual void AfterCreate(const ControlSpec& /*design*/) {}
+  // Which keys the control keeps from the dialog manager (WM_GETDLGCODE).
+  virtual LRESULT DialogCode(LRESULT code) const { return code; }
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "gui_exception.h"
+
 namespace gui {
 namespace {
 
@@ -33,7 +35,7 @@ void Control::Create(const ControlSpec& design) {
                               design.top, design.width, design.height, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                               GetModuleHandleA(nullptr), nullptr);
-  if (hwnd == nullptr) return;
+  if (hwnd == nullptr) RaiseLastWindowError(design.name);
   Attach(hwnd, design.name);
   // Stock controls get a subclass only to learn when Windows destroys them with
   // their parent, so the object never touches a dead handle.
@@ -48,6 +50,8 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, L
   // Pages, the page control and the frame pass their children's messages on.
   if (LRESULT result = 0; ReflectToChild(message, wParam, lParam, result)) return result;
   switch (message) {
+    case WM_GETDLGCODE:
+      return self->DialogCode(DefSubclassProc(hwnd, message, wParam, lParam));
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, SubclassProc, 1);
       self->Detach();

@@ -14,13 +14,21 @@ namespace gui {
 
 using Callback = std::function<void()>;
 
+// A fixed-size caption on one line: a text wider than its box is clipped there,
+// never wrapped onto a line the box does not show.
 class Label : public Control {
  public:
   Callback onClick;  // a click on the text
 
  protected:
   Style StyleFor(const ControlSpec& design) const override;
+  void AfterCreate(const ControlSpec& design) override;
   void HandleCommand(WORD code) override;
+  bool HandleDrawItem(const DRAWITEMSTRUCT& item) override;
+
+ private:
+  Align align_ = Align::Left;
+  HFONT font_ = nullptr;
 };
 
 class Button : public Control {
@@ -74,6 +82,7 @@ class Memo : public Control {
 
  protected:
   Style StyleFor(const ControlSpec& design) const override;
+  LRESULT DialogCode(LRESULT code) const override;
 
  private:
   std::string pending_;

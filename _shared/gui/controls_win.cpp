@@ -5,17 +5,6 @@
 namespace gui {
 namespace {
 
-DWORD StaticAlign(Align align) {
-  switch (align) {
-    case Align::Center:
-      return SS_CENTER;
-    case Align::Right:
-      return SS_RIGHT;
-    default:
-      return SS_LEFTNOWORDWRAP;
-  }
-}
-
 void Raise(const Callback& callback) {
   if (callback) callback();
 }
@@ -23,7 +12,28 @@ void Raise(const Callback& callback) {
 }  // namespace
 
 Control::Style Label::StyleFor(const ControlSpec& design) const {
-  return {"STATIC", StaticAlign(design.align) | SS_NOTIFY};
+  // Windows' centred and right-aligned statics wrap; only the left one clips.
+  const DWORD type = design.align == Align::Left ? SS_LEFTNOWORDWRAP : SS_OWNERDRAW;
+  return {"STATIC", type | SS_NOTIFY};
+}
+
+void Label::AfterCreate(const ControlSpec& design) {
+  align_ = design.align;
+  font_ = design.font;  // an owner-drawn static keeps no font of its own
+}
+
+bool Label::HandleDrawItem(const DRAWITEMSTRUCT& item) {
+  RECT box = item.rcItem;
+  FillRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ previous = font_ != nullptr ? SelectObject(item.hDC, font_) : nullptr;
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor(Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  const std::string text = Text();
+  const UINT format =
+      DT_SINGLELINE | DT_EXPANDTABS | (align_ == Align::Center ? DT_CENTER : DT_RIGHT);
+  DrawTextA(item.hDC, text.c_str(), static_cast<int>(text.size()), &box, format);
+  if (previous != nullptr) SelectObject(item.hDC, previous);
+  return true;
 }
 
 void Label::HandleCommand(WORD code) {
@@ -96,6 +106,11 @@ void Edit::HandleCommand(WORD code) {
 
 Control::Style Memo::StyleFor(const ControlSpec&) const {
   return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE};
+}
+
+LRESULT Memo::DialogCode(LRESULT code) const {
+  // Read-only text: Tab and Enter belong to the form, or the user is stuck in here.
+  return code & ~static_cast<LRESULT>(DLGC_WANTTAB | DLGC_WANTALLKEYS);
 }
 
 void Memo::Clear() {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+#include <vector>
+
 #include "font.h"
 #include "window.h"
 
@@ -14,25 +17,41 @@ struct FormDesign {
   const char* caption;
   int clientWidth;
   int clientHeight;
-  DWORD style;  // WS_CAPTION | WS_SYSMENU | ... ; the border decides the frame
+  // WS_CAPTION | WS_SYSMENU | ... : a single fixed border; DS_MODALFRAME adds the
+  // dialog frame.
+  DWORD style;
   FontSpec font;
 };
 
 class Form : public Window {
  public:
-  // Creates the window hidden, builds its controls and runs FormCreate.
+  // Creates the window hidden, builds its controls and runs FormCreate. Raises
+  // Exception when the window cannot be created.
   void CreateForm(const FormDesign& design, HWND owner);
 
-  // Destroys the window now (its FormDestroy runs); the object stays.
-  void Destroy() { DestroyHandle(); }
+  // Destroys the window now; FormDestroy runs while the controls still exist. The
+  // object stays.
+  void Destroy();
 
+  // Shows the form with the focus on a control the user can use.
   void ShowForm();
   // Closes as the user's close box would: the main form ends the message loop,
   // a modal form ends its modal loop, any other form hides.
   void Close();
-  // Shows the form and runs a local loop until Close; the owner is disabled meanwhile.
+  // Shows the form and runs a local loop until Close; the program's other windows
+  // are disabled meanwhile, the application window aside.
   int ShowModal();
   void MoveTo(int left, int top);
+  // The outer size, frame included: what the form is centred by.
+  SIZE OuterSize() const;
+
+  // Keeps the focus on something the user can see and use: when it sits on nothing,
+  // the form itself, a hidden or a disabled control, it moves to the first of
+  // `choices` (a control, or a container's first tab stop) that can take it.
+  void KeepFocusUsable(std::initializer_list<const Window*> choices);
+  // The window itself when it takes the tab key, else the first of its visible and
+  // enabled descendants that does, in tab order; null when there is none.
+  static HWND FirstTabStop(HWND window);
 
   HFONT font() const { return font_.handle(); }
   int clientWidth() const { return design_.clientWidth; }
@@ -51,8 +70,12 @@ class Form : public Window {
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   static const char* WindowClass();
 
+  void RestoreFocus();
+
   FormDesign design_{};
   Font font_;
+  HWND lastFocus_ = nullptr;
+  std::vector<HWND> disabledByModal_;
   bool modal_ = false;
   bool closeRequested_ = false;
   bool destroyed_ = false;

@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "application.h"
+#include "gui_exception.h"
 
 namespace gui {
 namespace {
@@ -25,15 +26,66 @@ const char* Form::WindowClass() {
 void Form::CreateForm(const FormDesign& design, HWND owner) {
   design_ = design;
   font_ = Font(design.font);
-  const DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+  // DS_MODALFRAME means nothing to a window of this class; it asks for the dialog frame.
+  const bool dialogFrame = (design.style & DS_MODALFRAME) != 0;
+  const DWORD style = (design.style & ~static_cast<DWORD>(DS_MODALFRAME)) | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_CONTROLPARENT | (dialogFrame ? WS_EX_DLGMODALFRAME : 0);
   RECT frame{0, 0, design.clientWidth, design.clientHeight};
-  AdjustWindowRectEx(&frame, design.style, FALSE, exStyle);
-  CreateWindowExA(exStyle, WindowClass(), design.caption, design.style | WS_CLIPCHILDREN,
-                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                  owner, nullptr, GetModuleHandleA(nullptr), this);
-  if (hwnd_ == nullptr) return;
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  CreateWindowExA(exStyle, WindowClass(), design.caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                  GetModuleHandleA(nullptr), this);
+  if (hwnd_ == nullptr) RaiseLastWindowError(design.name);
   CreateControls();
   FormCreate();
+}
+
+void Form::Destroy() {
+  // The object stays bound until WM_NCDESTROY, so WM_DESTROY still finds FormDestroy.
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+SIZE Form::OuterSize() const {
+  RECT frame{};
+  if (hwnd_ != nullptr) GetWindowRect(hwnd_, &frame);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+HWND Form::FirstTabStop(HWND window) {
+  if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) return nullptr;
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  if ((style & WS_CHILD) != 0 && (style & WS_TABSTOP) != 0) return window;
+  // Like the dialog manager: into the window asked about and into containers only.
+  const bool container =
+      (style & WS_CHILD) == 0 || (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0;
+  if (!container) return nullptr;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    if (HWND found = FirstTabStop(child)) return found;
+  return nullptr;
+}
+
+void Form::KeepFocusUsable(std::initializer_list<const Window*> choices) {
+  if (hwnd_ == nullptr) return;
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hwnd_, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus))
+    return;
+  for (const Window* choice : choices) {
+    HWND target = choice != nullptr ? FirstTabStop(choice->hwnd()) : nullptr;
+    if (target == nullptr) continue;
+    lastFocus_ = target;
+    // An inactive form gets it back with its activation.
+    if (GetActiveWindow() == hwnd_) ::SetFocus(target);
+    return;
+  }
+}
+
+void Form::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || !IsWindow(target) || !IsChild(hwnd_, target) ||
+      !IsWindowVisible(target) || !IsWindowEnabled(target))
+    target = FirstTabStop(hwnd_);
+  ::SetFocus(target != nullptr ? target : hwnd_);
 }
 
 void Form::MoveTo(int left, int top) {
@@ -45,6 +97,8 @@ void Form::ShowForm() {
   if (hwnd_ == nullptr) return;
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
+  HWND focus = GetFocus();
+  if (GetActiveWindow() == hwnd_ && (focus == nullptr || !IsChild(hwnd_, focus))) RestoreFocus();
 }
 
 void Form::Close() {
@@ -63,10 +117,23 @@ void Form::Close() {
 }
 
 int Form::ShowModal() {
-  HWND owner = GetWindow(hwnd_, GW_OWNER);
+  HWND previous = GetActiveWindow();
   modal_ = true;
   closeRequested_ = false;
-  if (owner != nullptr) EnableWindow(owner, FALSE);
+  // The forms are siblings under the application window: each one is disabled.
+  disabledByModal_.clear();
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM self) {
+        auto* form = reinterpret_cast<Form*>(self);
+        if (hwnd != form->hwnd_ && !Application::Instance().IsApplicationWindow(hwnd) &&
+            IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+          form->disabledByModal_.push_back(hwnd);
+          EnableWindow(hwnd, FALSE);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(this));
   ShowForm();
   Application& application = Application::Instance();
   MSG msg;
@@ -82,10 +149,13 @@ int Form::ShowModal() {
       DispatchMessageA(&msg);
     }
   }
-  // Re-enable the owner before hiding, so Windows activates it and not another program.
-  if (owner != nullptr) EnableWindow(owner, TRUE);
+  // Re-enable the others before hiding, so Windows activates one of them and not
+  // another program.
+  for (HWND hwnd : disabledByModal_)
+    if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+  disabledByModal_.clear();
   Hide();
-  if (owner != nullptr) SetActiveWindow(owner);
+  if (previous != nullptr && previous != hwnd_ && IsWindow(previous)) SetActiveWindow(previous);
   modal_ = false;
   closeRequested_ = false;
   return 0;
@@ -97,6 +167,32 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Guarded([&] { Close(); });
       return 0;
+    case WM_ACTIVATE:
+      // The focus leaves with the form and comes back to the control that had it;
+      // the first time to the first tab stop.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (HIWORD(wParam) == 0) {
+        RestoreFocus();
+      }
+      return 0;
+    case DM_GETDEFID: {
+      // Enter presses the focused button, as in a dialog.
+      HWND focus = GetFocus();
+      if (focus != nullptr && IsChild(hwnd_, focus) &&
+          (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+      return 0;
+    }
+    case WM_SYSCOMMAND:
+      // Minimised alone, an owned form would become an icon of its own.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE &&
+          Application::Instance().IsApplicationWindow(GetWindow(hwnd_, GW_OWNER))) {
+        Application::Instance().Minimize();
+        return 0;
+      }
+      break;
     case WM_DESTROY:
       if (!destroyed_) {
         destroyed_ = true;
@@ -117,6 +213,8 @@ LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   }
   auto* form = static_cast<Form*>(FromHandle(hwnd));
   if (form == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+    Application::Instance().FormActivated(hwnd);
   if (message == WM_NCDESTROY) {
     form->Detach();
     return DefWindowProcA(hwnd, message, wParam, lParam);

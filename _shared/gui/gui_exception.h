@@ -19,4 +19,7 @@ class ERangeError : public Exception {
   ERangeError() : Exception("Range check error") {}
 };
 
+// Raises Exception for a window that Windows would not create, with Windows' reason.
+[[noreturn]] void RaiseLastWindowError(const std::string& name);
+
 }  // namespace gui

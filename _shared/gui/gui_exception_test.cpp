@@ -34,6 +34,8 @@ TEST(HandlerException, EndsInTheStandardReportWithTheTitleAndOneFullStop) {
   Application::Instance().SetTitle("Setup");
   NestedForm form;
   form.CreateForm({"NestedForm", "x", 300, 200, WS_OVERLAPPED | WS_CAPTION, {}}, nullptr);
+  form.ShowForm();
+  SetActiveWindow(form.hwnd());
   testing::ClearRecordedMessageBoxes();
 
   SendMessageA(form.nested.hwnd(), BM_CLICK, 0, 0);  // two containers deep
@@ -44,8 +46,15 @@ TEST(HandlerException, EndsInTheStandardReportWithTheTitleAndOneFullStop) {
   EXPECT_EQ(boxes[0].text, "Range check error.");
   EXPECT_EQ(boxes[0].caption, "Setup");
   EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  EXPECT_EQ(boxes[0].owner, form.hwnd());  // modal to the form, so no second box stacks up
   EXPECT_EQ(boxes[1].text, "Drive X: is not ready.");
   EXPECT_TRUE(IsWindow(form.hwnd()));  // the form lives on
+}
+
+TEST(FormCreation, AWindowWindowsRefusesRaisesTheLibrarysException) {
+  NestedForm form;  // a child window without a parent cannot be made
+  EXPECT_THROW(form.CreateForm({"Orphan", "x", 300, 200, WS_CHILD, {}}, nullptr), Exception);
+  EXPECT_EQ(form.hwnd(), nullptr);
 }
 
 }  // namespace

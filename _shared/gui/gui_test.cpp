@@ -28,8 +28,10 @@ class TestForm : public Form {
   ProgressBar bar;
   int clicks = 0;
   int checkClicks = 0;
+  int destroyed = 0;
 
  protected:
+  void FormDestroy() override { ++destroyed; }
   void CreateControls() override {
     pages.Create({"pages", 10, this, 20, 30, 200, 150, font()});
     page.Create({"page", 11, &pages, 4, 4, 192, 142, font()});
@@ -101,21 +103,32 @@ TEST(Window, ObjectForgetsAHandleWindowsDestroyedWithItsParent) {
   form.CreateForm(kDesign, nullptr);
   HWND label = form.label.hwnd();
   form.Destroy();
+  EXPECT_EQ(form.destroyed, 1);
   EXPECT_FALSE(IsWindow(label));
   EXPECT_EQ(form.label.hwnd(), nullptr);
   EXPECT_EQ(form.hwnd(), nullptr);
 }
 
-TEST(Application, ExceptionReportAppendsAFullStopOnce) {
-  // The report's box is checked end to end; here only that a terminated application
-  // never shows its main form.
+TEST(Application, ItsWindowOwnsTheFormsAndATerminatedOneNeverShowsTheMainForm) {
   Application& application = Application::Instance();
+  application.SetTitle("Setup");
   TestForm form;
   application.CreateForm(form, kDesign);
+  HWND owner = GetWindow(form.hwnd(), GW_OWNER);
+  char text[16] = {};
+  GetWindowTextA(owner, text, sizeof text);
+  EXPECT_STREQ(text, "Setup");
+  EXPECT_TRUE(IsWindowVisible(owner));  // the one task-bar button
+  RECT frame{};
+  GetWindowRect(owner, &frame);
+  EXPECT_EQ(frame.right - frame.left, 0);
   application.Terminate();
   application.Run();
   EXPECT_FALSE(form.Visible());
   EXPECT_TRUE(application.Terminated());
+  application.DestroyForms();
+  EXPECT_EQ(form.destroyed, 1);
+  EXPECT_FALSE(IsWindow(owner));
 }
 
 }  // namespace

@@ -3,12 +3,26 @@
 #include <vector>
 
 #include "application.h"
+#include "gui_exception.h"
 
 namespace gui {
 namespace {
 constexpr char kObjectProperty[] = "TdmObj";
 constexpr char kNameProperty[] = "TdmName";
 }  // namespace
+
+void RaiseLastWindowError(const std::string& name) {
+  const DWORD error = GetLastError();
+  char reason[256] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, error, 0, reason, sizeof reason, nullptr);
+  std::string message = "Cannot create the window " + name;
+  if (length != 0) message += ": " + std::string(reason, length);
+  while (!message.empty() &&
+         (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  throw Exception(message);
+}
 
 LRESULT FaceColours(HDC dc) {
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
