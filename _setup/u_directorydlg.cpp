@@ -1,7 +1,7 @@
 #include "u_directorydlg.h"
 
 #include <cstdint>
-#include <cstdio>
+#include <string>
 
 #include "application.h"
 #include "archive_walk.h"
@@ -22,9 +22,7 @@ constexpr gui::FormDesign kDesign{
     {"MS Sans Serif", -11, false}};
 
 std::string Megabytes(std::uint64_t figure) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>(figure));
-  return text;
+  return std::to_string(figure) + " MB";
 }
 
 // Free bytes of the whole volume, not the share a quota leaves the user; 0 when the

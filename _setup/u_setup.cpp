@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 
 #include "application.h"
 #include "s_lang.h"
@@ -94,12 +94,8 @@ void TFSetup::UpdateWizardTexts() {
   lbl_neededmem_caption.SetText(CLang::GetText(kMsgRequiredSpace));
   lbl_availmem_caption.SetText(CLang::GetText(kMsgAvailableSpace));
   const std::uint32_t bodies = segments[0].length + segments[1].length + segments[2].length;
-  char figure[32];
-  std::snprintf(figure, sizeof figure, "%u MB", static_cast<unsigned>(bodies >> 20));
-  lbl_neededmem.SetText(figure);
-  std::snprintf(figure, sizeof figure, "%llu MB",
-                static_cast<unsigned long long>(free.QuadPart / 1048576u));
-  lbl_availmem.SetText(figure);
+  lbl_neededmem.SetText(std::to_string(bodies >> 20) + " MB");
+  lbl_availmem.SetText(std::to_string(free.QuadPart / 1048576u) + " MB");
 
   radio_current_user.SetText(CLang::GetText(kMsgScopeCurrentUser));
   radio_all_users.SetText(CLang::GetText(kMsgScopeAllUsers));

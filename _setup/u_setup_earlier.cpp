@@ -3,7 +3,6 @@
 // right client version and takes its settings from it.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "message_box.h"
 #include "path_buffer.h"
 #include "s_lang.h"
+#include "s_format.h"
 #include "s_registry_win.h"
 #include "setup_archive.h"
 #include "u_setup.h"
@@ -140,9 +140,9 @@ bool TFSetup::CheckInstalledClient() {
   if (!fits) {
     // The English text prints only the first argument, the German one both.
     char text[256];
-    std::snprintf(text, sizeof text, Msg(kMsgUpdateNeedsClientVersion),
-                  static_cast<double>(requiredVersionMS) * 0.001,
-                  static_cast<unsigned>(requiredVersionLS));
+    FormatText(text, sizeof text, Msg(kMsgUpdateNeedsClientVersion),
+               static_cast<double>(requiredVersionMS) * 0.001,
+               static_cast<unsigned>(requiredVersionLS));
     return Refuse(text, Msg(kMsgWrongClientVersion));
   }
 
