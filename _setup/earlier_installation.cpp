@@ -1,7 +1,6 @@
 #include "earlier_installation.h"
 
-#include <cstdio>
-
+#include "s_format.h"
 #include "s_lang_ids.h"
 #include "setup_archive.h"
 
@@ -53,8 +52,8 @@ EarlierOutcome DecideEarlierInstallation(const EarlierFacts& facts) {
 
 std::string WrongClientVersionText(const char* format, ProductVersion required) {
   char text[256];
-  std::snprintf(text, sizeof text, format, static_cast<double>(required.ms) * 0.001,
-                static_cast<unsigned>(required.ls));
+  FormatText(text, sizeof text, format, static_cast<double>(required.ms) * 0.001,
+             static_cast<unsigned>(required.ls));
   return text;
 }
 

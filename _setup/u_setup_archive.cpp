@@ -1,7 +1,6 @@
 // Loading and proving the archive the program carries in its own resources.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -41,9 +40,7 @@ std::uint64_t storedChecksum[archive::kMaxSegments] = {};
 // the caption carries Windows' error code.
 void ReportResourceFailure() {
   const DWORD error = GetLastError();
-  char caption[16];
-  std::snprintf(caption, sizeof caption, "%lu", static_cast<unsigned long>(error));
-  gui::ShowMessageBox(nullptr, Msg(kMsgSetupFileCorrupted), caption, MB_OK);
+  gui::ShowMessageBox(nullptr, Msg(kMsgSetupFileCorrupted), std::to_string(error).c_str(), MB_OK);
   gui::Application::Instance().Terminate();
 }
 
@@ -151,7 +148,7 @@ void TFSetup::HandOverHeader() {
     // The default directory is Program Files and the suffix joined in one 256-byte
     // buffer; a pair that does not fit is cut at the buffer, never written past it.
     char directory[256];
-    std::snprintf(directory, sizeof directory, "%s%s", programFilesDir, header.installDirSuffix);
+    FormatText(directory, sizeof directory, "%s%s", programFilesDir, header.installDirSuffix);
     Edit1.SetText(directory);
     Edit2.SetText(header.startMenuGroup);
   }

@@ -1,6 +1,7 @@
 #include "archive_checksum.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define TDM_X86 1
 #endif
@@ -56,9 +57,18 @@ __attribute__((target("avx2"))) std::uint64_t SumAvx2(const std::uint8_t* data,
   return lanes[0] + lanes[1] + lanes[2] + lanes[3] + SumSse2(data + i, length - i);
 }
 
-// The processor is asked once; every x86-64 has SSE2, most have AVX2.
+// The processor is asked once; every x86-64 has SSE2, most have AVX2. Asked directly:
+// __builtin_cpu_supports links libgcc's whole processor table (5 KB of the stub).
+// AVX2 needs the processor's flag and a system that saves the YMM registers.
 bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
+  static const bool has = [] {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0) return false;
+    unsigned low = 0, high = 0;
+    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    if ((low & 6u) != 6u) return false;  // XMM and YMM state
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
+  }();
   return has;
 }
 #endif

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver.h"
+#include "screenshot.h"
 
 namespace bench {
 namespace {
@@ -76,52 +77,32 @@ bool TimeToWizard(const std::vector<std::string>& setups, int runs) {
   return true;
 }
 
-bool InstallWithDefaults(const std::string& setup) {
-  driver::App app = driver::App::Start(setup, "-debug");
+bool InstallWithDefaults(const std::string& setup, const InstallOptions& options) {
+  driver::App app = driver::App::Start(setup, options.debug ? "-debug" : "");
   const driver::Window wizard = WaitForShownWizard(app);
   const driver::Window next = wizard.Child("Button1");
   next.Click();
   wizard.Child("chk_disclaimer").SetChecked(true);
   next.Click();
+  const driver::Window bar = wizard.Child("ProgressBar1");
+  bool shot = options.screenshot.empty();
+  const auto start = Clock::now();
   next.Click();  // "Start!": the whole installation runs inside this click
-  driver::WaitUntil([&] { return next.IsEnabled() || app.FindMessageBox().has_value(); },
-                    "the end of the installation", kInstallTimeout);
+  driver::WaitUntil(
+      [&] {
+        if (!shot && bar.Progress().position >= options.shotAt)
+          shot = driver::SaveScreenshot(options.screenshot);
+        return next.IsEnabled() || app.FindMessageBox().has_value();
+      },
+      "the end of the installation", kInstallTimeout);
+  const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
   if (const auto box = app.FindMessageBox()) {
     std::printf("install failed: %s\n", box->Text().c_str());
     return false;
   }
-  std::printf("install ok\n");
+  std::printf("install ok\nstart_to_end_ms %.0f\n", elapsed.count());
   app.GetProcess().Kill();
   return true;
-}
-
-bool WriteFilesLikeTheInstaller(const std::string& directory, int count, std::uint32_t size) {
-  auto* data = static_cast<std::uint8_t*>(
-      VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  if (data == nullptr) return false;
-  for (std::uint32_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>(i * 31);
-  CreateDirectoryA(directory.c_str(), nullptr);
-  FILETIME time{};
-  GetSystemTimeAsFileTime(&time);
-  bool ok = true;
-  const auto start = Clock::now();
-  for (int i = 0; i < count && ok; ++i) {
-    const std::string path = directory + "\\file" + std::to_string(i) + ".dat";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      ok = false;
-      break;
-    }
-    DWORD written = 0;
-    ok = WriteFile(file, data, size, &written, nullptr) && written == size;
-    SetFileTime(file, &time, &time, &time);
-    CloseHandle(file);
-  }
-  const std::chrono::duration<double> elapsed = Clock::now() - start;
-  VirtualFree(data, 0, MEM_RELEASE);
-  if (ok) std::printf("write_seconds %.3f\n", elapsed.count());
-  return ok;
 }
 
 }  // namespace bench

@@ -18,15 +18,35 @@ bool PrepareUpdate(const std::string& client);
 // spreads a busy machine's noise evenly over the programs compared.
 bool TimeToWizard(const std::vector<std::string>& setups, int runs);
 
-// Runs `setup` with -debug through a full installation with the defaults (Next,
-// terms accepted, Next, Start) and waits for the installation to end. Prints
-// "install ok" or "install failed: <what the user saw>".
-bool InstallWithDefaults(const std::string& setup);
+struct InstallOptions {
+  bool debug = true;
+  // When not empty, the screen is saved there once the bar has reached `shotAt` %.
+  std::string screenshot;
+  int shotAt = 40;
+};
+
+// Runs `setup` through a full installation with the defaults (Next, terms accepted,
+// Next, Start) and waits for the installation to end. Prints "install ok" and
+// "start_to_end_ms <ms>" (from the click on Start to the enabled button of the last
+// page), or "install failed: <what the user saw>".
+bool InstallWithDefaults(const std::string& setup, const InstallOptions& options);
+
+// What a plain writer does besides writing, to price each of the installer's costs
+// per file on its own.
+enum class WriterExtra {
+  None,
+  LogLine,      // plus a log line appended with its own open, write and close
+  Refresh,      // plus a status line and a bar set, what they invalidated painted and
+                // pending messages processed
+  FullRepaint,  // as Refresh, but the whole window with its children invalidated,
+                // erased and painted, as the installer's refresh did before
+};
 
 // The file stage without the installer around it: `count` files of `size` bytes each
-// written into `directory` as the installer writes one (create, one write from
-// memory, set times, close). Prints "write_seconds <s>". Shows what Wine itself
-// allows, as a reference for the installation's own figure.
-bool WriteFilesLikeTheInstaller(const std::string& directory, int count, std::uint32_t size);
+// written into `directories` folders of `directory` as the installer writes one
+// (create, one write from memory, set times, close). Prints "write_seconds <s>".
+// Shows what Wine itself allows, as a reference for the installation's own figure.
+bool WriteFilesLikeTheInstaller(const std::string& directory, int count, std::uint32_t size,
+                                int directories, WriterExtra extra);
 
 }  // namespace bench

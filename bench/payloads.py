@@ -147,3 +147,19 @@ def payload_files(folder):
     for root, _, files in os.walk(os.path.join(folder, "payload")):
         found += [os.path.join(root, name) for name in files]
     return sorted(found)
+
+
+def make_many(folder, client, count, per_folder=50):
+    """Full, `count` files of 4 KiB in folders of `per_folder`, as a release that has
+    grown to thousands of small files (plus the client and the readmes it needs)."""
+    rng = random.Random(count)
+    payload = os.path.join(folder, "payload")
+    os.makedirs(payload)
+    _common_files(payload, client, rng, with_tools=False)
+    for n in range(count):
+        path = os.path.join(payload, "data", f"d{n // per_folder:03}", f"f{n:05}.dat")
+        if n % per_folder == 0:
+            os.makedirs(os.path.dirname(path))
+        with open(path, "wb") as out:
+            out.write(rng.randbytes(4096))
+    _manifest(folder, "Full", "807.3", "0.0", MINIMAL_SHORTCUTS, (1, 1))

@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -16,7 +15,7 @@ std::unique_ptr<CLog> theLog;
 // "HH:MM:SS"
 std::string ClockText(const LogTime& time) {
   char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
+  FormatText(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
   return text;
 }
 
@@ -28,8 +27,8 @@ std::string CtimeText(const LogTime& time) {
   const char* weekday = time.weekday >= 0 && time.weekday < 7 ? kWeekdays[time.weekday] : "???";
   const char* month = time.month >= 1 && time.month <= 12 ? kMonths[time.month - 1] : "???";
   char text[64];
-  std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", weekday, month, time.day,
-                time.hour, time.minute, time.second, time.year);
+  FormatText(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", weekday, month, time.day, time.hour,
+             time.minute, time.second, time.year);
   return text;
 }
 
@@ -118,13 +117,13 @@ void CLog::Log(int level, const char* /*sourceFile*/, int /*sourceLine*/, const 
     return;
   }
   char prefix[kLineSize];
-  std::snprintf(prefix, sizeof prefix,
-                "%i : %s : %i : ", static_cast<std::int32_t>(platform_.TickCount()),
-                ClockText(platform_.LocalTime()).c_str(), level);
+  FormatText(prefix, sizeof prefix,
+             "%i : %s : %i : ", static_cast<std::int32_t>(platform_.TickCount()),
+             ClockText(platform_.LocalTime()).c_str(), level);
   char text[kLineSize];
   std::va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  FormatTextV(text, sizeof text, format, args);
   va_end(args);
 
   // Prefix and text are cut so that the line feed and the terminator still fit.

@@ -4,14 +4,8 @@
 
 #include <cstddef>
 
+#include "s_format.h"
 #include "s_log_platform.h"
-
-#if defined(__GNUC__)
-#define TDM_PRINTF_LIKE(formatIndex, firstArgument) \
-  __attribute__((format(gnu_printf, formatIndex, firstArgument)))
-#else
-#define TDM_PRINTF_LIKE(formatIndex, firstArgument)
-#endif
 
 class CStr {
  public:

@@ -1,5 +1,4 @@
 #include <cstdarg>
-#include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -24,8 +23,7 @@ const char* CStr::Format(const char* format, ...) {
   if (format == nullptr) return buffer_;
   std::va_list args;
   va_start(args, format);
-  // vsnprintf cuts at the buffer's end and always terminates.
-  std::vsnprintf(buffer_, sizeof buffer_, format, args);
+  FormatTextV(buffer_, sizeof buffer_, format, args);
   va_end(args);
   return buffer_;
 }

@@ -30,7 +30,8 @@ class Window {
   void SetEnabled(bool enabled);
   void SetFont(HFONT font);
   void SetFocus();
-  // Paints the window now instead of waiting for the message loop.
+  // Paints what is invalid in the window and its children now, instead of waiting
+  // for the message loop.
   void Repaint();
 
   static Window* FromHandle(HWND hwnd);
