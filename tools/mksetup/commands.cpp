@@ -221,7 +221,8 @@ int Inspect(const Arguments& a, bool list, std::ostream& out, std::ostream& err)
       IsSigned(opened.maps[0].bytes())) {
     const SignatureReport signature = VerifySignature(a.positional[0], a.ca);
     if (!signature.valid) {
-      out << "BAD: signature of " << signature.signer << ": " << signature.problem << "\n";
+      out << "BAD: signature" << (signature.signer.empty() ? "" : " of " + signature.signer) << ": "
+          << signature.problem << "\n";
       return kExitFailed;
     }
     out << "signature: valid, signed by " << signature.signer << "\n";

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <numeric>
-#include <string>
-#include <vector>
 
 #include "pe_image.h"
 #include "pe_resource_tree.h"
@@ -26,224 +23,135 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
   return bytes;
 }
 
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-  return {text.begin(), text.end()};
+std::string Narrow(const std::u16string& name) {
+  std::string text;
+  for (char16_t c : name) text += static_cast<char>(c);
+  return text;
 }
 
-class PeResourcesTest : public ::testing::Test {
+class PeResources : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("peres-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
     fs::create_directories(dir_);
-    stub_ = Path("stub.exe");
-    out_ = Path("out.exe");
-    WriteFile(stub_, MakeStubImage());
+    WriteFile(Path("stub.exe"), MakeStubImage());
   }
   void TearDown() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Payload(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+  std::string Data(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
     WriteFile(Path(name), bytes);
     return Path(name);
   }
-  std::vector<std::uint8_t> Read(const std::vector<std::uint8_t>& image, const std::string& type,
-                                 const std::string& name) const {
+  bool Write(const std::vector<AddedResource>& add, const std::string& stub = "stub.exe",
+             const std::vector<std::string>& drop = {}) {
+    return WriteWithResources(Path(stub), add, Path("out.exe"), error_, drop);
+  }
+  std::vector<std::uint8_t> Read(const std::string& type, const std::string& name) {
     std::vector<std::uint8_t> data;
-    std::string error;
-    EXPECT_TRUE(ReadResource(image, type, name, data, error))
-        << type << "/" << name << ": " << error;
+    EXPECT_TRUE(ReadResource(ReadFile(Path("out.exe")), type, name, data, error_)) << error_;
     return data;
   }
 
-  fs::path dir_;
-  std::string stub_;
-  std::string out_;
+  fs::path dir_ =
+      fs::temp_directory_path() /
+      ("peres-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  std::string error_;
 };
 
-TEST_F(PeResourcesTest, ThreeSegmentsComeBackByteForByteAndTheStubsOwnResourcesSurvive) {
-  const auto one = Pattern(1, 7);
-  const auto two = Pattern(70001, 3);
-  const auto three = Pattern(0, 0);
-  const std::vector<AddedResource> add = {{"BIN", "ID_SETUPFILE1", Payload("1.bin", one)},
-                                          {"BIN", "ID_SETUPFILE2", Payload("2.bin", two)},
-                                          {"BIN", "ID_SETUPFILE3", Payload("3.bin", three)}};
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(stub_, add, out_, error)) << error;
-  const auto image = ReadFile(out_);
-  EXPECT_EQ(Read(image, "BIN", "ID_SETUPFILE1"), one);
-  EXPECT_EQ(Read(image, "BIN", "ID_SETUPFILE2"), two);
-  EXPECT_EQ(Read(image, "BIN", "ID_SETUPFILE3"), three);
-  EXPECT_EQ(Read(image, "#16", "#1"), Bytes(testing::kVersionData));
-  EXPECT_EQ(Read(image, "#24", "#1"), Bytes(testing::kManifestData));
-  EXPECT_EQ(Read(image, "old", "keepme"), Bytes(testing::kKeepData));  // looked up upper-cased
-  EXPECT_FALSE(fs::exists(out_ + ".tmp"));
+TEST_F(PeResources, AddedResourcesComeBackInTheOrderTheLoaderSearches) {
+  const auto big = Pattern(2'500'003, 3);  // streamed in more than one piece
+  ASSERT_TRUE(Write({{"BIN", "ID_B", Data("1", Pattern(1, 7))},
+                     {"bin", "ida", Data("2", big)},
+                     {"BIN", "IC", Data("3", {})},
+                     {"#14", "#1", Data("4", Pattern(20, 1))},
+                     {"OLD", "KEEPME", Data("5", Pattern(12, 9))}}))
+      << error_;
+  EXPECT_EQ(Read("BIN", "ID_B"), Pattern(1, 7));
+  EXPECT_EQ(Read("BIN", "IDA"), big);
+  EXPECT_EQ(Read("BIN", "IC"), Pattern(0, 0));
+  EXPECT_EQ(Read("#14", "#1"), Pattern(20, 1));
+  EXPECT_EQ(Read("old", "keepme"), Pattern(12, 9));  // the stub's own was replaced
+  const auto version = Read("#16", "#1");
+  EXPECT_EQ(std::string(version.begin(), version.end()), testing::kVersionData);
+  PeLayout layout;
+  ResourceTree tree;
+  const auto image = ReadFile(Path("out.exe"));
+  ASSERT_TRUE(ParsePeLayout(image, layout, error_) &&
+              ParseResourceTree(image, layout, tree, error_));
+  std::vector<std::string> order;  // names by UTF-16 code unit ('_' after letters), then ids
+  for (const auto& t : tree)
+    order.push_back(t.key.isId ? "#" + std::to_string(t.key.id) : Narrow(t.key.name));
+  for (const auto& n : tree[0].names) order.push_back(Narrow(n.key.name));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"BIN", "OLD", "#14", "#16", "#24", "IC", "IDA", "ID_B"}));
+  EXPECT_EQ(tree[0].names[0].languages.at(0).language, kNeutralLanguage);
+  EXPECT_FALSE(fs::exists(Path("out.exe.tmp")));
+
+  // The output is a stub in turn; a dropped type goes, the rest stays.
+  fs::rename(Path("out.exe"), Path("first.exe"));
+  ASSERT_TRUE(Write({{"BIN", "ID_B", Data("6", Pattern(5, 5))}}, "first.exe", {"#14"})) << error_;
+  EXPECT_EQ(Read("BIN", "IDA"), big);
+  EXPECT_EQ(Read("BIN", "ID_B"), Pattern(5, 5));
+  std::vector<std::uint8_t> data;
+  EXPECT_FALSE(ReadResource(ReadFile(Path("out.exe")), "#14", "#1", data, error_));
 }
 
-TEST_F(PeResourcesTest, HeadersDescribeTheAppendedSection) {
-  const auto data = Pattern(5000, 1);
-  std::string error;
-  ASSERT_TRUE(
-      WriteWithResources(stub_, {{"BIN", "ID_SETUPFILE1", Payload("1.bin", data)}}, out_, error))
-      << error;
-  const auto image = ReadFile(out_);
+TEST_F(PeResources, HeadersDescribeTheAppendedSectionAndTheOverlayKeepsItsPlace) {
+  auto stub = MakeStubImage();
+  const auto overlay = Pattern(300, 5);  // e.g. a symbol table; its end is not file-aligned
+  stub.insert(stub.end(), overlay.begin(), overlay.end());
+  WriteFile(Path("stub.exe"), stub);
+  ASSERT_TRUE(Write({{"BIN", "A", Data("a", Pattern(5000, 1))}})) << error_;
+  const auto image = ReadFile(Path("out.exe"));
   PeLayout layout;
-  ASSERT_TRUE(ParsePeLayout(image, layout, error)) << error;
+  ASSERT_TRUE(ParsePeLayout(image, layout, error_)) << error_;
   ASSERT_EQ(layout.numberOfSections, 3);
   const SectionHeader& added = layout.sections[2];
   EXPECT_EQ(added.virtualAddress, 0x3000u);   // first free, section-aligned address
-  EXPECT_EQ(added.pointerToRawData, 0x800u);  // end of the stub, file-aligned
-  EXPECT_EQ(added.sizeOfRawData % 0x200, 0u);
-  EXPECT_GE(added.sizeOfRawData, added.virtualSize);
+  EXPECT_EQ(added.pointerToRawData, 0xA00u);  // after the overlay, file-aligned
   EXPECT_EQ(image.size(), std::size_t{added.pointerToRawData} + added.sizeOfRawData);
+  EXPECT_TRUE(added.sizeOfRawData % 0x200 == 0 && added.sizeOfRawData >= added.virtualSize);
   EXPECT_EQ(layout.sizeOfImage, 0x3000 + AlignUp(added.virtualSize, 0x1000));
   EXPECT_EQ(layout.sizeOfInitializedData, 0x400 + added.sizeOfRawData);
-  EXPECT_EQ(layout.resources.address, 0x3000u);
-  EXPECT_EQ(layout.resources.size, added.virtualSize);
+  EXPECT_TRUE(layout.resources.address == 0x3000u && layout.resources.size == added.virtualSize);
   EXPECT_EQ(std::string(image.begin() + testing::kSectionTable + 80,
                         image.begin() + testing::kSectionTable + 85),
             ".rsrc");
   std::uint32_t checksum = 1;
-  ASSERT_TRUE(ReadU32(image, testing::kOptionalHeader + kOptCheckSum, checksum));
-  EXPECT_EQ(checksum, 0u);
-  // The stub's bytes before the new section are unchanged apart from the headers.
-  EXPECT_TRUE(
-      std::equal(image.begin() + 0x400, image.begin() + 0x800, MakeStubImage().begin() + 0x400));
+  EXPECT_TRUE(ReadU32(image, testing::kOptionalHeader + kOptCheckSum, checksum) && checksum == 0);
+  EXPECT_TRUE(std::equal(stub.begin() + 0x400, stub.end(), image.begin() + 0x400));
 }
 
-TEST_F(PeResourcesTest, EntriesAreInTheOrderTheLoaderSearches) {
-  const std::string path = Payload("x.bin", Pattern(3, 0));
-  // '_' sorts after the letters once upper-cased; lower-case input is stored upper-cased.
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(
-      stub_, {{"BIN", "ID_B", path}, {"BIN", "ida", path}, {"BIN", "IC", path}}, out_, error))
-      << error;
-  const auto image = ReadFile(out_);
-  PeLayout layout;
-  ResourceTree tree;
-  ASSERT_TRUE(ParsePeLayout(image, layout, error) && ParseResourceTree(image, layout, tree, error))
-      << error;
-  ASSERT_EQ(tree.size(), 4u);
-  EXPECT_EQ(tree[0].key.name, u"BIN");
-  EXPECT_EQ(tree[1].key.name, u"OLD");
-  EXPECT_TRUE(tree[2].key.isId && tree[2].key.id == 16);
-  EXPECT_TRUE(tree[3].key.isId && tree[3].key.id == 24);
-  ASSERT_EQ(tree[0].names.size(), 3u);
-  EXPECT_EQ(tree[0].names[0].key.name, u"IC");
-  EXPECT_EQ(tree[0].names[1].key.name, u"IDA");
-  EXPECT_EQ(tree[0].names[2].key.name, u"ID_B");
-  EXPECT_EQ(tree[0].names[0].languages.at(0).language, kNeutralLanguage);
-  EXPECT_EQ(tree[2].names.at(0).languages.at(0).language, 0x409);
-}
-
-TEST_F(PeResourcesTest, AStubResourceOfTheSameNameIsReplaced) {
-  const auto data = Pattern(12, 9);
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(stub_, {{"OLD", "KEEPME", Payload("k.bin", data)}}, out_, error))
-      << error;
-  EXPECT_EQ(Read(ReadFile(out_), "OLD", "KEEPME"), data);
-}
-
-TEST_F(PeResourcesTest, OutputCanItselfBeAStub) {
-  std::string error;
+TEST_F(PeResources, RefusalsLeaveTheEarlierOutputAlone) {
+  const std::string p = Data("p", Pattern(4, 4));
+  auto signedStub = MakeStubImage();  // a certificate table in the security directory
   ASSERT_TRUE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(10, 1))}}, out_, error));
-  const std::string second = Path("second.exe");
-  ASSERT_TRUE(
-      WriteWithResources(out_, {{"BIN", "B", Payload("b.bin", Pattern(20, 2))}}, second, error))
-      << error;
-  const auto image = ReadFile(second);
-  EXPECT_EQ(Read(image, "BIN", "A"), Pattern(10, 1));
-  EXPECT_EQ(Read(image, "BIN", "B"), Pattern(20, 2));
-}
-
-TEST_F(PeResourcesTest, FailuresLeaveNoFileBehind) {
-  WriteFile(out_, Bytes("previous"));
-  std::string error;
-  EXPECT_FALSE(
-      WriteWithResources(stub_, {{"BIN", "ID_SETUPFILE1", Path("missing.bin")}}, out_, error));
-  EXPECT_NE(error.find("missing.bin"), std::string::npos) << error;
-  EXPECT_EQ(ReadFile(out_), Bytes("previous"));
-  EXPECT_FALSE(fs::exists(out_ + ".tmp"));
-
-  const std::string path = Payload("p.bin", Pattern(4, 4));
-  for (const AddedResource& bad : std::vector<AddedResource>{{"BIN", "", path},
-                                                             {"BIN", "#12", path},
-                                                             {"B N", "X", path},
-                                                             {"BIN", std::string(256, 'A'), path},
-                                                             {"BIN", "\xC4", path}}) {
-    EXPECT_FALSE(WriteWithResources(stub_, {bad}, out_, error)) << bad.type << "/" << bad.name;
+      PutU32(signedStub, testing::kOptionalHeader + kOptDataDirectories + 4 * 8 + 4, 0x100));
+  auto fullHeaders = MakeStubImage();  // something lives right after the section table
+  fullHeaders[testing::kSectionTable + 80 + 3] = 0xAA;
+  WriteFile(Path("signed.exe"), signedStub);
+  WriteFile(Path("full.exe"), fullHeaders);
+  const struct {
+    std::vector<AddedResource> add;
+    const char* stub;
+    const char* error;
+  } rows[] = {
+      {{{"BIN", "A", Path("missing.bin")}}, "stub.exe", "missing.bin"},
+      {{{"BIN", "", p}}, "stub.exe", "resource name \"\""},
+      {{{"BIN", "#0", p}}, "stub.exe", "resource name \"#0\""},
+      {{{"B N", "X", p}}, "stub.exe", "resource name \"B N\""},
+      {{{"BIN", std::string(256, 'A'), p}}, "stub.exe", "is neither"},
+      {{{"BIN", "\xC4", p}}, "stub.exe", "is neither"},
+      {{{"BIN", "A", p}, {"bin", "a", p}}, "stub.exe", "added twice"},
+      {{{"BIN", "A", p}}, "signed.exe", "stub is signed"},
+      {{{"BIN", "A", p}}, "full.exe", "no room for another section header"},
+  };
+  for (const auto& row : rows) {
+    WriteFile(Path("out.exe"), {'o', 'l', 'd'});
+    EXPECT_FALSE(Write(row.add, row.stub));
+    EXPECT_NE(error_.find(row.error), std::string::npos) << error_;
+    EXPECT_EQ(ReadFile(Path("out.exe")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_FALSE(fs::exists(Path("out.exe.tmp")));
   }
-  EXPECT_FALSE(WriteWithResources(stub_, {{"BIN", "A", path}, {"bin", "a", path}}, out_, error));
-  EXPECT_NE(error.find("twice"), std::string::npos) << error;
-  EXPECT_EQ(ReadFile(out_), Bytes("previous"));
-}
-
-TEST_F(PeResourcesTest, SignedStubIsRefused) {
-  auto image = MakeStubImage();
-  ASSERT_TRUE(PutU32(image, testing::kOptionalHeader + kOptDataDirectories + 4 * 8, 0x700));
-  ASSERT_TRUE(PutU32(image, testing::kOptionalHeader + kOptDataDirectories + 4 * 8 + 4, 0x100));
-  WriteFile(stub_, image);
-  std::string error;
-  EXPECT_FALSE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(1, 1))}}, out_, error));
-  EXPECT_NE(error.find("signed"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(out_));
-}
-
-TEST_F(PeResourcesTest, StubWithoutRoomForASectionHeaderIsRefused) {
-  auto image = MakeStubImage();
-  // Something lives right after the section table: it must not be overwritten.
-  image[testing::kSectionTable + 80 + 3] = 0xAA;
-  WriteFile(stub_, image);
-  std::string error;
-  EXPECT_FALSE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(1, 1))}}, out_, error));
-  EXPECT_NE(error.find("no room"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(out_));
-}
-
-TEST_F(PeResourcesTest, OverlayAfterTheSectionsKeepsItsOffset) {
-  auto image = MakeStubImage();
-  const auto overlay = Pattern(300, 5);  // e.g. a symbol table; its end is not file-aligned
-  image.insert(image.end(), overlay.begin(), overlay.end());
-  WriteFile(stub_, image);
-  std::string error;
-  ASSERT_TRUE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(9, 1))}}, out_, error))
-      << error;
-  const auto written = ReadFile(out_);
-  ASSERT_GE(written.size(), 0x800u + overlay.size());
-  EXPECT_TRUE(std::equal(overlay.begin(), overlay.end(), written.begin() + 0x800));
-  EXPECT_EQ(Read(written, "BIN", "A"), Pattern(9, 1));
-}
-
-TEST_F(PeResourcesTest, AHundredMegabyteResourceRoundTrips) {
-  const std::size_t size = 100u * 1000 * 1000 + 3;
-  const std::string path = Path("big.bin");
-  {
-    const auto block = Pattern(1 << 20, 11);
-    std::vector<std::uint8_t> whole;
-    whole.reserve(size);
-    while (whole.size() < size) {
-      whole.insert(
-          whole.end(), block.begin(),
-          block.begin() + static_cast<std::ptrdiff_t>(std::min(block.size(), size - whole.size())));
-    }
-    whole.back() = 0x5A;  // a distinct last byte catches a short copy
-    WriteFile(path, whole);
-  }
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(stub_, {{"BIN", "ID_SETUPFILE1", path}}, out_, error)) << error;
-  std::vector<std::uint8_t> data;
-  ASSERT_TRUE(ReadResource(ReadFile(out_), "BIN", "ID_SETUPFILE1", data, error)) << error;
-  ASSERT_EQ(data.size(), size);
-  EXPECT_EQ(data.back(), 0x5A);
-  EXPECT_EQ(data[(1 << 20) + 5], Pattern(6, 11)[5]);
-  const auto expected = ReadFile(path);
-  EXPECT_TRUE(data == expected);
 }
 
 }  // namespace
