@@ -103,6 +103,7 @@ TEST_F(MksetupCommand, ArchiveRoundTripsThePayload) {
   ASSERT_TRUE(MapSegmentFiles({files.begin(), files.end()}, maps, segments, error)) << error;
   Collected c;
   ASSERT_TRUE(archive::WalkArchive(segments.Views(), c).ok);
+  maps.clear();  // Windows renames no mapped file
   EXPECT_EQ(c.seen, (std::vector<std::string>{
                         "Nutzungsbedingungen", "", "\xC4nderungen", "Terms of use", "data/",
                         "data/maps/", "empty/", "Liesmich.txt=Liesmich.", "Readme.txt=Readme.tx",
