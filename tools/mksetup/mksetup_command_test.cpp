@@ -75,9 +75,10 @@ class MksetupCommand : public ::testing::Test {
     Put("t.ini", kManifest);
   }
 
+  // Unique per run: other checkouts on the machine run these tests at the same time.
   fs::path dir_ =
       fs::temp_directory_path() /
-      ("mksetup-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+      ("mksetup-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::ostringstream out_, err_;
 };
 
