@@ -49,8 +49,8 @@ bool SplitIconFile(std::span<const std::uint8_t> file, IconResources& icon, std:
     const std::uint64_t size = Get(file, entry + 8, 4);
     const std::uint64_t offset = Get(file, entry + 12, 4);
     if (size == 0 || offset + size > file.size() || !IsImage(file.subspan(offset, size))) {
-      error = "image " + std::to_string(n + 1) + " of the icon file lies outside the file or " +
-              "is neither a bitmap nor a PNG";
+      error = std::string("image ").append(std::to_string(n + 1));
+      error += " of the icon file lies outside the file or is neither a bitmap nor a PNG";
       return false;
     }
     icon.images.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(offset),

@@ -78,7 +78,8 @@ class MksetupCommand : public ::testing::Test {
   // Unique per run: other checkouts on the machine run these tests at the same time.
   fs::path dir_ =
       fs::temp_directory_path() /
-      ("mksetup-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+      std::string("mksetup-")
+          .append(std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::ostringstream out_, err_;
 };
 

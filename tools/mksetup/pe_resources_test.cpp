@@ -25,8 +25,8 @@ Image Pattern(std::size_t size, unsigned seed) {
 
 struct PeResources : ::testing::Test {
   const fs::path dir =
-      fs::temp_directory_path() /
-      ("peres-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+      fs::temp_directory_path() / std::string("peres-").append(std::to_string(
+                                      std::chrono::steady_clock::now().time_since_epoch().count()));
   std::string error;
   void SetUp() override { fs::create_directories(dir); }
   void TearDown() override { fs::remove_all(dir); }

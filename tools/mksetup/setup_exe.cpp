@@ -13,6 +13,11 @@ namespace {
 const char kResourceType[] = "BIN";
 const char kIconType[] = "#3";        // RT_ICON
 const char kIconGroupType[] = "#14";  // RT_GROUP_ICON
+// "#3": a resource id as the resource writer and reader take it. Built by appending:
+// GCC 12 reports a false -Wrestrict for "literal" + std::to_string(...) at -O3.
+std::string IdName(unsigned id) {
+  return std::string("#").append(std::to_string(id));
+}
 std::string ResourceName(int segment) {
   return "ID_SETUPFILE" + std::to_string(segment);
 }
@@ -64,11 +69,12 @@ bool WriteSetupExe(const std::filesystem::path& stub, const std::filesystem::pat
     // would otherwise stay behind, unused.
     dropTypes = {kIconType, kIconGroupType};
     const std::string group = ResourceFile(segmentFolder, "icon-group", icon->group, error);
-    resources.push_back({kIconGroupType, "#" + std::to_string(kSetupIconGroupId), group});
+    resources.push_back({kIconGroupType, IdName(kSetupIconGroupId), group});
     for (std::size_t n = 0; n < icon->images.size(); ++n) {
-      const std::string id = std::to_string(n + 1);
+      const std::string id = IdName(static_cast<unsigned>(n + 1));
       resources.push_back(
-          {kIconType, "#" + id, ResourceFile(segmentFolder, "icon-" + id, icon->images[n], error)});
+          {kIconType, id,
+           ResourceFile(segmentFolder, "icon" + id.substr(1), icon->images[n], error)});
     }
     if (!error.empty()) return false;
   }
@@ -84,8 +90,7 @@ bool IsSigned(std::span<const std::uint8_t> image) {
 std::string DescribeIcon(const std::vector<std::uint8_t>& image) {
   std::vector<std::uint8_t> group;
   std::string problem;
-  if (!peres::ReadResource(image, kIconGroupType, "#" + std::to_string(kSetupIconGroupId), group,
-                           problem))
+  if (!peres::ReadResource(image, kIconGroupType, IdName(kSetupIconGroupId), group, problem))
     return "icon: none (" + problem + ")";
   constexpr std::size_t kEntry = 14;  // the GRPICONDIR entry; the header is 6 bytes
   const std::size_t count = group.size() >= 6 ? group[4] | group[5] << 8 : 0;
@@ -98,12 +103,13 @@ std::string DescribeIcon(const std::vector<std::uint8_t>& image) {
         e[8] | e[9] << 8 | e[10] << 16 | static_cast<std::uint32_t>(e[11]) << 24;
     std::vector<std::uint8_t> data;
     const bool present =
-        peres::ReadResource(image, kIconType, "#" + std::to_string(e[12] | e[13] << 8), data,
-                            problem) &&
+        peres::ReadResource(image, kIconType, IdName(static_cast<unsigned>(e[12] | e[13] << 8)),
+                            data, problem) &&
         data.size() == size;
-    text += (n == 0 ? " " : ", ") + std::to_string(side) + "x" +
-            std::to_string(e[1] == 0 ? 256 : e[1]) + " " + std::to_string(e[6] | e[7] << 8) +
-            "-bit " + std::to_string(size) + " bytes" + (present ? "" : " (image MISSING)");
+    text.append(n == 0 ? " " : ", ").append(std::to_string(side)).append("x");
+    text.append(std::to_string(e[1] == 0 ? 256 : e[1])).append(" ");
+    text.append(std::to_string(e[6] | e[7] << 8)).append("-bit ").append(std::to_string(size));
+    text.append(" bytes").append(present ? "" : " (image MISSING)");
   }
   return text;
 }

@@ -94,7 +94,8 @@ bool SignExecutable(const SigningOptions& options, const fs::path& in, const fs:
   const std::string output = ReadText(log);
   const std::string firstLine = Trimmed(output.substr(0, output.find('\n')));
   error = "signing failed: " +
-          (firstLine.empty() ? "osslsigncode exit code " + std::to_string(code) : firstLine);
+          (firstLine.empty() ? std::string("osslsigncode exit code ").append(std::to_string(code))
+                             : firstLine);
   return false;
 }
 
@@ -118,8 +119,8 @@ SignatureReport VerifySignature(const fs::path& exe, const std::string& caFile) 
   std::vector<std::string> args = {kSigner, "verify", "-in", PathText(exe)};
   if (!caFile.empty()) args.insert(args.end(), {"-CAfile", caFile});
   const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  const fs::path log =
-      fs::temp_directory_path() / ("mksetup-verify-" + std::to_string(now) + ".log");
+  const fs::path log = fs::temp_directory_path() /
+                       (std::string("mksetup-verify-").append(std::to_string(now)) + ".log");
   const int code = RunProgram(args, log);
   SignatureReport report = ReadVerifyOutput(code, ReadText(log));
   std::error_code ignored;
