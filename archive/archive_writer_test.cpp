@@ -364,11 +364,13 @@ TEST(ArchiveWriter, CurrentReleaseShapeIsOneSegmentEndingAtItsEnd) {
   d.termsLines[0].assign(255, "Zeile");
   d.termsLines[1].assign(226, "Line");
   d.directories.clear();
-  for (int i = 0; i < 26; ++i) d.directories.push_back("dir" + std::to_string(i));
+  for (int i = 0; i < 26; ++i)
+    d.directories.push_back(std::string("dir").append(std::to_string(i)));
   d.files.clear();
   std::uint64_t data = 0;
   for (int i = 0; i < 14; ++i) {
-    d.files.push_back(WriterFile{"f" + std::to_string(i), 0, 1'000'000, Big(1'000'000), {}});
+    d.files.push_back(
+        WriterFile{std::string("f").append(std::to_string(i)), 0, 1'000'000, Big(1'000'000), {}});
     data += 1'000'000;
   }
   d.files.push_back(WriterFile{"last", 0, 2'514'375, Big(2'514'375), {}});

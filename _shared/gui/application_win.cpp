@@ -45,7 +45,8 @@ HWND Application::Handle() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    // The task-bar button is this window's: it shows the program's icon.
+    wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
     wc.lpszClassName = kApplicationClass;
     return RegisterClassA(&wc) != 0;
   }();

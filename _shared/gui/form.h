@@ -12,6 +12,9 @@
 
 namespace gui {
 
+// The program's own icon (icon group 1) at the given size, the system's where it has none.
+HICON ProgramIcon(int size);
+
 struct FormDesign {
   const char* name;
   const char* caption;

@@ -6,6 +6,14 @@
 namespace gui {
 namespace {
 constexpr char kFormClass[] = "TdmForm";
+// The program's icon group (Setup.exe's own, or the publisher's that mksetup put in).
+constexpr WORD kProgramIconId = 1;
+}  // namespace
+
+HICON ProgramIcon(int size) {
+  const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId),
+                                 IMAGE_ICON, size, size, LR_SHARED);
+  return icon != nullptr ? static_cast<HICON>(icon) : LoadIcon(nullptr, IDI_APPLICATION);
 }
 
 const char* Form::WindowClass() {
@@ -14,7 +22,7 @@ const char* Form::WindowClass() {
     wc.lpfnWndProc = WndProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFormClass;
     return RegisterClassA(&wc) != 0;
@@ -36,6 +44,9 @@ void Form::CreateForm(const FormDesign& design, HWND owner) {
                   frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                   GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) RaiseLastWindowError(design.name);
+  // A modal frame draws no class icon in the title bar, only one set on the window.
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(ProgramIcon(GetSystemMetrics(SM_CXSMICON))));
   CreateControls();
   FormCreate();
 }

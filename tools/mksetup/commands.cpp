@@ -6,35 +6,56 @@
 #include <optional>
 
 #include "archive_listing.h"
+#include "icon_file.h"
 #include "manifest.h"
 #include "progress.h"
 #include "release_description.h"
 #include "segment_files.h"
 #include "setup_exe.h"
+#include "signing.h"
 
 namespace mksetup {
 namespace {
 
 namespace fs = std::filesystem;
 
+const char kVersion[] = "mksetup 1.49\n";
 const char kUsage[] =
     "usage: mksetup archive <manifest> <outdir> [--payload DIR]\n"
     "       mksetup setup <manifest> --stub <SetupStub.exe> -o <Setup.exe> [--payload DIR]\n"
+    "               [--sign <cert.p12> [--password-file FILE | --password-env VAR]\n"
+    "                [--timestamp URL]]\n"
     "       mksetup list <ID_SETUPFILE1.bin [2 [3]] | Setup.exe>\n"
-    "       mksetup verify <ID_SETUPFILE1.bin [2 [3]] | Setup.exe>\n";
+    "       mksetup verify <ID_SETUPFILE1.bin [2 [3]] | Setup.exe> [--ca <cert.pem>]\n"
+    "       mksetup --help | --version\n";
 
 // Positional arguments and the options that take a value.
 struct Arguments {
   std::vector<std::string> positional;
-  std::string payload, stub, output;
+  std::string payload, stub, output, ca;
+  SigningOptions signing;
+
+  bool HasSetupOptions() const {
+    return !stub.empty() || !output.empty() || !signing.certificate.empty() ||
+           !signing.passwordFile.empty() || !signing.passwordVariable.empty() ||
+           !signing.timestampUrl.empty();
+  }
 };
 
 bool Split(const std::vector<std::string>& args, Arguments& parsed, std::ostream& err) {
+  const std::pair<const char*, std::string*> options[] = {
+      {"--payload", &parsed.payload},
+      {"--stub", &parsed.stub},
+      {"-o", &parsed.output},
+      {"--sign", &parsed.signing.certificate},
+      {"--password-file", &parsed.signing.passwordFile},
+      {"--password-env", &parsed.signing.passwordVariable},
+      {"--timestamp", &parsed.signing.timestampUrl},
+      {"--ca", &parsed.ca}};
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string* option = nullptr;
-    if (args[i] == "--payload") option = &parsed.payload;
-    if (args[i] == "--stub") option = &parsed.stub;
-    if (args[i] == "-o") option = &parsed.output;
+    for (const auto& [name, target] : options)
+      if (args[i] == name) option = target;
     if (option == nullptr) {
       if (args[i].size() > 1 && args[i][0] == '-') {
         err << "mksetup: unknown option " << args[i] << "\n" << kUsage;
@@ -43,7 +64,7 @@ bool Split(const std::vector<std::string>& args, Arguments& parsed, std::ostream
       parsed.positional.push_back(args[i]);
       continue;
     }
-    if (i + 1 == args.size() || !option->empty()) {
+    if (i + 1 == args.size() || !option->empty() || args[i + 1].empty()) {
       err << "mksetup: " << args[i] << " needs one value\n" << kUsage;
       return false;
     }
@@ -52,18 +73,11 @@ bool Split(const std::vector<std::string>& args, Arguments& parsed, std::ostream
   return true;
 }
 
-bool Describe(const Arguments& a, archive::ArchiveDescription& description,
-              archive::ArchivePlan& plan, std::string& error) {
-  Manifest manifest;
-  return ReadManifest(a.positional[0], manifest, error) &&
-         DescribeRelease(manifest, a.payload, description, plan, error);
-}
-
-bool BuildArchive(const Arguments& a, const fs::path& outdir, bool showProgress, std::ostream& err,
-                  int& segmentCount, std::string& error) {
+bool BuildArchive(const Manifest& manifest, const Arguments& a, const fs::path& outdir,
+                  bool showProgress, std::ostream& err, int& segmentCount, std::string& error) {
   archive::ArchiveDescription description;
   archive::ArchivePlan plan;
-  if (!Describe(a, description, plan, error)) return false;
+  if (!DescribeRelease(manifest, a.payload, description, plan, error)) return false;
   ProgressLine progress(err, showProgress);
   const bool ok = BuildSegmentFiles(
       description, plan, outdir,
@@ -74,15 +88,31 @@ bool BuildArchive(const Arguments& a, const fs::path& outdir, bool showProgress,
   return ok;
 }
 
+// The manifest's icon, when it names one, checked before anything is built.
+bool LoadIcon(const Manifest& manifest, std::optional<IconResources>& icon, std::string& error) {
+  if (manifest.icon.value.empty()) return true;
+  const fs::path file = manifest.folder / manifest.icon.value;
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+  icon.emplace();
+  if (!in.bad() && fs::is_regular_file(file) && SplitIconFile(bytes, *icon, error)) return true;
+  error = manifest.icon.where + ": " + PathText(file) + " " +
+          (error.empty() ? std::string("cannot be read") : error);
+  return false;
+}
+
 int Archive(const Arguments& a, std::ostream& out, std::ostream& err, bool showProgress) {
-  if (a.positional.size() != 2 || !a.stub.empty() || !a.output.empty()) {
+  if (a.positional.size() != 2 || a.HasSetupOptions() || !a.ca.empty()) {
     err << kUsage;
     return kExitUsage;
   }
   const fs::path outdir = a.positional[1];
   std::string error;
   int segments = 0;
-  if (!BuildArchive(a, outdir, showProgress, err, segments, error)) {
+  Manifest manifest;
+  if (!ReadManifest(a.positional[0], manifest, error) ||
+      !BuildArchive(manifest, a, outdir, showProgress, err, segments, error)) {
     RemoveSegmentFiles(outdir);  // nothing of an earlier build may pass for this one
     err << "mksetup: " << error << "\n";
     return kExitFailed;
@@ -93,7 +123,14 @@ int Archive(const Arguments& a, std::ostream& out, std::ostream& err, bool showP
 }
 
 int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showProgress) {
-  if (a.positional.size() != 1 || a.stub.empty() || a.output.empty()) {
+  const SigningOptions& signing = a.signing;
+  const bool passwordWithoutCertificate =
+      signing.certificate.empty() &&
+      (!signing.passwordFile.empty() || !signing.passwordVariable.empty() ||
+       !signing.timestampUrl.empty());
+  if (a.positional.size() != 1 || a.stub.empty() || a.output.empty() || !a.ca.empty() ||
+      passwordWithoutCertificate ||
+      (!signing.passwordFile.empty() && !signing.passwordVariable.empty())) {
     err << kUsage;
     return kExitUsage;
   }
@@ -106,23 +143,30 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
   fs::remove(output, ignored);
   std::string error;
   int segments = 0;
-  bool ok = BuildArchive(a, parts, showProgress, err, segments, error) &&
-            WriteSetupExe(a.stub, parts, segments, partial, error);
+  Manifest manifest;
+  std::optional<IconResources> icon;
+  bool ok = ReadManifest(a.positional[0], manifest, error) && LoadIcon(manifest, icon, error) &&
+            BuildArchive(manifest, a, parts, showProgress, err, segments, error) &&
+            WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error);
+  fs::path finished = partial;
+  if (ok && !signing.certificate.empty()) {
+    finished = parts / "signed.exe";
+    ok = SignExecutable(signing, partial, finished, parts, error);
+  }
   if (ok) {
     std::error_code code;
-    fs::rename(partial, output, code);
+    fs::rename(finished, output, code);
     if (code) error = PathText(output) + ": " + code.message();
     ok = !code;
   }
-  RemoveSegmentFiles(parts);
-  fs::remove(parts, ignored);
+  fs::remove_all(parts, ignored);
+  fs::remove(partial, ignored);
   if (!ok) {
-    fs::remove(partial, ignored);
     err << "mksetup: " << error << "\n";
     return kExitFailed;
   }
   out << "wrote " << PathText(output) << " with " << segments << " archive segment"
-      << (segments == 1 ? "" : "s") << "\n";
+      << (segments == 1 ? "" : "s") << (signing.certificate.empty() ? "" : ", signed") << "\n";
   return kExitOk;
 }
 
@@ -150,7 +194,7 @@ bool OpenArchive(const std::vector<std::string>& files, OpenedArchive& opened, s
 
 int Inspect(const Arguments& a, bool list, std::ostream& out, std::ostream& err) {
   if (a.positional.empty() || a.positional.size() > archive::kMaxSegments || !a.payload.empty() ||
-      !a.stub.empty() || !a.output.empty()) {
+      a.HasSetupOptions() || (list && !a.ca.empty())) {
     err << kUsage;
     return kExitUsage;
   }
@@ -161,12 +205,29 @@ int Inspect(const Arguments& a, bool list, std::ostream& out, std::ostream& err)
     return kExitFailed;
   }
   if (list && !ListArchive(opened.segments, out)) return kExitFailed;
+  if (list && a.positional.size() == 1 && LooksLikeExecutable(opened.maps[0].bytes())) {
+    const auto image = opened.maps[0].bytes();
+    out << DescribeIcon({image.begin(), image.end()}) << "\n"
+        << "signature: " << (IsSigned(image) ? "present (verify checks it)" : "none") << "\n";
+  }
   std::string problem;
   if (!CheckSegments(opened.segments, problem)) {
     out << "BAD: " << problem << "\n";
     return kExitFailed;
   }
-  if (!list) out << "OK\n";
+  if (list) return kExitOk;
+  // A signature covers the whole file; the archive's own checks above do not see it.
+  if (a.positional.size() == 1 && LooksLikeExecutable(opened.maps[0].bytes()) &&
+      IsSigned(opened.maps[0].bytes())) {
+    const SignatureReport signature = VerifySignature(a.positional[0], a.ca);
+    if (!signature.valid) {
+      out << "BAD: signature" << (signature.signer.empty() ? "" : " of " + signature.signer) << ": "
+          << signature.problem << "\n";
+      return kExitFailed;
+    }
+    out << "signature: valid, signed by " << signature.signer << "\n";
+  }
+  out << "OK\n";
   return kExitOk;
 }
 
@@ -178,6 +239,14 @@ int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args.empty()) {
     err << kUsage;
     return kExitUsage;
+  }
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsage;
+    return kExitOk;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out << kVersion;
+    return kExitOk;
   }
   if (!Split(args, parsed, err)) return kExitUsage;
   if (args[0] == "archive") return Archive(parsed, out, err, showProgress);

@@ -1,8 +1,10 @@
 // The mksetup command line:
 //   mksetup archive <manifest> <outdir> [--payload DIR]
 //   mksetup setup <manifest> --stub <SetupStub.exe> -o <Setup.exe> [--payload DIR]
+//                 [--sign <cert.p12> [--password-file F | --password-env V] [--timestamp URL]]
 //   mksetup list <segment files 1..3 | Setup.exe>
-//   mksetup verify <segment files 1..3 | Setup.exe>
+//   mksetup verify <segment files 1..3 | Setup.exe> [--ca <cert.pem>]
+//   mksetup --help | -h | --version
 #pragma once
 
 #include <ostream>

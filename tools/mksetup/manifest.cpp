@@ -91,7 +91,8 @@ class ManifestReader {
                         {"StartMenuGroup", &m_.startMenuGroup, true},
                         {"PackageVersion", &package, true},
                         {"RequiredVersion", &required, false},
-                        {"Payload", &m_.payload, false}}))
+                        {"Payload", &m_.payload, false},
+                        {"Icon", &m_.icon, false}}))
       return false;
     if (SameName(kind.value, "Full"))
       m_.kind = archive::SetupKind::Full;
@@ -108,10 +109,24 @@ class ManifestReader {
     return true;
   }
 
+  // Each line is a role and its target ("Game = TDMClient.exe") or, as older
+  // manifests write it, "Shortcut = target, link name id".
   bool Shortcuts(const IniSection& section) {
+    std::vector<std::uint32_t> rolesSeen;
     for (const IniEntry& entry : section.entries) {
       const std::string where = Where(section, entry);
-      if (!SameName(entry.key, "Shortcut")) return Fail(where + ": unknown key");
+      const auto role =
+          std::find_if(std::begin(kShortcutRoles), std::end(kShortcutRoles),
+                       [&](const ShortcutRole& r) { return SameName(entry.key, r.key); });
+      if (role != std::end(kShortcutRoles)) {
+        if (std::find(rolesSeen.begin(), rolesSeen.end(), role->linkNameId) != rolesSeen.end())
+          return Fail(where + ": given twice");
+        rolesSeen.push_back(role->linkNameId);
+        m_.shortcuts.push_back({{entry.value, where}, role->linkNameId});
+        continue;
+      }
+      if (!SameName(entry.key, "Shortcut"))
+        return Fail(where + ": unknown key (Game, Settings, Uninstaller or Shortcut)");
       const std::size_t comma = entry.value.rfind(',');
       std::uint32_t id = 0;
       std::string_view idText = comma == std::string::npos

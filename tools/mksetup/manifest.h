@@ -39,6 +39,7 @@ struct Manifest {
   Setting payload;                                         // may be empty: --payload
   std::array<Setting, archive::kLanguageCount> readmeFile;
   std::array<Setting, archive::kLanguageCount> readmeLink;
+  Setting icon;  // may be empty: the stub keeps its own icon
   Setting programFile;
   Setting desktopLink;
   std::vector<ShortcutSetting> shortcuts;  // in start-menu order
@@ -47,6 +48,15 @@ struct Manifest {
 
 // The catalogue ids of the three start-menu link names.
 inline constexpr std::uint32_t kShortcutIds[] = {23, 24, 25};
+
+// The [Shortcuts] keys that name a shortcut by its role, and the link name id each
+// stands for: "Tidemoor.lnk", "Tidemoor Setup.lnk", "Tidemoor Uninstallation.lnk".
+struct ShortcutRole {
+  const char* key;
+  std::uint32_t linkNameId;
+};
+inline constexpr ShortcutRole kShortcutRoles[] = {
+    {"Game", 23}, {"Settings", 24}, {"Uninstaller", 25}};
 
 // `label` names the file in messages. False with `error` on a syntax error, an
 // unknown or repeated key, a missing key, a bad kind, version or shortcut id.

@@ -41,12 +41,13 @@ bool QueryKey(const std::string& text, ResourceKey& key) {
 bool AddedKey(const std::string& text, ResourceKey& key, std::string& error) {
   const bool printable =
       std::all_of(text.begin(), text.end(), [](unsigned char c) { return c > 0x20 && c < 0x7F; });
-  if (text.empty() || text.size() > kMaxNameLength || !printable || text[0] == '#') {
-    error =
-        "resource name \"" + text + "\" is not 1..255 printable ASCII characters (no '#' first)";
+  if (text.empty() || text.size() > kMaxNameLength || !printable || !QueryKey(text, key) ||
+      (key.isId && key.id == 0)) {
+    error = "resource name \"" + text +
+            "\" is neither 1..255 printable ASCII characters nor \"#\" and an id 1..65535";
     return false;
   }
-  return QueryKey(text, key);
+  return true;
 }
 
 template <typename Nodes>
@@ -72,7 +73,13 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
 }
 
 // Merges the added resources into the stub's tree, replacing same-named ones.
-bool MergeAdded(ResourceTree& tree, const std::vector<AddedResource>& add, std::string& error) {
+bool MergeAdded(ResourceTree& tree, const std::vector<AddedResource>& add,
+                const std::vector<std::string>& dropTypes, std::string& error) {
+  for (const std::string& drop : dropTypes) {
+    ResourceKey type;
+    if (!AddedKey(drop, type, error)) return false;
+    std::erase_if(tree, [&](const ResourceTypeNode& node) { return node.key == type; });
+  }
   for (const AddedResource& resource : add) {
     ResourceKey type;
     ResourceKey name;
@@ -295,7 +302,8 @@ bool ReadResource(const std::vector<std::uint8_t>& image, const std::string& typ
 }
 
 bool WriteWithResources(const std::string& stubPath, const std::vector<AddedResource>& add,
-                        const std::string& outPath, std::string& error) {
+                        const std::string& outPath, std::string& error,
+                        const std::vector<std::string>& dropTypes) {
   std::vector<std::uint8_t> image;
   PeLayout layout;
   ResourceTree tree;
@@ -307,7 +315,7 @@ bool WriteWithResources(const std::string& stubPath, const std::vector<AddedReso
     return false;
   }
   ResourceSection section;
-  if (!MergeAdded(tree, add, error) ||
+  if (!MergeAdded(tree, add, dropTypes, error) ||
       !BuildResourceSection(tree, image, placed.virtualAddress, section, error)) {
     return false;
   }

@@ -8,8 +8,9 @@
 
 namespace peres {
 
-// A named resource whose bytes are streamed from the file at path. Type and name are
-// printable ASCII; the loader looks names up upper-cased, so they are stored so.
+// A resource whose bytes are streamed from the file at path. Type and name are
+// printable ASCII names, stored upper-cased as the loader looks them up, or "#" and
+// a decimal id ("#3" for an icon image).
 struct AddedResource {
   std::string type;
   std::string name;
@@ -23,9 +24,11 @@ bool ReadResource(const std::vector<std::uint8_t>& image, const std::string& typ
                   const std::string& name, std::vector<std::uint8_t>& data, std::string& error);
 
 // Writes outPath: the stub with the added resources merged into its own (which keep
-// working). A resource of the same type and name in the stub is replaced. On failure
-// outPath is left untouched and no temporary file remains.
+// working). A resource of the same type and name in the stub is replaced, and the
+// stub's resources of the types in dropTypes are left out. On failure outPath is left
+// untouched and no temporary file remains.
 bool WriteWithResources(const std::string& stubPath, const std::vector<AddedResource>& add,
-                        const std::string& outPath, std::string& error);
+                        const std::string& outPath, std::string& error,
+                        const std::vector<std::string>& dropTypes = {});
 
 }  // namespace peres

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
-#include <numeric>
-#include <string>
-#include <vector>
 
 #include "pe_image.h"
 #include "pe_resource_tree.h"
@@ -15,235 +13,165 @@ namespace peres {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::MakeStubImage;
-using testing::ReadFile;
-using testing::WriteFile;
+using namespace testing;
+using Image = std::vector<std::uint8_t>;
 
-std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
-  std::vector<std::uint8_t> bytes(size);
+Image Pattern(std::size_t size, unsigned seed) {
+  Image bytes(size);
   for (std::size_t i = 0; i < size; ++i)
     bytes[i] = static_cast<std::uint8_t>(i * 31 + seed + i / 251);
   return bytes;
 }
 
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-  return {text.begin(), text.end()};
-}
-
-class PeResourcesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("peres-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    stub_ = Path("stub.exe");
-    out_ = Path("out.exe");
-    WriteFile(stub_, MakeStubImage());
+struct PeResources : ::testing::Test {
+  const fs::path dir =
+      fs::temp_directory_path() / std::string("peres-").append(std::to_string(
+                                      std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::string error;
+  void SetUp() override { fs::create_directories(dir); }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string Put(const std::string& name, const Image& bytes) const {
+    WriteFile((dir / name).string(), bytes);
+    return (dir / name).string();
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Payload(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    WriteFile(Path(name), bytes);
-    return Path(name);
+  bool Write(const std::string& stub, const std::vector<AddedResource>& add,
+             const std::vector<std::string>& drop = {}) {
+    return WriteWithResources((dir / stub).string(), add, (dir / "out.exe").string(), error, drop);
   }
-  std::vector<std::uint8_t> Read(const std::vector<std::uint8_t>& image, const std::string& type,
-                                 const std::string& name) const {
-    std::vector<std::uint8_t> data;
-    std::string error;
-    EXPECT_TRUE(ReadResource(image, type, name, data, error))
-        << type << "/" << name << ": " << error;
-    return data;
+  Image Read(const std::string& type, const std::string& name) {
+    Image data;
+    return ReadResource(ReadFile((dir / "out.exe").string()), type, name, data, error) ? data
+                                                                                       : Image{9};
   }
-
-  fs::path dir_;
-  std::string stub_;
-  std::string out_;
 };
 
-TEST_F(PeResourcesTest, ThreeSegmentsComeBackByteForByteAndTheStubsOwnResourcesSurvive) {
-  const auto one = Pattern(1, 7);
-  const auto two = Pattern(70001, 3);
-  const auto three = Pattern(0, 0);
-  const std::vector<AddedResource> add = {{"BIN", "ID_SETUPFILE1", Payload("1.bin", one)},
-                                          {"BIN", "ID_SETUPFILE2", Payload("2.bin", two)},
-                                          {"BIN", "ID_SETUPFILE3", Payload("3.bin", three)}};
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(stub_, add, out_, error)) << error;
-  const auto image = ReadFile(out_);
-  EXPECT_EQ(Read(image, "BIN", "ID_SETUPFILE1"), one);
-  EXPECT_EQ(Read(image, "BIN", "ID_SETUPFILE2"), two);
-  EXPECT_EQ(Read(image, "BIN", "ID_SETUPFILE3"), three);
-  EXPECT_EQ(Read(image, "#16", "#1"), Bytes(testing::kVersionData));
-  EXPECT_EQ(Read(image, "#24", "#1"), Bytes(testing::kManifestData));
-  EXPECT_EQ(Read(image, "old", "keepme"), Bytes(testing::kKeepData));  // looked up upper-cased
-  EXPECT_FALSE(fs::exists(out_ + ".tmp"));
-}
-
-TEST_F(PeResourcesTest, HeadersDescribeTheAppendedSection) {
-  const auto data = Pattern(5000, 1);
-  std::string error;
-  ASSERT_TRUE(
-      WriteWithResources(stub_, {{"BIN", "ID_SETUPFILE1", Payload("1.bin", data)}}, out_, error))
+TEST_F(PeResources, AddedResourcesComeBackInTheLoadersOrderInANewSection) {
+  Image stub = MakeStubImage();
+  const Image overlay = Pattern(300, 5);  // e.g. a symbol table; its end is not file-aligned
+  stub.insert(stub.end(), overlay.begin(), overlay.end());
+  Put("stub.exe", stub);
+  const Image big = Pattern(2'500'003, 3);  // streamed in more than one piece
+  ASSERT_TRUE(Write("stub.exe", {{"BIN", "ID_B", Put("1", Pattern(1, 7))},
+                                 {"bin", "ida", Put("2", big)},
+                                 {"BIN", "IC", Put("3", {})},
+                                 {"#14", "#1", Put("4", Pattern(20, 1))},
+                                 {"OLD", "KEEPME", Put("5", Pattern(12, 9))}}))
       << error;
-  const auto image = ReadFile(out_);
-  PeLayout layout;
-  ASSERT_TRUE(ParsePeLayout(image, layout, error)) << error;
-  ASSERT_EQ(layout.numberOfSections, 3);
-  const SectionHeader& added = layout.sections[2];
-  EXPECT_EQ(added.virtualAddress, 0x3000u);   // first free, section-aligned address
-  EXPECT_EQ(added.pointerToRawData, 0x800u);  // end of the stub, file-aligned
-  EXPECT_EQ(added.sizeOfRawData % 0x200, 0u);
-  EXPECT_GE(added.sizeOfRawData, added.virtualSize);
-  EXPECT_EQ(image.size(), std::size_t{added.pointerToRawData} + added.sizeOfRawData);
-  EXPECT_EQ(layout.sizeOfImage, 0x3000 + AlignUp(added.virtualSize, 0x1000));
-  EXPECT_EQ(layout.sizeOfInitializedData, 0x400 + added.sizeOfRawData);
-  EXPECT_EQ(layout.resources.address, 0x3000u);
-  EXPECT_EQ(layout.resources.size, added.virtualSize);
-  EXPECT_EQ(std::string(image.begin() + testing::kSectionTable + 80,
-                        image.begin() + testing::kSectionTable + 85),
-            ".rsrc");
-  std::uint32_t checksum = 1;
-  ASSERT_TRUE(ReadU32(image, testing::kOptionalHeader + kOptCheckSum, checksum));
-  EXPECT_EQ(checksum, 0u);
-  // The stub's bytes before the new section are unchanged apart from the headers.
-  EXPECT_TRUE(
-      std::equal(image.begin() + 0x400, image.begin() + 0x800, MakeStubImage().begin() + 0x400));
-}
-
-TEST_F(PeResourcesTest, EntriesAreInTheOrderTheLoaderSearches) {
-  const std::string path = Payload("x.bin", Pattern(3, 0));
-  // '_' sorts after the letters once upper-cased; lower-case input is stored upper-cased.
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(
-      stub_, {{"BIN", "ID_B", path}, {"BIN", "ida", path}, {"BIN", "IC", path}}, out_, error))
-      << error;
-  const auto image = ReadFile(out_);
+  EXPECT_EQ(Read("BIN", "ID_B"), Pattern(1, 7));
+  EXPECT_TRUE(Read("BIN", "IDA") == big && Read("BIN", "IC").empty());
+  EXPECT_EQ(Read("#14", "#1"), Pattern(20, 1));
+  EXPECT_EQ(Read("old", "keepme"), Pattern(12, 9));  // the stub's own was replaced
+  EXPECT_EQ(Read("#16", "#1"), Image(kVersionData.begin(), kVersionData.end()));
+  const Image image = ReadFile((dir / "out.exe").string());
   PeLayout layout;
   ResourceTree tree;
-  ASSERT_TRUE(ParsePeLayout(image, layout, error) && ParseResourceTree(image, layout, tree, error))
-      << error;
-  ASSERT_EQ(tree.size(), 4u);
-  EXPECT_EQ(tree[0].key.name, u"BIN");
-  EXPECT_EQ(tree[1].key.name, u"OLD");
-  EXPECT_TRUE(tree[2].key.isId && tree[2].key.id == 16);
-  EXPECT_TRUE(tree[3].key.isId && tree[3].key.id == 24);
-  ASSERT_EQ(tree[0].names.size(), 3u);
-  EXPECT_EQ(tree[0].names[0].key.name, u"IC");
-  EXPECT_EQ(tree[0].names[1].key.name, u"IDA");
-  EXPECT_EQ(tree[0].names[2].key.name, u"ID_B");
+  ASSERT_TRUE(ParsePeLayout(image, layout, error) && ParseResourceTree(image, layout, tree, error));
+  std::string order;  // names by UTF-16 code unit ('_' after letters), then ids by value
+  for (const auto& t : tree) order += (t.key.isId ? std::to_string(t.key.id) : "N") + " ";
+  for (const auto& n : tree[0].names)
+    order += std::string(n.key.name.begin(), n.key.name.end()) + " ";
+  EXPECT_EQ(order, "N N 14 16 24 IC IDA ID_B ");
   EXPECT_EQ(tree[0].names[0].languages.at(0).language, kNeutralLanguage);
-  EXPECT_EQ(tree[2].names.at(0).languages.at(0).language, 0x409);
+  const SectionHeader& added = layout.sections.at(2);
+  EXPECT_EQ(added.virtualAddress, 0x3000u);   // first free, section-aligned address
+  EXPECT_EQ(added.pointerToRawData, 0xA00u);  // after the overlay, file-aligned
+  EXPECT_EQ(image.size(), std::size_t{added.pointerToRawData} + added.sizeOfRawData);
+  EXPECT_TRUE(added.sizeOfRawData % 0x200 == 0 && added.sizeOfRawData >= added.virtualSize);
+  EXPECT_EQ(layout.sizeOfImage, 0x3000 + AlignUp(added.virtualSize, 0x1000));
+  EXPECT_EQ(layout.sizeOfInitializedData, 0x400 + added.sizeOfRawData);
+  EXPECT_TRUE(layout.resources.address == 0x3000u && layout.resources.size == added.virtualSize);
+  EXPECT_EQ(std::string(&image[kSectionTable + 80], &image[kSectionTable + 85]), ".rsrc");
+  std::uint32_t checksum = 1;
+  EXPECT_TRUE(ReadU32(image, kOptionalHeader + kOptCheckSum, checksum) && checksum == 0);
+  EXPECT_TRUE(std::equal(stub.begin() + 0x400, stub.end(), image.begin() + 0x400));
+  // The output is a stub in turn; a dropped type goes, the rest stays.
+  fs::rename(dir / "out.exe", dir / "first.exe");
+  ASSERT_TRUE(Write("first.exe", {{"BIN", "ID_B", Put("6", Pattern(5, 5))}}, {"#14"})) << error;
+  EXPECT_TRUE(Read("BIN", "IDA") == big && Read("BIN", "ID_B") == Pattern(5, 5));
+  EXPECT_EQ(Read("#14", "#1"), Image{9});
 }
 
-TEST_F(PeResourcesTest, AStubResourceOfTheSameNameIsReplaced) {
-  const auto data = Pattern(12, 9);
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(stub_, {{"OLD", "KEEPME", Payload("k.bin", data)}}, out_, error))
-      << error;
-  EXPECT_EQ(Read(ReadFile(out_), "OLD", "KEEPME"), data);
-}
-
-TEST_F(PeResourcesTest, OutputCanItselfBeAStub) {
-  std::string error;
-  ASSERT_TRUE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(10, 1))}}, out_, error));
-  const std::string second = Path("second.exe");
-  ASSERT_TRUE(
-      WriteWithResources(out_, {{"BIN", "B", Payload("b.bin", Pattern(20, 2))}}, second, error))
-      << error;
-  const auto image = ReadFile(second);
-  EXPECT_EQ(Read(image, "BIN", "A"), Pattern(10, 1));
-  EXPECT_EQ(Read(image, "BIN", "B"), Pattern(20, 2));
-}
-
-TEST_F(PeResourcesTest, FailuresLeaveNoFileBehind) {
-  WriteFile(out_, Bytes("previous"));
-  std::string error;
-  EXPECT_FALSE(
-      WriteWithResources(stub_, {{"BIN", "ID_SETUPFILE1", Path("missing.bin")}}, out_, error));
-  EXPECT_NE(error.find("missing.bin"), std::string::npos) << error;
-  EXPECT_EQ(ReadFile(out_), Bytes("previous"));
-  EXPECT_FALSE(fs::exists(out_ + ".tmp"));
-
-  const std::string path = Payload("p.bin", Pattern(4, 4));
-  for (const AddedResource& bad : std::vector<AddedResource>{{"BIN", "", path},
-                                                             {"BIN", "#12", path},
-                                                             {"B N", "X", path},
-                                                             {"BIN", std::string(256, 'A'), path},
-                                                             {"BIN", "\xC4", path}}) {
-    EXPECT_FALSE(WriteWithResources(stub_, {bad}, out_, error)) << bad.type << "/" << bad.name;
+TEST_F(PeResources, RefusalsLeaveTheEarlierOutputAlone) {
+  const std::string p = Put("p", Pattern(4, 4));
+  Image stub = MakeStubImage();
+  Put("stub.exe", stub);
+  ASSERT_TRUE(PutU32(stub, kOptionalHeader + kOptDataDirectories + 4 * 8 + 4, 0x100));
+  Put("signed.exe", stub);  // a certificate table in the security directory
+  stub = MakeStubImage();
+  stub[kSectionTable + 80 + 3] = 0xAA;  // something lives right after the section table
+  Put("full.exe", stub);
+  const struct {
+    std::vector<AddedResource> add;
+    const char *stub, *error;
+  } rows[] = {
+      {{{"BIN", "A", (dir / "missing.bin").string()}}, "stub.exe", "missing.bin"},
+      {{{"BIN", "", p}}, "stub.exe", "resource name \"\""},
+      {{{"BIN", "#0", p}}, "stub.exe", "resource name \"#0\""},
+      {{{"B N", "X", p}}, "stub.exe", "resource name \"B N\""},
+      {{{"BIN", std::string(256, 'A'), p}}, "stub.exe", "is neither"},
+      {{{"BIN", "\xC4", p}}, "stub.exe", "is neither"},
+      {{{"BIN", "A", p}, {"bin", "a", p}}, "stub.exe", "added twice"},
+      {{{"BIN", "A", p}}, "signed.exe", "stub is signed"},
+      {{{"BIN", "A", p}}, "full.exe", "no room for another section header"},
+  };
+  for (const auto& row : rows) {
+    Put("out.exe", {'o', 'l', 'd'});
+    EXPECT_FALSE(Write(row.stub, row.add));
+    EXPECT_NE(error.find(row.error), std::string::npos) << error;
+    EXPECT_TRUE(ReadFile((dir / "out.exe").string()) == Image({'o', 'l', 'd'}) &&
+                !fs::exists(dir / "out.exe.tmp"));
   }
-  EXPECT_FALSE(WriteWithResources(stub_, {{"BIN", "A", path}, {"bin", "a", path}}, out_, error));
-  EXPECT_NE(error.find("twice"), std::string::npos) << error;
-  EXPECT_EQ(ReadFile(out_), Bytes("previous"));
 }
 
-TEST_F(PeResourcesTest, SignedStubIsRefused) {
-  auto image = MakeStubImage();
-  ASSERT_TRUE(PutU32(image, testing::kOptionalHeader + kOptDataDirectories + 4 * 8, 0x700));
-  ASSERT_TRUE(PutU32(image, testing::kOptionalHeader + kOptDataDirectories + 4 * 8 + 4, 0x100));
-  WriteFile(stub_, image);
-  std::string error;
-  EXPECT_FALSE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(1, 1))}}, out_, error));
-  EXPECT_NE(error.find("signed"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(out_));
-}
-
-TEST_F(PeResourcesTest, StubWithoutRoomForASectionHeaderIsRefused) {
-  auto image = MakeStubImage();
-  // Something lives right after the section table: it must not be overwritten.
-  image[testing::kSectionTable + 80 + 3] = 0xAA;
-  WriteFile(stub_, image);
-  std::string error;
-  EXPECT_FALSE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(1, 1))}}, out_, error));
-  EXPECT_NE(error.find("no room"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(out_));
-}
-
-TEST_F(PeResourcesTest, OverlayAfterTheSectionsKeepsItsOffset) {
-  auto image = MakeStubImage();
-  const auto overlay = Pattern(300, 5);  // e.g. a symbol table; its end is not file-aligned
-  image.insert(image.end(), overlay.begin(), overlay.end());
-  WriteFile(stub_, image);
-  std::string error;
-  ASSERT_TRUE(
-      WriteWithResources(stub_, {{"BIN", "A", Payload("a.bin", Pattern(9, 1))}}, out_, error))
-      << error;
-  const auto written = ReadFile(out_);
-  ASSERT_GE(written.size(), 0x800u + overlay.size());
-  EXPECT_TRUE(std::equal(overlay.begin(), overlay.end(), written.begin() + 0x800));
-  EXPECT_EQ(Read(written, "BIN", "A"), Pattern(9, 1));
-}
-
-TEST_F(PeResourcesTest, AHundredMegabyteResourceRoundTrips) {
-  const std::size_t size = 100u * 1000 * 1000 + 3;
-  const std::string path = Path("big.bin");
-  {
-    const auto block = Pattern(1 << 20, 11);
-    std::vector<std::uint8_t> whole;
-    whole.reserve(size);
-    while (whole.size() < size) {
-      whole.insert(
-          whole.end(), block.begin(),
-          block.begin() + static_cast<std::ptrdiff_t>(std::min(block.size(), size - whole.size())));
-    }
-    whole.back() = 0x5A;  // a distinct last byte catches a short copy
-    WriteFile(path, whole);
-  }
-  std::string error;
-  ASSERT_TRUE(WriteWithResources(stub_, {{"BIN", "ID_SETUPFILE1", path}}, out_, error)) << error;
+// Untrusted images: every malformation ends in a clear refusal, never a crash or a
+// read outside the buffer (the host-asan tree runs these under AddressSanitizer; the
+// fuzz target pe_resources_fuzz throws random damage at the same reader).
+std::string Refusal(const std::vector<std::uint8_t>& image, const std::string& name = "#1") {
   std::vector<std::uint8_t> data;
-  ASSERT_TRUE(ReadResource(ReadFile(out_), "BIN", "ID_SETUPFILE1", data, error)) << error;
-  ASSERT_EQ(data.size(), size);
-  EXPECT_EQ(data.back(), 0x5A);
-  EXPECT_EQ(data[(1 << 20) + 5], Pattern(6, 11)[5]);
-  const auto expected = ReadFile(path);
-  EXPECT_TRUE(data == expected);
+  std::string error;
+  return ReadResource(image, "#16", name, data, error) ? "read" : error;
+}
+
+TEST(PeResourcesMalformed, EveryTruncationIsRefused) {
+  const auto image = MakeStubImage();
+  // The whole tree is checked: the manifest's data, last in the file, ends here.
+  const std::size_t needed = kResourceRaw + 304 + kManifestData.size();
+  for (std::size_t length = 0; length <= needed; ++length)
+    EXPECT_EQ(
+        Refusal({image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length)}) == "read",
+        length == needed)
+        << length;
+}
+
+TEST(PeResourcesMalformed, DamagedFieldsAreRefused) {
+  const struct {
+    std::uint32_t at, value;
+    bool wide;
+    const char* error;
+  } rows[] = {
+      {0, 'X', false, "MZ"},
+      {kDosLfanewOffset, 0xFFFFFFF0, true, ""},  // PE header beyond the file
+      {kOptionalHeader, 0x10B, false, "PE32+"},  // a 32-bit image
+      {kPeOffset + 6, 0xFFFF, false, ""},        // sections past the end
+      {kOptionalHeader + kOptDataDirectories + 16, 0x7FFF0000, true, "outside"},
+      {kSectionTable + 40 + 20, 0x10000, true, ""},  // raw data beyond the file
+      {kResourceRaw + 80 + 4, 0x80000000 | kRootDirectory, true, "twice"},     // a loop
+      {kResourceRaw + 152 + 4, 0x80000000 | kVersionNameDirectory, true, ""},  // too deep
+      {kResourceRaw + 14, 0xFFFF, false, ""},             // 65535 entries in 512 bytes
+      {kResourceRaw + 16, 0x80000000 | 0x1FF, true, ""},  // a name off the end
+      {kResourceRaw + kVersionDataEntry + 4, 0xFFFFFFF0, true, "data outside"},  // wraps 4 GB
+      {kResourceRaw + kVersionDataEntry, 0x1000, true, ""},                      // in .text's gap
+  };
+  for (const auto& row : rows) {
+    auto image = MakeStubImage();
+    ASSERT_TRUE(row.wide ? PutU32(image, row.at, row.value)
+                         : PutU16(image, row.at, static_cast<std::uint16_t>(row.value)));
+    const std::string error = Refusal(image);
+    EXPECT_TRUE(error != "read" && !error.empty() && error.find(row.error) != std::string::npos)
+        << std::hex << row.at << ": " << error;
+  }
+  EXPECT_NE(Refusal(MakeStubImage(), "#2").find("no resource #16/#2"), std::string::npos);
+  EXPECT_NE(Refusal(MakeStubImage(), "#70000"), "read");
 }
 
 }  // namespace

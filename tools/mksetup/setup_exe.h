@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "icon_file.h"
 #include "setup_archive.h"
 
 namespace mksetup {
@@ -20,8 +21,18 @@ bool ReadSetupExeSegments(const std::vector<std::uint8_t>& image,
                           std::array<std::vector<std::uint8_t>, archive::kMaxSegments>& segments,
                           int& count, std::string& error);
 
-// Writes `out`: the stub with segment files 1..segmentCount of `segmentFolder` added.
+// Writes `out`: the stub with segment files 1..segmentCount of `segmentFolder` added
+// and, when `icon` is given, that icon in place of the stub's own (its resource
+// files are written to `segmentFolder` too).
 bool WriteSetupExe(const std::filesystem::path& stub, const std::filesystem::path& segmentFolder,
-                   int segmentCount, const std::filesystem::path& out, std::string& error);
+                   int segmentCount, const IconResources* icon, const std::filesystem::path& out,
+                   std::string& error);
+
+// "icon: 32x32 32-bit 4264 bytes, 16x16 ..." for the icon group Explorer shows, or
+// why it cannot be shown.
+std::string DescribeIcon(const std::vector<std::uint8_t>& image);
+
+// True when the image carries an Authenticode signature (a certificate table).
+bool IsSigned(std::span<const std::uint8_t> image);
 
 }  // namespace mksetup
