@@ -5,24 +5,25 @@
 namespace setup {
 namespace {
 
-TEST(CommandLineTail, SkipsQuotedAndPlainProgramNames) {
-  EXPECT_STREQ(CommandLineTail("\"C:\\Program Files\\Setup.exe\" -debug"), "-debug");
-  EXPECT_STREQ(CommandLineTail("C:\\dl\\Setup.exe -debug"), "-debug");
-  EXPECT_STREQ(CommandLineTail("  \tSetup.exe\t \t-DEBUG "), "-DEBUG ");  // trailing blank stays
-  EXPECT_STREQ(CommandLineTail("Setup.exe"), "");
-  EXPECT_STREQ(CommandLineTail("\"unterminated quote -debug"), "");
-  EXPECT_STREQ(CommandLineTail(""), "");
-}
-
-TEST(IsDebugSwitch, WholeTailInAnyLetterCase) {
-  EXPECT_TRUE(IsDebugSwitch("-debug"));
-  EXPECT_TRUE(IsDebugSwitch("-DEBUG"));
-  EXPECT_TRUE(IsDebugSwitch("-DeBuG"));
-  EXPECT_FALSE(IsDebugSwitch("-debug "));
-  EXPECT_FALSE(IsDebugSwitch("-debug x"));
-  EXPECT_FALSE(IsDebugSwitch("/debug"));
-  EXPECT_FALSE(IsDebugSwitch("-debu"));
-  EXPECT_FALSE(IsDebugSwitch(""));
+TEST(CommandLine, TheTailBehindTheProgramNameIsTheSwitchOnlyWhenWhollyDebug) {
+  struct Row {
+    const char* commandLine;
+    const char* tail;
+    bool debug;
+  };
+  const Row rows[] = {{"\"C:\\Program Files\\Setup.exe\" -debug", "-debug", true},
+                      {"C:\\dl\\Setup.exe -DeBuG", "-DeBuG", true},
+                      {"  \tSetup.exe\t \t-DEBUG ", "-DEBUG ", false},  // the blank stays
+                      {"Setup.exe -debug x", "-debug x", false},
+                      {"Setup.exe /debug", "/debug", false},
+                      {"Setup.exe -debu", "-debu", false},
+                      {"Setup.exe", "", false},
+                      {"\"unterminated quote -debug", "", false},
+                      {"", "", false}};
+  for (const Row& row : rows) {
+    EXPECT_STREQ(CommandLineTail(row.commandLine), row.tail) << row.commandLine;
+    EXPECT_EQ(IsDebugSwitch(CommandLineTail(row.commandLine)), row.debug) << row.commandLine;
+  }
   EXPECT_FALSE(IsDebugSwitch(" -debug"));
 }
 

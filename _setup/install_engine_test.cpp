@@ -17,7 +17,6 @@ namespace {
 using archive::SetupKind;
 constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kUninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // The texts set on the status line and, as "#n", the positions set on the bar.
 struct Shown {
@@ -42,23 +41,6 @@ struct Shown {
 
 class Installation : public InstallTest {
  protected:
-  void TearDown() override {
-    if (volatileUninstall_) {  // back to a lasting parent for the tests after this one
-      RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallParent);
-      SetString(HKEY_LOCAL_MACHINE, kUninstallParent, "", "");
-    }
-    InstallTest::TearDown();
-  }
-  // A volatile parent refuses every lasting key below it.
-  void RefuseMachineUninstallEntry() {
-    volatileUninstall_ = true;
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallParent);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
   void ExpectLink(const std::string& link, const std::string& target, const std::string& dir) {
     const std::optional<LinkInfo> info = ReadLink(link);
     ASSERT_TRUE(info.has_value()) << link;
@@ -98,7 +80,6 @@ class Installation : public InstallTest {
       EXPECT_EQ(KeyExists(other, kUninstallKey), other == uninstall);
     }
   }
-  bool volatileUninstall_ = false;
 };
 
 TEST_F(Installation, CurrentUserInEnglishOverAnOlderReadmeAndAGroupFolderOfItsOwn) {
@@ -201,7 +182,7 @@ TEST_F(Installation,
   release.shortcuts.clear();
   std::filesystem::create_directories(root_ +
                                       "\\b");  // "a\..\b" made level by level would make "a"
-  RefuseMachineUninstallEntry();
+  RefuseUninstallEntry(HKEY_LOCAL_MACHINE);
   Open(release);
   ASSERT_TRUE(Install(root_ + "\\a\\..\\b", "Tidemoor", false, false));
   EXPECT_FALSE(IsDirectory(root_ + "\\a"));
@@ -314,7 +295,7 @@ TEST_P(FailedInstallation, EndsOnTheFailurePageWithOneBox) {
     std::filesystem::create_directories(Dir() + "\\uninstall.exe");
   if (name == "PlainFileOfTheGroupsName")
     std::ofstream(Folder("programs") + "\\Tidemoor") << "a file";
-  if (name == "AllUsersWithoutTheMachinesUninstallEntry") RefuseMachineUninstallEntry();
+  if (name == "AllUsersWithoutTheMachinesUninstallEntry") RefuseUninstallEntry(HKEY_LOCAL_MACHINE);
   if (name ==
       "UninstallCommandTooLongForItsBuffer") {  // short names, so only the command overflows
     directory = root_ + "\\";

@@ -40,19 +40,12 @@ TEST_F(InstallWithoutMachineRights, CurrentUserNeedsNoProbeAndKeepsItsOwnUninsta
 }
 
 TEST_F(InstallWithoutMachineRights, RefusedOwnUninstallEntryEndsTheInstallation) {
-  constexpr char kParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-  RegDeleteTreeA(HKEY_CURRENT_USER, kParent);
-  HKEY key = nullptr;  // a volatile parent refuses every lasting key below it
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
+  RefuseUninstallEntry(HKEY_CURRENT_USER);
   Open(TestRelease());
   EXPECT_FALSE(Install(Dir()));
   EXPECT_EQ(OnlyBoxText(), Text(kMsgRegistryWriteFailed));
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(Dir()));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  RegDeleteTreeA(HKEY_CURRENT_USER, kParent);
 }
 
 }  // namespace

@@ -18,28 +18,16 @@ void EngineSetup::FormCreate() {
   ShowPage(TabSheet1);
 }
 
-namespace {
-
-std::string FolderOf(const char* valueName) {
-  std::string name = valueName;
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](char c) { return c == ' ' ? '-' : static_cast<char>(std::tolower(c)); });
-  return name;
-}
-
-}  // namespace
-
 void InstallTest::SetUp() {
   root_ = std::string("C:\\tdm-engine\\") +
           ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::error_code ignored;
   std::filesystem::remove_all(root_, ignored);
-  for (const char* name : kShellFolderNames) {
-    std::filesystem::create_directories(Folder(FolderOf(name).c_str()));
-    const bool common = std::string(name).rfind("Common", 0) == 0;
-    SetString(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-              "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name,
-              Folder(FolderOf(name).c_str()));
+  for (const auto& [value, folder] : kTestShellFolders) {
+    std::filesystem::create_directories(Folder(folder));
+    SetString(std::string(value).rfind("Common", 0) == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+              "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", value,
+              Folder(folder));
   }
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
     for (const char* key : {kProductKey, kUninstallKey, kProbeKey}) RegDeleteTreeA(root, key);
@@ -48,6 +36,10 @@ void InstallTest::SetUp() {
 }
 
 void InstallTest::TearDown() {
+  if (volatileRoot_ != nullptr) {  // a lasting parent again for the tests after this one
+    RegDeleteTreeA(volatileRoot_, kUninstallParent);
+    SetString(volatileRoot_, kUninstallParent, "", "");
+  }
   gui::Application::Instance().DestroyForms();
   setup_.reset();
   CReg::FreeInstance();
@@ -85,6 +77,16 @@ bool InstallTest::Install(const std::string& directory, const std::string& group
     EXPECT_TRUE(gui::testing::RecordedMessageBoxes().empty());
   }
   return succeeded;
+}
+
+void InstallTest::RefuseUninstallEntry(HKEY root) {
+  volatileRoot_ = root;
+  RegDeleteTreeA(root, kUninstallParent);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, kUninstallParent, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
 }
 
 std::string InstallTest::Text(std::uint32_t id) {

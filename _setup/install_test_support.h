@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_readers_win.h"
@@ -44,6 +45,9 @@ class InstallTest : public ::testing::Test {
   std::string OnlyBoxText() const;
   static void SetString(HKEY root, const char* key, const char* name, const std::string& value);
   static std::vector<std::string> FilesIn(const std::string& folder);
+  // A volatile parent of the uninstall entries under `root`: it refuses every lasting
+  // key below it. Restored at the end of the test.
+  void RefuseUninstallEntry(HKEY root);
 
   std::string root_;
   std::string Dir() const { return root_ + "\\Games\\Tidemoor"; }
@@ -52,14 +56,20 @@ class InstallTest : public ::testing::Test {
 
  private:
   SegmentSet archive_;
+  HKEY volatileRoot_ = nullptr;
 };
 
 inline constexpr char kProductKey[] = "Software\\Tidemoor";
 inline constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
+inline constexpr char kUninstallParent[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr char kProbeKey[] = "Software\\Test";
-// "desktop", "programs", "common-desktop", "common-programs" under root_.
-inline constexpr const char* kShellFolderNames[] = {"Desktop", "Programs", "Common Desktop",
-                                                    "Common Programs"};
+// The shell folders a test installs into: the value and its folder under root_.
+inline constexpr std::pair<const char*, const char*> kTestShellFolders[] = {
+    {"Desktop", "desktop"},
+    {"Programs", "programs"},
+    {"Common Desktop", "common-desktop"},
+    {"Common Programs", "common-programs"}};
 
 }  // namespace setup_test
