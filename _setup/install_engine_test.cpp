@@ -155,6 +155,7 @@ TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesO
   std::ofstream(Dir() + "\\data\\old_intro.dat") << "old intro";
   std::ofstream(Dir() + "\\data\\kept.dat") << "kept";
   SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", Dir());
+  SetString(HKEY_LOCAL_MACHINE, kProbeKey, "Owner", "someone else");  // the probe's key exists
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
   Open(update);
   Shown shown(setup_->lbl_progress.hwnd(), setup_->ProgressBar1.hwnd());
@@ -167,6 +168,7 @@ TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesO
   const auto missing = at(Text(kMsgRemoveOutdatedFile) + " data/never_there.dat");
   EXPECT_LT(at(Text(kMsgRemoveOutdatedFile) + " data/old_intro.dat"), missing);
   EXPECT_LT(missing, at(Text(kMsgCreatingRegistryEntries)));
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProbeKey, "Owner").bytes, Sz("someone else"));
   // The registry stays as the earlier installation left it; no desktop link, ticked or not.
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "Language").status, ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -204,6 +206,32 @@ TEST_F(Installation, DesktopUnknownToTheRegistryIsAskedOfTheShell) {
   ASSERT_TRUE(Install(Dir()));
   ExpectLink(link, "TDMClient.exe", Dir());
   DeleteFileA(link.c_str());
+}
+
+TEST_F(Installation, DesktopUnknownEvenToTheShellMakesNoLinkInTheDriveRoot) {
+  constexpr char kUserShellFolders[] =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const RegValue saved = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
+  std::ofstream(root_ + "\\blocker") << "a file";  // the shell's own setting points below it
+  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", root_ + "\\blocker\\Desktop");
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  char probe[MAX_PATH] = {};
+  const bool named = SUCCEEDED(
+      SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, probe));
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop");  // the shell may write it back
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(root_.c_str());  // the prefix's own C:, not the host's root behind Z:
+  if (!named) {
+    Open(TestRelease());
+    EXPECT_FALSE(Install(Dir()));
+    EXPECT_EQ(OnlyBoxText(), Text(kMsgCreateLinkFailed));
+    EXPECT_FALSE(FileExists("\\Tidemoor.lnk") || FileExists("C:\\Tidemoor.lnk"));
+  }
+  SetCurrentDirectoryA(previous);
+  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop",
+            saved.status == ERROR_SUCCESS ? saved.bytes.c_str() : "%USERPROFILE%\\Desktop");
+  if (named) GTEST_SKIP() << "the shell still names a desktop, so no link can go astray: " << probe;
 }
 
 #ifdef TDM_LINK_EXPORT_DIR
