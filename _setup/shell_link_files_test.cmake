@@ -16,7 +16,7 @@ set(expected
     "programs/Tidemoor/Tidemoor Uninstallation.lnk|uninstall.exe"
     "programs/Tidemoor/Tidemoor.lnk|TDMClient.exe"
     "programs/Tidemoor/Tidemoor Setup.lnk|TDMOptions.exe"
-    "programs/Tidemoor/Important information.lnk|readme.txt")
+    "programs/Tidemoor/Readme.lnk|docs\\readme.txt")
 
 file(GLOB_RECURSE found RELATIVE ${LINKS} ${LINKS}/*.lnk)
 list(LENGTH found found_count)

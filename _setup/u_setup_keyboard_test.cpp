@@ -19,7 +19,7 @@ class WizardKeyboard : public InstallTest {
  protected:
   // The first page as the wizard opens on it: forward enabled, back disabled.
   EngineSetup& OpenOnFirstPage() {
-    EngineSetup& setup = Open(SmallRelease());
+    EngineSetup& setup = Open(TestRelease());
     setup.ShowPage(setup.TabSheet1);
     setup.wizardStep = 0;
     setup.Button1.SetEnabled(true);
@@ -32,7 +32,8 @@ class WizardKeyboard : public InstallTest {
 
 TEST_F(WizardKeyboard, OpensOnTheForwardButtonAndTabWalksOnlyWhatIsShown) {
   EngineSetup& setup = OpenOnFirstPage();
-  SetFocus(setup.hwnd());  // where Windows leaves it on activation
+  ShowWindow(setup.hwnd(), SW_HIDE);  // opened again, as the user first sees it
+  SetFocus(setup.hwnd());             // where Windows leaves it on activation
   setup.ShowForm();
   EXPECT_EQ(NameOf(GetFocus()), "Button1");
   std::vector<std::string> walked;

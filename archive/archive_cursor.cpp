@@ -4,16 +4,32 @@
 
 namespace archive {
 
+namespace {
+
+bool IsSegmentNumber(int segment) {
+  return segment >= 1 && segment <= kMaxSegments;
+}
+
+}  // namespace
+
+bool ArchiveCursor::Seek(int segment, std::uint32_t offset) {
+  if (!IsSegmentNumber(segment)) return false;
+  segment_ = segment;
+  offset_ = offset;
+  return true;
+}
+
 std::uint32_t ArchiveCursor::remaining() const {
-  if (segments_ == nullptr || segment_ < 1 || segment_ > kMaxSegments) return 0;
+  if (segments_ == nullptr || !IsSegmentNumber(segment_)) return 0;
   const SegmentView& view = (*segments_)[segment_ - 1];
   return offset_ <= view.length ? view.length - offset_ : 0;
 }
 
 bool ArchiveCursor::Take(std::uint32_t bytes, const std::uint8_t*& at) {
-  if (bytes > remaining() || segments_ == nullptr) return false;
+  // remaining() is 0 for a segment outside the table, which a read of 0 bytes would pass.
+  if (segments_ == nullptr || !IsSegmentNumber(segment_) || bytes > remaining()) return false;
   const SegmentView& view = (*segments_)[segment_ - 1];
-  if (!view.present()) return false;
+  if (!view.present() || offset_ > view.length) return false;
   at = view.body + offset_;
   offset_ += bytes;
   return true;

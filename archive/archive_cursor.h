@@ -26,10 +26,9 @@ class ArchiveCursor {
   // segment is absent or would be the fourth.
   [[nodiscard]] bool NextSegment();
 
-  void Seek(int segment, std::uint32_t offset) {
-    segment_ = segment;
-    offset_ = offset;
-  }
+  // Fails (and stays) for a segment outside 1..3; an offset past the body is taken,
+  // and the next read from there is refused.
+  bool Seek(int segment, std::uint32_t offset);
   int segment() const { return segment_; }  // 1..3
   std::uint32_t offset() const { return offset_; }
   std::uint32_t remaining() const;

@@ -82,60 +82,48 @@ TEST_F(CLogTest, OpenWritesTheHeaderAtLevelZero) {
   EXPECT_STREQ(log.LogFileName(), "C:\\Games\\Tidemoor\\setup.log");
 }
 
-TEST_F(CLogTest, TimesAndTicksArePrintedAsTheLayoutSays) {
-  Fake().now = {2027, 1, 9, 0, 7, 5, 3};
-  Fake().zone = {18000, 0, "EST", "EDT"};
+TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
+  struct Row {
+    int level;
+    const char* format;  // nullptr: a computed empty format
+    const char* text;
+    const char* bytes;
+  };
+  const std::string overlong(3000, 'x');
+  // 2048 with terminator: 2046 characters, then CR put before the line feed.
+  const std::string cut = "-2 : 07:05:03 : 1 : " + std::string(2046 - 20, 'x') + "\r\n";
+  const Row rows[] = {{1, "create file: %s", "a.dat", "-2 : 07:05:03 : 1 : create file: a.dat\r\n"},
+                      {2, "%s", "two", "-2 : 07:05:03 : 2 : two\r\n"},
+                      {-5, "%s", "minus five", "-2 : 07:05:03 : -5 : minus five\r\n"},
+                      {3, "%s", "above the level", ""},
+                      {1, "%s", "a\nb", "-2 : 07:05:03 : 1 : a\r\nb\r\n"},
+                      {1, "%s", "", "-2 : 07:05:03 : 1 : \r\n"},
+                      {1, nullptr, "", "\r\n"},
+                      {1, "%s", overlong.c_str(), cut.c_str()}};
   CLog log(Fake());
   log.Open(2, "t.log");
+  Fake().now = {2027, 1, 9, 0, 7, 5, 3};
   Fake().ticks = 0xFFFFFFFEu;  // past 24.8 days the signed count goes negative
-  log.Log(1, kUnit, __LINE__, "create file: %s", "a.dat");
-  const std::vector<std::string> lines = SplitCrLf(File("t.log"));
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[4],
-            "1000 : 07:05:03 : 0 : --- logging started on      : Sun Jan 09 07:05:03 2027");
-  EXPECT_EQ(lines[5], "1000 : 07:05:03 : 0 : --- (5 EST / 0 EDT)");
-  EXPECT_EQ(lines[8], "-2 : 07:05:03 : 1 : create file: a.dat");
+  for (const Row& row : rows) {
+    File("t.log").clear();
+    if (row.format != nullptr) {
+      log.Log(row.level, kUnit, __LINE__, row.format, row.text);
+    } else {
+      LogEmptyFormat(log, row.level);
+    }
+    EXPECT_EQ(File("t.log"), row.bytes) << row.text;
+  }
 }
 
 TEST_F(CLogTest, SecondOpenReplacesTheFile) {
   CLog log(Fake());
   log.Open(2, "setup.log");
   log.Log(1, kUnit, __LINE__, "starting setup, version %i, params: %s", 1490, "-debug");
+  Fake().zone = {18000, 0, "EST", "EDT"};
   log.Open(2, "setup.log");
   const std::vector<std::string> lines = SplitCrLf(File("setup.log"));
   ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0], "");
-  EXPECT_EQ(lines[7], "");
-}
-
-TEST_F(CLogTest, EmptyFormatGivesABareLineEndAndEmptyTextThePrefixAlone) {
-  CLog log(Fake());
-  log.Open(2, "setup.log");
-  File("setup.log").clear();
-  Fake().ticks = 42;
-  LogEmptyFormat(log, 1);
-  log.Log(1, kUnit, __LINE__, "%s", "");
-  EXPECT_EQ(File("setup.log"), "\r\n42 : 14:02:11 : 1 : \r\n");
-}
-
-TEST_F(CLogTest, LevelsAboveLogLevelAreDropped) {
-  CLog log(Fake());
-  log.Open(2, "setup.log");
-  File("setup.log").clear();
-  log.Log(3, kUnit, __LINE__, "three");
-  log.Log(2, kUnit, __LINE__, "two");
-  log.Log(-5, kUnit, __LINE__, "minus five");
-  EXPECT_EQ(
-      SplitCrLf(File("setup.log")),
-      (std::vector<std::string>{"1000 : 14:02:11 : 2 : two", "1000 : 14:02:11 : -5 : minus five"}));
-}
-
-TEST_F(CLogTest, LineFeedsInTheTextBecomeCrLf) {
-  CLog log(Fake());
-  log.Open(2, "setup.log");
-  File("setup.log").clear();
-  log.Log(1, kUnit, __LINE__, "a\nb");
-  EXPECT_EQ(File("setup.log"), "1000 : 14:02:11 : 1 : a\r\nb\r\n");
+  EXPECT_EQ(lines[5], "1000 : 14:02:11 : 0 : --- (5 EST / 0 EDT)");
 }
 
 TEST_F(CLogTest, OffLogWritesNothing) {
@@ -143,26 +131,21 @@ TEST_F(CLogTest, OffLogWritesNothing) {
   log.Log(-5, kUnit, __LINE__, "never");
   LogEmptyFormat(log, -5);
   EXPECT_EQ(Fake().appendCalls, 0);
-  EXPECT_TRUE(Fake().files.empty());
   EXPECT_EQ(log.LogLevel(), -1);
   EXPECT_STREQ(log.LogFileName(), "");
 }
 
-TEST_F(CLogTest, FileNameThatDoesNotFitOpensNoLog) {
+TEST_F(CLogTest, FileNameOf127FitsOf128OpensNoLogAndStopsTheOldOne) {
   const std::string fits(127, 'a');
   const std::string tooLong(128, 'b');
   CLog log(Fake());
   log.Open(2, tooLong.c_str());
   EXPECT_EQ(log.LogLevel(), -1);
   EXPECT_TRUE(Fake().files.empty());
-
   log.Open(2, fits.c_str());
   EXPECT_EQ(log.LogLevel(), 2);
   EXPECT_STREQ(log.LogFileName(), fits.c_str());
   const std::string header = File(fits.c_str());
-
-  // A later Open with a name that does not fit neither empties another file nor goes
-  // on writing into the old one.
   log.Open(2, tooLong.c_str());
   log.Log(1, kUnit, __LINE__, "after");
   EXPECT_EQ(Fake().files.size(), 1u);
@@ -170,28 +153,13 @@ TEST_F(CLogTest, FileNameThatDoesNotFitOpensNoLog) {
   EXPECT_EQ(log.LogLevel(), -1);
 }
 
-TEST_F(CLogTest, OverlongLineIsCutAndStillEndsWithCrLf) {
-  CLog log(Fake());
-  log.Open(2, "setup.log");
-  File("setup.log").clear();
-  const std::string text(3000, 'x');
-  log.Log(1, kUnit, __LINE__, "%s", text.c_str());
-  const std::string& bytes = File("setup.log");
-  // 2048 with terminator: 2046 characters, the line feed, then CR inserted before it.
-  ASSERT_EQ(bytes.size(), 2046u + 2u);
-  EXPECT_EQ(bytes.substr(0, 22), "1000 : 14:02:11 : 1 : ");
-  EXPECT_EQ(bytes.substr(bytes.size() - 3), "x\r\n");
-}
-
 TEST_F(CLogTest, UnwritableFileIsSkippedAndTriedAgainNextLine) {
   Fake().refuseFiles = true;
   CLog log(Fake());
   log.Open(2, "setup.log");
-  const int headerAttempts = Fake().appendCalls;
-  EXPECT_EQ(headerAttempts, 8);
+  EXPECT_EQ(Fake().appendCalls, 8);
   log.Log(1, kUnit, __LINE__, "one");
-  log.Log(1, kUnit, __LINE__, "two");
-  EXPECT_EQ(Fake().appendCalls, headerAttempts + 2);
+  EXPECT_EQ(Fake().appendCalls, 9);
   Fake().refuseFiles = false;
   log.Log(1, kUnit, __LINE__, "three");
   EXPECT_EQ(File("setup.log"), "1000 : 14:02:11 : 1 : three\r\n");

@@ -6,21 +6,20 @@
 
 namespace {
 
-TEST(CenteredStart, HalvesTheRemainingSpace) {
-  EXPECT_EQ(CenteredStart(1024, 363), 330);  // 661 / 2
-  EXPECT_EQ(CenteredStart(768, 403), 182);   // 365 / 2
-  EXPECT_EQ(CenteredStart(1000, 1000), 0);
-}
-
-TEST(CenteredStart, TruncatesTowardZeroForFormsLargerThanTheArea) {
-  EXPECT_EQ(CenteredStart(1024, 1025), 0);  // -0.5: zero, not -1
-  EXPECT_EQ(CenteredStart(1024, 1027), -1);
-  EXPECT_EQ(CenteredStart(0, 5), -2);
-}
-
-TEST(CenteredStart, ExtremeExtentsDoNotOverflow) {
-  EXPECT_EQ(CenteredStart(INT_MAX, INT_MIN), INT_MAX);
-  EXPECT_EQ(CenteredStart(INT_MIN, INT_MAX), INT_MIN + 1);
+TEST(CenteredStart, HalvesTheRemainingSpaceTruncatingTowardZero) {
+  struct Row {
+    int area, extent, start;
+  };
+  const Row rows[] = {{1024, 363, 330},
+                      {768, 403, 182},
+                      {1000, 1000, 0},
+                      {1024, 1025, 0},
+                      {1024, 1027, -1},
+                      {0, 5, -2},  // -0.5 gives 0, not -1
+                      {INT_MAX, INT_MIN, INT_MAX},
+                      {INT_MIN, INT_MAX, INT_MIN + 1}};
+  for (const Row& row : rows)
+    EXPECT_EQ(CenteredStart(row.area, row.extent), row.start) << row.area << " " << row.extent;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// CReg against Wine's real registry; every test binary runs in a fresh prefix.
+// CReg against Wine's real registry, read back through the API and not through CReg.
 #include "s_registry_win.h"
 
 #include <gtest/gtest.h>
@@ -6,48 +6,15 @@
 #include <cstring>
 #include <string>
 
+#include "test_readers_win.h"
+
 namespace {
+
+using test_support::KeyExists;
+using test_support::ReadValue;
 
 constexpr const char* kKey = "Software\\TidemoorRegTest";
 constexpr const char* kDeepKey = "Software\\TidemoorRegTest\\Level1\\Level2";
-
-// Test-side access to the registry, straight through the API and not through CReg.
-bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-void SetRaw(HKEY root, const char* path, const char* name, DWORD type, const void* data,
-            DWORD size) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-struct RawValue {
-  LSTATUS status = ERROR_FILE_NOT_FOUND;
-  DWORD type = REG_NONE;
-  std::string bytes;
-};
-
-RawValue GetRaw(HKEY root, const char* path, const char* name) {
-  RawValue value;
-  HKEY key = nullptr;
-  value.status = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
-  if (value.status != ERROR_SUCCESS) return value;
-  char data[1024];
-  DWORD size = sizeof data;
-  value.status =
-      RegQueryValueExA(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size);
-  if (value.status == ERROR_SUCCESS) value.bytes.assign(data, size);
-  RegCloseKey(key);
-  return value;
-}
 
 class CRegTest : public ::testing::Test {
  protected:
@@ -57,138 +24,87 @@ class CRegTest : public ::testing::Test {
     CReg::FreeInstance();
   }
   CReg& reg() { return *CReg::Instance(); }
+  static void SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name, type, data, size), ERROR_SUCCESS);
+  }
 };
 
-TEST_F(CRegTest, CreateKeyMakesEveryLevelAndKeepsExistingValues) {
-  ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kDeepKey));
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kDeepKey));
-  ASSERT_TRUE(reg().WriteString(HKEY_CURRENT_USER, kDeepKey, "InstallDir", "C:\\Games"));
-  EXPECT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kDeepKey));
-  EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kDeepKey, "InstallDir").bytes, std::string("C:\\Games", 9));
-}
-
-TEST_F(CRegTest, RootsAreKeptApart) {
-  ASSERT_TRUE(reg().CreateKey(HKEY_LOCAL_MACHINE, kKey));
-  ASSERT_TRUE(reg().WriteDWord(HKEY_LOCAL_MACHINE, kKey, "Language", 1));
-  DWORD value = 7;
-  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "Language", value));
-  EXPECT_TRUE(reg().ReadDWord(HKEY_LOCAL_MACHINE, kKey, "Language", value));
-  EXPECT_EQ(value, 1u);
-}
-
-TEST_F(CRegTest, WritesIntoAMissingKeyFailAndCreateNothing) {
+TEST_F(CRegTest, WritesKeepTypeBytesAndRootAndNeedAnExistingKey) {
   EXPECT_FALSE(reg().WriteString(HKEY_CURRENT_USER, kKey, "InstallDir", "C:\\Games"));
   EXPECT_FALSE(reg().WriteDWord(HKEY_CURRENT_USER, kKey, "Language", 1));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKey));
+  ASSERT_TRUE(reg().CreateKey(HKEY_LOCAL_MACHINE, kDeepKey));  // every level
+  ASSERT_TRUE(reg().WriteString(HKEY_LOCAL_MACHINE, kDeepKey, "InstallDir", "C:\\Games"));
+  ASSERT_TRUE(reg().WriteString(HKEY_LOCAL_MACHINE, kDeepKey, "Empty", ""));
+  ASSERT_TRUE(reg().WriteDWord(HKEY_LOCAL_MACHINE, kDeepKey, "Language", 0x01020304));
+  EXPECT_TRUE(reg().CreateKey(HKEY_LOCAL_MACHINE, kDeepKey));  // again: the values stay
+  const std::tuple<const char*, DWORD, std::string> expected[] = {
+      {"InstallDir", REG_SZ, std::string("C:\\Games", 9)},
+      {"Empty", REG_SZ, std::string(1, '\0')},
+      {"Language", REG_DWORD, std::string("\x04\x03\x02\x01", 4)}};
+  for (const auto& [name, type, bytes] : expected) {
+    const test_support::RegValue value = ReadValue(HKEY_LOCAL_MACHINE, kDeepKey, name);
+    EXPECT_EQ(value.type, type) << name;
+    EXPECT_EQ(value.bytes, bytes) << name;
+  }
+  DWORD language = 7;
+  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kDeepKey, "Language", language));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKey));
 }
 
-TEST_F(CRegTest, ValuesKeepTheirTypesAndBytes) {
-  ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kKey));
-  ASSERT_TRUE(reg().WriteDWord(HKEY_CURRENT_USER, kKey, "Language", 0x01020304));
-  ASSERT_TRUE(reg().WriteString(HKEY_CURRENT_USER, kKey, "Empty", ""));
-  const RawValue number = GetRaw(HKEY_CURRENT_USER, kKey, "Language");
-  EXPECT_EQ(number.type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(number.bytes, std::string("\x04\x03\x02\x01", 4));
-  const RawValue empty = GetRaw(HKEY_CURRENT_USER, kKey, "Empty");
-  EXPECT_EQ(empty.status, ERROR_SUCCESS);
-  EXPECT_EQ(empty.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(empty.bytes, std::string(1, '\0'));
-}
-
-TEST_F(CRegTest, ReadDWordFailsWithZeroForMissingOrOtherTypes) {
+TEST_F(CRegTest, ReadDWordTakesOnlyALittleEndianDwordElseGivesZero) {
   DWORD value = 99;
-  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "Language", value));
+  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "Language", value));  // no key
   EXPECT_EQ(value, 0u);
-  ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kKey));
-  value = 99;
-  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "Language", value));
-  EXPECT_EQ(value, 0u);
-  ASSERT_TRUE(reg().WriteString(HKEY_CURRENT_USER, kKey, "Language", "1"));
-  value = 99;
-  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "Language", value));
-  EXPECT_EQ(value, 0u);
-  const DWORD bigEndianOne = 0x01000000;
-  SetRaw(HKEY_CURRENT_USER, kKey, "BigEndian", REG_DWORD_BIG_ENDIAN, &bigEndianOne, 4);
-  EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "BigEndian", value));
-  EXPECT_EQ(value, 0u);
-}
-
-TEST_F(CRegTest, ReadStringReturnsTheRawBytesOfOtherTypes) {
-  const char expandable[] = "%ProgramFiles%\\Tidemoor";
-  SetRaw(HKEY_CURRENT_USER, kKey, "Expand", REG_EXPAND_SZ, expandable, sizeof expandable);
-  const DWORD number = 0x00434241;  // "ABC" and a zero byte, little-endian
-  SetRaw(HKEY_CURRENT_USER, kKey, "Number", REG_DWORD, &number, sizeof number);
-  char buffer[256];
-  ASSERT_TRUE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Expand", buffer, sizeof buffer));
-  EXPECT_STREQ(buffer, expandable);
-  ASSERT_TRUE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Number", buffer, sizeof buffer));
-  EXPECT_STREQ(buffer, "ABC");
-}
-
-TEST_F(CRegTest, ReadStringOfMissingKeyOrValueFailsWithAnEmptyText) {
-  char buffer[256];
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_FALSE(reg().ReadString(HKEY_CURRENT_USER, kKey, "InstallDir", buffer, sizeof buffer));
-  EXPECT_STREQ(buffer, "");
-  ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kKey));
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_FALSE(reg().ReadString(HKEY_CURRENT_USER, kKey, "InstallDir", buffer, sizeof buffer));
-  EXPECT_STREQ(buffer, "");
-}
-
-// A 16-byte buffer inside guard bytes, so a write past it shows.
-struct GuardedBuffer {
-  char before[16];
-  char text[16];
-  char after[16];
-  GuardedBuffer() {
-    std::memset(before, 'G', sizeof before);
-    std::memset(text, 'x', sizeof text);
-    std::memset(after, 'G', sizeof after);
+  const DWORD one = 1, bigEndianOne = 0x01000000;
+  SetRaw("Text", REG_SZ, "1", 2);
+  SetRaw("BigEndian", REG_DWORD_BIG_ENDIAN, &bigEndianOne, 4);
+  SetRaw("Language", REG_DWORD, &one, 4);
+  for (const char* name : {"Missing", "Text", "BigEndian"}) {
+    value = 99;
+    EXPECT_FALSE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, name, value)) << name;
+    EXPECT_EQ(value, 0u) << name;
   }
-  bool GuardsIntact() const {
-    for (std::size_t i = 0; i < sizeof before; ++i) {
-      if (before[i] != 'G' || after[i] != 'G') return false;
+  EXPECT_TRUE(reg().ReadDWord(HKEY_CURRENT_USER, kKey, "Language", value));
+  EXPECT_EQ(value, 1u);
+}
+
+// Into a 16-byte buffer between guard bytes, so a write past it shows.
+TEST_F(CRegTest, ReadStringStaysInsideItsBufferAndAlwaysTerminates) {
+  struct Row {
+    const char* name;
+    DWORD type;
+    std::string stored;
+    bool ok;
+    const char* text;  // nullptr: any text, as long as it is terminated
+  };
+  const Row rows[] = {
+      {"Missing", REG_SZ, "", false, ""},
+      {"Unterminated", REG_SZ, "abcde", true, "abcde"},
+      {"FillsWithItsNul", REG_SZ, std::string("0123456789abcde\0", 16), true, "0123456789abcde"},
+      {"ExactlyTheSizeUnterminated", REG_SZ, "0123456789abcdef", false, nullptr},
+      {"Overlong", REG_SZ, std::string(40, 'L') + '\0', false, nullptr},
+      {"Expandable", REG_EXPAND_SZ, std::string("%P%\\T\0", 6), true, "%P%\\T"},
+      {"Dword", REG_DWORD, std::string("ABC\0", 4), true, "ABC"}};  // the raw bytes
+  ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kKey));
+  for (const Row& row : rows) {
+    if (std::string(row.name) != "Missing")
+      SetRaw(row.name, row.type, row.stored.data(), static_cast<DWORD>(row.stored.size()));
+    char guarded[48];
+    std::memset(guarded, 'G', sizeof guarded);
+    char* text = guarded + 16;
+    EXPECT_EQ(reg().ReadString(HKEY_CURRENT_USER, kKey, row.name, text, 16), row.ok) << row.name;
+    EXPECT_NE(std::memchr(text, '\0', 16), nullptr) << row.name;
+    if (row.text != nullptr) {
+      EXPECT_STREQ(text, row.text) << row.name;
     }
-    return true;
+    EXPECT_EQ(std::string(guarded, 16) + std::string(guarded + 32, 16), std::string(32, 'G'))
+        << row.name;
   }
-};
-
-TEST_F(CRegTest, UnterminatedValueIsTerminatedInsideTheBuffer) {
-  SetRaw(HKEY_CURRENT_USER, kKey, "Short", REG_SZ, "abcde", 5);  // stored without NUL
-  GuardedBuffer buffer;
-  ASSERT_TRUE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Short", buffer.text, sizeof buffer.text));
-  EXPECT_STREQ(buffer.text, "abcde");
-  EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST_F(CRegTest, UnterminatedValueOfExactlyTheBufferSizeFails) {
-  SetRaw(HKEY_CURRENT_USER, kKey, "Exact", REG_SZ, "0123456789abcdef", 16);
-  GuardedBuffer buffer;
-  EXPECT_FALSE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Exact", buffer.text, sizeof buffer.text));
-  EXPECT_NE(std::memchr(buffer.text, '\0', sizeof buffer.text), nullptr);
-  EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST_F(CRegTest, ValueWithItsTerminatorFillingTheBufferIsRead) {
-  SetRaw(HKEY_CURRENT_USER, kKey, "Fits", REG_SZ, "0123456789abcde", 16);
-  GuardedBuffer buffer;
-  ASSERT_TRUE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Fits", buffer.text, sizeof buffer.text));
-  EXPECT_STREQ(buffer.text, "0123456789abcde");
-  EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST_F(CRegTest, OverlongValueFailsAndLeavesATerminatedBuffer) {
-  ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kKey));
-  const std::string longText(40, 'L');
-  ASSERT_TRUE(reg().WriteString(HKEY_CURRENT_USER, kKey, "Long", longText.c_str()));
-  GuardedBuffer buffer;
-  EXPECT_FALSE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Long", buffer.text, sizeof buffer.text));
-  EXPECT_NE(std::memchr(buffer.text, '\0', sizeof buffer.text), nullptr);
-  EXPECT_TRUE(buffer.GuardsIntact());
   char big[256];
-  ASSERT_TRUE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Long", big, sizeof big));
-  EXPECT_EQ(std::string(big), longText);
+  EXPECT_FALSE(reg().ReadString(HKEY_CURRENT_USER, "Software\\Nowhere", "X", big, sizeof big));
+  ASSERT_TRUE(reg().ReadString(HKEY_CURRENT_USER, kKey, "Overlong", big, sizeof big));
+  EXPECT_EQ(std::string(big), std::string(40, 'L'));
 }
 
 TEST_F(CRegTest, DeleteKeyRemovesAnEmptyKeyOnly) {
@@ -198,17 +114,9 @@ TEST_F(CRegTest, DeleteKeyRemovesAnEmptyKeyOnly) {
   EXPECT_FALSE(reg().DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Test"));
   ASSERT_TRUE(reg().CreateKey(HKEY_CURRENT_USER, kDeepKey));
   EXPECT_FALSE(reg().DeleteKey(HKEY_CURRENT_USER, kKey));  // still has a sub key
-}
-
-TEST_F(CRegTest, FreeInstanceTwiceThenInstanceGivesAFreshObject) {
-  CReg* first = CReg::Instance();
-  EXPECT_EQ(CReg::Instance(), first);
   CReg::FreeInstance();
-  CReg::FreeInstance();
-  CReg* fresh = CReg::Instance();
-  ASSERT_NE(fresh, nullptr);
-  EXPECT_EQ(CReg::Instance(), fresh);
-  EXPECT_TRUE(fresh->CreateKey(HKEY_CURRENT_USER, kKey));
+  CReg::FreeInstance();  // twice is harmless, and a fresh object follows
+  EXPECT_TRUE(CReg::Instance()->CreateKey(HKEY_CURRENT_USER, kKey));
 }
 
 }  // namespace

@@ -7,104 +7,79 @@
 
 namespace {
 
-TEST(CStrFormat, FormatsIntoTheOneBuffer) {
+TEST(CStrFormat, OneBufferOverwrittenEachTimeAndCutAt255Characters) {
   CStr* str = CStr::Instance();
-  EXPECT_EQ(CStr::Instance(), str);
   const char* first = str->Format("%s%s", "C:\\Games\\", "setup.log");
   EXPECT_STREQ(first, "C:\\Games\\setup.log");
-  EXPECT_EQ(str->Format("%i", 1490), first);  // same buffer, overwritten
-  EXPECT_STREQ(first, "1490");
+  EXPECT_EQ(str->Format("%s!", std::string(300, 'z').c_str()), first);
+  EXPECT_EQ(std::strlen(first), CStr::kBufferSize - 1);
   CStr::FreeInstance();
   CStr::FreeInstance();
 }
 
-TEST(CStrFormat, LongResultIsCutTo255Characters) {
-  const std::string longText(300, 'z');
-  const char* result = CStr::Instance()->Format("%s!", longText.c_str());
-  EXPECT_EQ(std::strlen(result), CStr::kBufferSize - 1);
-  EXPECT_EQ(result[254], 'z');
-  CStr::FreeInstance();
+TEST(CStrFindChar, FirstOrLastOccurrence) {
+  struct Row {
+    const char* text;
+    char c;
+    bool last;
+    int at;
+  };
+  const Row rows[] = {{"a\\b\\c", '\\', false, 1}, {"a\\b\\c", '\\', true, 3},
+                      {"\\", '\\', true, 0},       {"abc", '\\', false, -1},
+                      {"", 'a', false, -1},        {nullptr, 'a', true, -1},
+                      {"abc", '\0', true, -1}};
+  for (const Row& row : rows)
+    EXPECT_EQ(CStr::FindChar(row.text, row.c, row.last), row.at) << row.at;
 }
 
-TEST(CStrFindChar, FindsFirstOrLastOccurrence) {
-  EXPECT_EQ(CStr::FindChar("a\\b\\c", '\\', false), 1);
-  EXPECT_EQ(CStr::FindChar("a\\b\\c", '\\', true), 3);
-  EXPECT_EQ(CStr::FindChar("\\", '\\', true), 0);
-  EXPECT_EQ(CStr::FindChar("abc", '\\', false), -1);
-  EXPECT_EQ(CStr::FindChar("", 'a', false), -1);
-  EXPECT_EQ(CStr::FindChar(nullptr, 'a', true), -1);
-  EXPECT_EQ(CStr::FindChar("abc", '\0', true), -1);
+TEST(CStrCut, RemovesInPlaceWithinTheText) {
+  struct Row {
+    const char* before;
+    int from, count;
+    const char* after;
+  };
+  const Row rows[] = {{"abcdef", 1, 2, "adef"}, {"adef", 2, 100, "ad"}, {"ad", 2, 1, "ad"},
+                      {"ad", 0, 0, "ad"},       {"ad", -1, 1, "ad"},    {"ad", 0, -3, "ad"},
+                      {"ad", 0, 2, ""},         {"", 0, 1, ""}};
+  for (const Row& row : rows) {
+    char text[16] = {};
+    std::strcpy(text, row.before);
+    CStr::Cut(text, row.from, row.count);
+    EXPECT_STREQ(text, row.after) << row.before << " " << row.from << " " << row.count;
+  }
 }
 
-TEST(CStrCut, RemovesInPlaceAndStopsAtTheEnd) {
-  char text[16] = "abcdef";
-  CStr::Cut(text, 1, 2);
-  EXPECT_STREQ(text, "adef");
-  CStr::Cut(text, 2, 100);
-  EXPECT_STREQ(text, "ad");
-  CStr::Cut(text, 2, 1);  // at the end: nothing
-  EXPECT_STREQ(text, "ad");
-  CStr::Cut(text, 0, 0);
-  CStr::Cut(text, -1, 1);
-  CStr::Cut(text, 0, -3);
-  EXPECT_STREQ(text, "ad");
-  CStr::Cut(text, 0, 2);
-  EXPECT_STREQ(text, "");
-  CStr::Cut(text, 0, 1);
-  EXPECT_STREQ(text, "");
-}
-
-TEST(CStrClear, ZeroesTheWholeSizeAndCopiesAtMostSizeMinusOne) {
+TEST(CStrClear, ZeroesTheGivenSizeAndCopiesAtMostSizeMinusOne) {
   char buffer[8];
   std::memset(buffer, '#', sizeof buffer);
   CStr::Clear(buffer, 6, "abcdefgh");
   EXPECT_STREQ(buffer, "abcde");
   EXPECT_EQ(buffer[6], '#');  // nothing past the given size
-  CStr::Clear(buffer, 6, nullptr);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(buffer[i], '\0') << i;
   CStr::Clear(buffer, 6, "ab");
+  EXPECT_EQ(std::string(buffer, 6), std::string("ab\0\0\0\0", 6));
+  CStr::Clear(buffer, 0, "xy");  // a zero size touches nothing
   EXPECT_STREQ(buffer, "ab");
-  EXPECT_EQ(buffer[3], '\0');
-  CStr::Clear(buffer, 0, "ab");  // a zero size touches nothing
-  EXPECT_STREQ(buffer, "ab");
 }
 
-std::string DirectoryOf(const std::string& commandLine) {
-  char directory[CLog::kDirectorySize];
-  std::memset(directory, '#', sizeof directory);
-  DeriveProgramDirectory(commandLine.c_str(), directory);
-  EXPECT_NE(std::memchr(directory, '\0', sizeof directory), nullptr);
-  return directory;
-}
-
-TEST(ProgramDirectory, QuotedAndUnquotedPathsGiveTheSameDirectory) {
-  EXPECT_EQ(DirectoryOf("\"C:\\Program Files\\Tidemoor\\Setup.exe\" -debug"),
-            "C:\\Program Files\\Tidemoor\\");
-  EXPECT_EQ(DirectoryOf("C:\\Program Files\\Tidemoor\\Setup.exe -debug"),
-            "C:\\Program Files\\Tidemoor\\");
-  EXPECT_EQ(DirectoryOf("\"D:\\Setup.exe\""), "D:\\");
-}
-
-TEST(ProgramDirectory, NoBackslashGivesTheCurrentDirectory) {
-  EXPECT_EQ(DirectoryOf("Setup.exe -debug"), "");
-  EXPECT_EQ(DirectoryOf("\"Setup.exe\""), "");
-  EXPECT_EQ(DirectoryOf(""), "");
-}
-
-TEST(ProgramDirectory, DirectoryOf255CharactersFits) {
-  const std::string directory = "C:\\" + std::string(251, 'd') + "\\";
-  ASSERT_EQ(directory.size(), 255u);
-  EXPECT_EQ(DirectoryOf("\"" + directory + "Setup.exe\" -debug"), directory);
-}
-
-TEST(ProgramDirectory, TooLongDirectoryCannotNameALogFile) {
-  const std::string directory = "C:\\" + std::string(300, 'd') + "\\";
-  const std::string stored = DirectoryOf(directory + "Setup.exe -debug");
-  EXPECT_EQ(stored, directory.substr(0, 255));
-  // The name the entry builds from it is refused by the log.
-  const char* name = CStr::Instance()->Format("%s%s", stored.c_str(), "setup.log");
-  EXPECT_GE(std::strlen(name), CLog::kFileNameSize);
-  CStr::FreeInstance();
+TEST(ProgramDirectory, UpToTheLastBackslashOfTheProgramCutAt255) {
+  const std::string fits = "C:\\" + std::string(251, 'd') + "\\";  // 255 characters
+  const std::string tooLong = "C:\\" + std::string(300, 'd') + "\\";
+  const std::pair<std::string, std::string> rows[] = {
+      {"\"C:\\Program Files\\Tidemoor\\Setup.exe\" -debug", "C:\\Program Files\\Tidemoor\\"},
+      {"C:\\Program Files\\Tidemoor\\Setup.exe -debug", "C:\\Program Files\\Tidemoor\\"},
+      {"\"D:\\Setup.exe\"", "D:\\"},
+      {"Setup.exe -debug", ""},
+      {"\"Setup.exe\"", ""},
+      {"", ""},
+      {"\"" + fits + "Setup.exe\" -debug", fits},
+      {tooLong + "Setup.exe", tooLong.substr(0, 255)}};
+  for (const auto& [commandLine, directory] : rows) {
+    char stored[CLog::kDirectorySize];
+    std::memset(stored, '#', sizeof stored);
+    DeriveProgramDirectory(commandLine.c_str(), stored);
+    ASSERT_NE(std::memchr(stored, '\0', sizeof stored), nullptr) << commandLine;
+    EXPECT_EQ(stored, directory) << commandLine;
+  }
 }
 
 }  // namespace

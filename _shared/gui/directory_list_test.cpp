@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,27 +37,15 @@ class BrowseForm : public Form {
 constexpr FormDesign kDesign{
     "BrowseForm", "Browse:", 384, 378, WS_POPUP | WS_CAPTION, {"MS Sans Serif", -11, false}};
 
-// A folder tree of its own on C:, removed afterwards:
-// C:\tdm-dirlist-<pid>\Alpha\beta, \Alpha\Delta, \Gamma and a file note.txt.
-class FolderTree {
- public:
-  FolderTree() : base_("C:\\tdm-dirlist-" + std::to_string(GetCurrentProcessId())) {
-    for (const char* folder : {"", "\\Alpha", "\\Alpha\\beta", "\\Alpha\\Delta", "\\Gamma"})
-      CreateDirectoryA((base_ + folder).c_str(), nullptr);
-    HANDLE file = CreateFileA((base_ + "\\note.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+// C:\tdm-dirlist\Alpha\beta, \Alpha\Delta, \Gamma and a file note.txt, removed afterwards.
+struct FolderTree {
+  FolderTree() {
+    for (const char* folder : {"\\Alpha\\beta", "\\Alpha\\Delta", "\\Gamma"})
+      std::filesystem::create_directories(base + folder);
+    std::ofstream(base + "\\note.txt") << "a file";
   }
-  ~FolderTree() {
-    DeleteFileA((base_ + "\\note.txt").c_str());
-    for (const char* folder : {"\\Gamma", "\\Alpha\\Delta", "\\Alpha\\beta", "\\Alpha", ""})
-      RemoveDirectoryA((base_ + folder).c_str());
-  }
-  const std::string& Base() const { return base_; }
-  std::string Name() const { return base_.substr(3); }
-
- private:
-  std::string base_;
+  ~FolderTree() { std::filesystem::remove_all(base); }
+  const std::string base = "C:\\tdm-dirlist";
 };
 
 std::vector<std::string> Items(const DirectoryListBox& list) {
@@ -69,24 +59,18 @@ std::vector<std::string> Items(const DirectoryListBox& list) {
   return items;
 }
 
-std::vector<LRESULT> Depths(const DirectoryListBox& list) {
-  std::vector<LRESULT> depths;
-  const auto count = static_cast<int>(SendMessageA(list.hwnd(), LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) depths.push_back(SendMessageA(list.hwnd(), LB_GETITEMDATA, i, 0));
-  return depths;
-}
-
 int Selected(const DirectoryListBox& list) {
   return static_cast<int>(SendMessageA(list.hwnd(), LB_GETCURSEL, 0, 0));
 }
 
-// The mouse messages of a double click on entry `index`, as the list receives them.
-void DoubleClick(const DirectoryListBox& list, int index) {
+// The mouse messages of a click (or a double click) on entry `index`.
+void Click(const DirectoryListBox& list, int index, bool twice = false) {
   RECT item{};
   SendMessageA(list.hwnd(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
   const LPARAM at = MAKELPARAM(item.left + 30, (item.top + item.bottom) / 2);
   SendMessageA(list.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageA(list.hwnd(), WM_LBUTTONUP, 0, at);
+  if (!twice) return;
   SendMessageA(list.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
   SendMessageA(list.hwnd(), WM_LBUTTONUP, 0, at);
 }
@@ -104,111 +88,80 @@ TEST(DirectoryListBox, ShowsThePathFromTheRootThenTheSubfoldersInDiskSpelling) {
   FolderTree tree;
   BrowseForm form;
   form.CreateForm(kDesign, nullptr);
-  std::string lowered = tree.Base() + "\\alpha";
+  std::string lowered = tree.base + "\\alpha";
   lowered[0] = 'c';
   EXPECT_TRUE(form.list.SetDirectory(lowered));
-  EXPECT_EQ(form.list.Directory(), tree.Base() + "\\Alpha");
-  EXPECT_EQ(Items(form.list),
-            (std::vector<std::string>{"C:\\", tree.Name(), "Alpha", "beta", "Delta"}));
+  EXPECT_EQ(form.list.Directory(), tree.base + "\\Alpha");
   constexpr LRESULT kSub = DirectoryListBox::kSubfolderEntry;
-  EXPECT_EQ(Depths(form.list), (std::vector<LRESULT>{0, 1, 2, 3 | kSub, 3 | kSub}));
+  const std::pair<std::string, LRESULT> expected[] = {
+      {"C:\\", 0}, {"tdm-dirlist", 1}, {"Alpha", 2}, {"beta", 3 | kSub}, {"Delta", 3 | kSub}};
+  const std::vector<std::string> items = Items(form.list);
+  ASSERT_EQ(items.size(), std::size(expected));
+  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+    EXPECT_EQ(items[i], expected[i].first);
+    EXPECT_EQ(SendMessageA(form.list.hwnd(), LB_GETITEMDATA, i, 0), expected[i].second) << i;
+  }
   EXPECT_EQ(Selected(form.list), 2);
   EXPECT_TRUE(form.events.empty()) << "opening from code raises no change";
 }
 
-TEST(DirectoryListBox, ADriveRootReadsWithItsBackslashAndListsItsFolders) {
+TEST(DirectoryListBox, ANameThatIsNoFolderOpensItsNearestParentOrTheCurrentFolder) {
   FolderTree tree;
-  BrowseForm form;
-  form.CreateForm(kDesign, nullptr);
-  form.list.SetDirectory("C:");
-  EXPECT_EQ(form.list.Directory(), "C:\\");
-  const std::vector<std::string> items = Items(form.list);
-  ASSERT_FALSE(items.empty());
-  EXPECT_EQ(items[0], "C:\\");
-  EXPECT_NE(std::find(items.begin(), items.end(), tree.Name()), items.end());
-}
-
-TEST(DirectoryListBox, AMissingFolderOpensItsNearestExistingParent) {
-  FolderTree tree;
-  BrowseForm form;
-  form.CreateForm(kDesign, nullptr);
-  EXPECT_TRUE(form.list.SetDirectory(tree.Base() + "\\Alpha\\missing\\deeper"));
-  EXPECT_EQ(form.list.Directory(), tree.Base() + "\\Alpha");
-  // A file is no folder; a wildcard must not pick some other folder.
-  EXPECT_TRUE(form.list.SetDirectory(tree.Base() + "\\note.txt"));
-  EXPECT_EQ(form.list.Directory(), tree.Base());
-  EXPECT_TRUE(form.list.SetDirectory(tree.Base() + "\\A*"));
-  EXPECT_EQ(form.list.Directory(), tree.Base());
-}
-
-TEST(DirectoryListBox, ANameWithoutAnExistingDriveOpensTheCurrentFolder) {
   BrowseForm form;
   form.CreateForm(kDesign, nullptr);
   char current[MAX_PATH] = {};
   GetCurrentDirectoryA(sizeof current, current);
-  EXPECT_FALSE(form.list.SetDirectory("Q:\\nowhere"));
-  EXPECT_EQ(form.list.Directory(), current);
-  EXPECT_FALSE(form.list.SetDirectory(""));
-  EXPECT_EQ(form.list.Directory(), current);
+  const std::tuple<std::string, bool, std::string> rows[] = {
+      {tree.base + "\\Alpha\\missing\\deeper", true, tree.base + "\\Alpha"},
+      {tree.base + "\\note.txt", true, tree.base},  // a file is no folder
+      {tree.base + "\\A*", true, tree.base},        // nor does a wildcard pick one
+      {"C:", true, "C:\\"},
+      {"Q:\\nowhere", false, current},
+      {"", false, current}};
+  for (const auto& [name, opened, directory] : rows) {
+    form.list.SetDirectory(tree.base);
+    EXPECT_EQ(form.list.SetDirectory(name), opened) << name;
+    EXPECT_EQ(form.list.Directory(), directory) << name;
+    if (name == "C:") {  // a drive root lists its folders below itself
+      const std::vector<std::string> items = Items(form.list);
+      EXPECT_EQ(items.front(), "C:\\");
+      EXPECT_NE(std::find(items.begin(), items.end(), "tdm-dirlist"), items.end());
+    }
+  }
 }
 
-TEST(DirectoryListBox, ADoubleClickOpensASubfolderOrAFolderOnThePath) {
+TEST(DirectoryListBox, ADoubleClickOpensASubfolderOrAFolderOnThePathAClickNothing) {
   FolderTree tree;
   BrowseForm form;
   form.CreateForm(kDesign, nullptr);
-  form.list.SetDirectory(tree.Base() + "\\Alpha");
-  DoubleClick(form.list, 4);  // Delta
-  EXPECT_EQ(form.list.Directory(), tree.Base() + "\\Alpha\\Delta");
+  form.list.SetDirectory(tree.base + "\\Alpha");
+  Click(form.list, 4, true);  // Delta
+  EXPECT_EQ(form.list.Directory(), tree.base + "\\Alpha\\Delta");
   EXPECT_EQ(Selected(form.list), 3);
   ASSERT_FALSE(form.events.empty());
-  EXPECT_EQ(form.events.back(), "list " + tree.Base() + "\\Alpha\\Delta");
+  EXPECT_EQ(form.events.back(), "list " + tree.base + "\\Alpha\\Delta");
 
-  DoubleClick(form.list, 0);  // the root
+  Click(form.list, 0, true);  // the root
   EXPECT_EQ(form.list.Directory(), "C:\\");
+  Click(form.list, 1);  // a single click opens nothing and reports the folder still open
+  EXPECT_EQ(form.list.Directory(), "C:\\");
+  EXPECT_EQ(form.events.back(), "list C:\\");
 }
 
-TEST(DirectoryListBox, AClickWithoutOpeningReportsTheFolderStillOpen) {
-  FolderTree tree;
+TEST(DriveComboBox, ListsEveryDriveInOrderWithItsLabelIfAny) {
   BrowseForm form;
   form.CreateForm(kDesign, nullptr);
-  form.list.SetDirectory(tree.Base());
-  RECT item{};
-  SendMessageA(form.list.hwnd(), LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
-  const LPARAM at = MAKELPARAM(item.left + 30, (item.top + item.bottom) / 2);
-  SendMessageA(form.list.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageA(form.list.hwnd(), WM_LBUTTONUP, 0, at);
-  EXPECT_EQ(form.list.Directory(), tree.Base());
-  ASSERT_FALSE(form.events.empty());
-  EXPECT_EQ(form.events.back(), "list " + tree.Base());
-}
-
-TEST(DriveComboBox, ListsEveryDriveWindowsReportsWithItsLabel) {
-  BrowseForm form;
-  form.CreateForm(kDesign, nullptr);
-  const HWND box = form.drives.hwnd();
-  std::vector<std::string> expected;
-  const DWORD drives = GetLogicalDrives();
-  for (int bit = 0; bit < 26; ++bit) {
-    if ((drives & (1u << bit)) == 0) continue;
-    const char drive = static_cast<char>('A' + bit);
-    std::string text = std::string(1, drive) + ":";
-    char label[MAX_PATH + 1] = {};
-    const std::string root = text + "\\";
-    if (GetDriveTypeA(root.c_str()) != DRIVE_REMOVABLE &&
-        GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr,
-                              0) &&
-        label[0] != '\0')
-      text += std::string(" [") + label + "]";
-    expected.push_back(text);
-  }
   std::vector<std::string> shown;
-  const auto count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
+  const auto count = static_cast<int>(SendMessageA(form.drives.hwnd(), CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     char text[MAX_PATH + 8] = {};
-    SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    SendMessageA(form.drives.hwnd(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
     shown.emplace_back(text);
   }
-  EXPECT_EQ(shown, expected);
+  int drives = 0;
+  for (DWORD mask = GetLogicalDrives(); mask != 0; mask &= mask - 1) ++drives;
+  EXPECT_EQ(count, drives);
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
   EXPECT_NE(std::find(shown.begin(), shown.end(), "C:"), shown.end()) << "Wine's C: has no label";
 }
 
@@ -216,7 +169,7 @@ TEST(DriveComboBox, FollowsTheListAndMovesItToTheFolderLastOpenOnADrive) {
   FolderTree tree;
   BrowseForm form;
   form.CreateForm(kDesign, nullptr);
-  form.list.SetDirectory(tree.Base() + "\\Gamma");
+  form.list.SetDirectory(tree.base + "\\Gamma");
   form.drives.LinkTo(form.list);
   EXPECT_EQ(form.drives.Drive(), 'C');
 
@@ -224,8 +177,8 @@ TEST(DriveComboBox, FollowsTheListAndMovesItToTheFolderLastOpenOnADrive) {
   EXPECT_EQ(form.drives.Drive(), 'Z') << "the box follows the list to another drive";
 
   ChooseDrive(form, 'C');
-  EXPECT_EQ(form.list.Directory(), tree.Base() + "\\Gamma");
-  EXPECT_EQ(form.events, (std::vector<std::string>{"list " + tree.Base() + "\\Gamma", "drive C"}))
+  EXPECT_EQ(form.list.Directory(), tree.base + "\\Gamma");
+  EXPECT_EQ(form.events, (std::vector<std::string>{"list " + tree.base + "\\Gamma", "drive C"}))
       << "the list moves first, then the box reports";
 
   form.events.clear();

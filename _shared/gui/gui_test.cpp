@@ -7,6 +7,8 @@
 #include "application.h"
 #include "controls.h"
 #include "form.h"
+#include "gui_exception.h"
+#include "message_box_recorder.h"
 
 namespace gui {
 namespace {
@@ -20,15 +22,12 @@ std::string NameOf(HWND hwnd) {
 
 class TestForm : public Form {
  public:
-  Panel pages;
-  Panel page;
+  Panel pages, page;
   Label label;
-  Button button;
+  Button button, direct;
   CheckBox check;
   ProgressBar bar;
-  int clicks = 0;
-  int checkClicks = 0;
-  int destroyed = 0;
+  int clicks = 0, checkClicks = 0, destroyed = 0;
 
  protected:
   void FormDestroy() override { ++destroyed; }
@@ -39,6 +38,7 @@ class TestForm : public Form {
     button.Create({"OkButton", 13, &page, 0, 20, 80, 25, font(), Align::Left, 0});
     check.Create({"check", 14, &page, 0, 50, 80, 17, font(), Align::Left, 1});
     bar.Create({"bar", 15, this, 0, 0, 100, 16, font()});
+    direct.Create({"direct", 16, this, 0, 200, 80, 25, font(), Align::Left, 2});
     button.onClick = [this] { ++clicks; };
     check.onClick = [this] { ++checkClicks; };
   }
@@ -54,58 +54,64 @@ constexpr FormDesign kDesign{"TestForm",
 TEST(Form, HasTheDesignedClientSizeAndNamedNestedControls) {
   TestForm form;
   form.CreateForm(kDesign, nullptr);
-  ASSERT_NE(form.hwnd(), nullptr);
   RECT client{};
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(client.right, 363);
   EXPECT_EQ(client.bottom, 403);
   EXPECT_EQ(form.Text(), "Caption:");
   EXPECT_EQ(NameOf(form.hwnd()), "TestForm");
-  ASSERT_NE(form.pages.hwnd(), nullptr);
-  ASSERT_NE(form.page.hwnd(), nullptr);
-  ASSERT_NE(form.label.hwnd(), nullptr);
   EXPECT_EQ(GetParent(form.label.hwnd()), form.page.hwnd());
   EXPECT_EQ(GetDlgCtrlID(form.button.hwnd()), 13);
   EXPECT_EQ(NameOf(form.button.hwnd()), "OkButton");
   EXPECT_EQ(Window::FromHandle(form.check.hwnd()), &form.check);
+  form.bar.SetMax(16'651'315);  // far above 65535
+  form.bar.SetPosition(16'000'000);
+  EXPECT_EQ(form.bar.Position(), 16'000'000u);
+  EXPECT_EQ(SendMessageA(form.bar.hwnd(), PBM_GETRANGE, FALSE, 0), 16'651'315);
+  HWND label = form.label.hwnd();
+  form.Destroy();  // the objects forget handles Windows destroyed with their parent
+  EXPECT_EQ(form.destroyed, 1);
+  EXPECT_FALSE(IsWindow(label));
+  EXPECT_EQ(form.label.hwnd(), nullptr);
 }
 
-TEST(Form, NotificationsOfNestedControlsReachTheirObjects) {
+TEST(Form, NotificationsOfNestedControlsReachTheirObjectsAndExceptionsTheReport) {
   TestForm form;
   form.CreateForm(kDesign, nullptr);
   form.ShowForm();
-  // A click on a button two containers deep arrives as WM_COMMAND at its page.
-  SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);
+  SetActiveWindow(form.hwnd());
+  SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);  // two containers deep
   EXPECT_EQ(form.clicks, 1);
   SendMessageA(form.check.hwnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(form.check.Checked());
-  EXPECT_EQ(form.checkClicks, 1);
   form.check.SetChecked(false);  // a change from code raises the click as well
-  EXPECT_EQ(form.checkClicks, 2);
   form.check.SetChecked(false);  // no change, no click
   EXPECT_EQ(form.checkClicks, 2);
   form.button.SetEnabled(false);
   form.button.Click();
   EXPECT_EQ(form.clicks, 1);
+
+  // A handler's exception ends in the standard report, never unwinding through Windows.
+  Application::Instance().SetTitle("Setup");
+  testing::ClearRecordedMessageBoxes();
+  form.button.SetEnabled(true);
+  form.button.onClick = [] { throw ERangeError(); };
+  form.direct.onClick = [] { throw Exception("Drive X: is not ready."); };
+  SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);
+  SendMessageA(form.direct.hwnd(), BM_CLICK, 0, 0);  // already ends in a full stop
+  const auto& boxes = testing::RecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Range check error.");
+  EXPECT_EQ(boxes[0].caption, "Setup");
+  EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  EXPECT_EQ(boxes[0].owner, form.hwnd());  // modal to the form, so no second box stacks up
+  EXPECT_EQ(boxes[1].text, "Drive X: is not ready.");
+  EXPECT_TRUE(IsWindow(form.hwnd()));
 }
 
-TEST(ProgressBar, TakesARangeFarAbove65535) {
-  TestForm form;
-  form.CreateForm(kDesign, nullptr);
-  form.bar.SetMax(16'651'315);
-  form.bar.SetPosition(16'000'000);
-  EXPECT_EQ(form.bar.Position(), 16'000'000u);
-  EXPECT_EQ(SendMessageA(form.bar.hwnd(), PBM_GETRANGE, FALSE, 0), 16'651'315);
-}
-
-TEST(Window, ObjectForgetsAHandleWindowsDestroyedWithItsParent) {
-  TestForm form;
-  form.CreateForm(kDesign, nullptr);
-  HWND label = form.label.hwnd();
-  form.Destroy();
-  EXPECT_EQ(form.destroyed, 1);
-  EXPECT_FALSE(IsWindow(label));
-  EXPECT_EQ(form.label.hwnd(), nullptr);
+TEST(Form, AWindowWindowsRefusesRaisesTheLibrarysException) {
+  TestForm form;  // a child window without a parent cannot be made
+  EXPECT_THROW(form.CreateForm({"Orphan", "x", 300, 200, WS_CHILD, {}}, nullptr), Exception);
   EXPECT_EQ(form.hwnd(), nullptr);
 }
 

@@ -11,7 +11,7 @@ set(tdm_faults_quiet_wine "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe="
 # Setup.exe whose registry takes no writes, with the demo's full archive inside.
 add_executable(setup_stub_registry_refused WIN32 ${CMAKE_SOURCE_DIR}/_setup/Setup.cpp
                                                  ${CMAKE_SOURCE_DIR}/_setup/setup.rc
-                                                 ${tdm_faults_dir}/faults_registry_refused_win.cpp)
+                                                 $<TARGET_OBJECTS:tdm_registry_refused>)
 target_link_libraries(setup_stub_registry_refused PRIVATE tdm_setup_forms tdm_gui_message_box
                                                           tdm_warnings)
 set(tdm_faults_registry_setup ${CMAKE_CURRENT_BINARY_DIR}/faults-registry/Setup.exe)
@@ -49,7 +49,7 @@ target_compile_definitions(faults_test PRIVATE
                            TDM_DEMO_FULL_PAYLOAD="${TDM_DEMO_FULL_PAYLOAD}")
 add_dependencies(faults_test demo_setup faults_registry_setup)
 set_tests_properties(faults_test PROPERTIES FIXTURES_REQUIRED faults_media
-                     ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media};${tdm_faults_quiet_wine}")
+                     ENVIRONMENT "TDM_WINE_DRIVES=m=${tdm_faults_media};${tdm_faults_quiet_wine};TDM_REGISTRY_REFUSE=all")
 
 tdm_add_test(faults_log_test SOURCES ${tdm_faults_dir}/faults_log_test.cpp LIBS tdm_faults_support)
 add_dependencies(faults_log_test demo_setup)
