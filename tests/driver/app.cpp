@@ -1,4 +1,7 @@
-#include "app.h"
+// The program's windows as the test finds them, and the waiting for them.
+#include <thread>
+
+#include "driver.h"
 
 namespace driver {
 
@@ -39,6 +42,26 @@ std::string Shown(const App& app) {
 
 }  // namespace
 
+void PumpOwnMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+void WaitUntil(const std::function<bool()>& done, const Description& what, Milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    PumpOwnMessages();
+    if (done()) return;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(Milliseconds{20});
+  }
+  throw DriverError("timed out after " + std::to_string(timeout.count()) + " ms waiting for " +
+                    what());
+}
+
 App App::Start(const std::string& program, const std::string& arguments,
                const StartOptions& options) {
   std::string commandLine = QuoteArgument(program);
@@ -58,10 +81,25 @@ std::optional<Window> App::FindForm(const std::string& name) const {
   return std::nullopt;
 }
 
-std::optional<Window> App::FindWindowByCaption(const std::string& caption) const {
+std::vector<Window> App::TaskBarEntries() const {
+  std::vector<Window> entries;
+  for (const Window& window : TopLevelWindows()) {
+    const LONG_PTR extended = GetWindowLongPtrA(window.Handle(), GWL_EXSTYLE);
+    if ((extended & WS_EX_APPWINDOW) != 0 ||
+        (!window.Owner().Exists() && (extended & WS_EX_TOOLWINDOW) == 0))
+      entries.push_back(window);
+  }
+  return entries;
+}
+
+Window App::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  DWORD thread = 0;
   for (const Window& window : TopLevelWindows())
-    if (window.ClassName() != kDialogClass && window.Text() == caption) return window;
-  return std::nullopt;
+    thread = GetWindowThreadProcessId(window.Handle(), nullptr);
+  if (thread == 0 || !GetGUIThreadInfo(thread, &info)) return Window();
+  return Window(info.hwndFocus);
 }
 
 std::optional<MessageBoxWindow> App::FindMessageBox() const {
@@ -74,12 +112,6 @@ std::optional<MessageBoxWindow> App::FindMessageBox() const {
 Window App::WaitForForm(const std::string& name, Milliseconds timeout) const {
   return WaitFor<Window>([&] { return FindForm(name); },
                          [&] { return "form " + name + " to be shown" + Shown(*this); }, timeout);
-}
-
-Window App::WaitForWindowByCaption(const std::string& caption, Milliseconds timeout) const {
-  return WaitFor<Window>([&] { return FindWindowByCaption(caption); },
-                         [&] { return "a window with caption " + Quoted(caption) + Shown(*this); },
-                         timeout);
 }
 
 MessageBoxWindow App::WaitForMessageBox(Milliseconds timeout) const {

@@ -1,61 +1,18 @@
-#include "child_process.h"
+// The program under test as a process, and the files it leaves.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <map>
+#include "driver.h"
 
 namespace driver {
-
-namespace {
-
-struct CaseInsensitiveLess {
-  bool operator()(const std::string& left, const std::string& right) const {
-    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
-                                        [](char a, char b) {
-                                          return std::toupper(static_cast<unsigned char>(a)) <
-                                                 std::toupper(static_cast<unsigned char>(b));
-                                        });
-  }
-};
-
-// The test's own environment with the overrides applied, as the NUL-separated,
-// double-NUL-terminated block CreateProcessA takes, sorted as Windows keeps it.
-std::string EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& overrides) {
-  std::map<std::string, std::string, CaseInsensitiveLess> variables;
-  std::vector<std::string> hidden;  // "=C:=C:\..." entries keep their place at the front
-  if (char* strings = GetEnvironmentStringsA(); strings != nullptr) {
-    for (const char* entry = strings; *entry != '\0'; entry += std::strlen(entry) + 1) {
-      const std::string text = entry;
-      const size_t equals = text.find('=', 1);
-      if (text[0] == '=' || equals == std::string::npos) {
-        hidden.push_back(text);
-        continue;
-      }
-      variables[text.substr(0, equals)] = text.substr(equals + 1);
-    }
-    FreeEnvironmentStringsA(strings);
-  }
-  for (const auto& [name, value] : overrides) {
-    variables.erase(name);
-    variables[name] = value;
-  }
-  std::string block;
-  for (const auto& entry : hidden) block += entry + '\0';
-  for (const auto& [name, value] : variables) block += name + '=' + value + '\0';
-  block += '\0';
-  return block;
-}
-
-}  // namespace
 
 Process Process::Start(const std::string& commandLine, const StartOptions& options) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION created = {};
   std::string mutableCommandLine = commandLine;  // CreateProcessA may write into it
-  std::string environment;
-  if (!options.environment.empty()) environment = EnvironmentBlock(options.environment);
   // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while the previous
   // program of the test is still going away; a moment later the same start works.
   BOOL started = FALSE;
@@ -65,7 +22,7 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
     mutableCommandLine = commandLine;
     started = CreateProcessA(
         nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0,
-        environment.empty() ? nullptr : environment.data(),
+        nullptr,
         options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
         &created);
     error = started ? ERROR_SUCCESS : GetLastError();
@@ -133,22 +90,56 @@ void Process::Kill() {
   WaitForSingleObject(handle_, 5000);
 }
 
+// Program paths hold blanks but never quotes.
 std::string QuoteArgument(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string quoted = "\"";
-  size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    // Backslashes double only in front of a quote; a quote itself is escaped.
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
+  return argument.find_first_of(" \t") == std::string::npos ? argument : '"' + argument + '"';
+}
+
+std::string WinePath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  std::string converted = "Z:" + path;
+  for (char& c : converted)
+    if (c == '/') c = '\\';
+  return converted;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+ScratchDirectory::ScratchDirectory(const std::string& prefix) {
+  static int count = 0;
+  for (;;) {
+    path_ = "C:\\" + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++count);
+    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+      throw DriverError("cannot create " + path_ + ": error " + std::to_string(GetLastError()));
   }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + '"';
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  if (std::getenv("TDM_E2E_KEEP") != nullptr) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDirectory::CopyIn(const std::string& source, const std::string& name) const {
+  const std::string target =
+      PathOf(name.empty() ? source.substr(source.find_last_of("\\/") + 1) : name);
+  if (!CopyFileA(source.c_str(), target.c_str(), FALSE))
+    throw DriverError("cannot copy " + source + " to " + target + ": error " +
+                      std::to_string(GetLastError()));
+  return target;
 }
 
 }  // namespace driver

@@ -2,10 +2,10 @@
 // notifications a control would raise itself, delivered with SendMessageCallback:
 // the test learns when the handler has finished, yet is not blocked when the
 // handler opens a modal message box and waits for the test to answer it.
-#include "window.h"
-
 #include <set>
 #include <thread>
+
+#include "driver.h"
 
 namespace driver {
 
@@ -133,6 +133,16 @@ void Window::SelectComboItem(const std::string& text) const {
   for (size_t index = 0; index < items.size(); ++index)
     if (items[index] == text) return SelectComboItem(static_cast<int>(index));
   throw DriverError(Describe() + " has no item \"" + text + "\"");
+}
+
+// WM_CHAR follows WM_KEYDOWN as TranslateMessage would make it; dialog keys act on
+// the key-down already.
+void Window::PressKey(WORD virtualKey) const {
+  RequireUsable(*this, "press a key in");
+  const auto scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  if (!PostMessageA(handle_, WM_KEYDOWN, virtualKey, scan | 1) ||
+      !PostMessageA(handle_, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000))
+    throw DriverError("cannot post a key to " + Describe());
 }
 
 void Window::Close() const {
