@@ -1,0 +1,73 @@
+// What every journey shares: a Setup.exe started from a folder of its own as a user
+// starts it, the walk to the settings page, the end of an installation, the
+// catalogue texts in the user's language, and readers of the registry and of links.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "setup_builder.h"
+
+namespace e2e {
+
+inline constexpr char kProductKey[] = "Software\\Tidemoor";
+inline constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
+
+// The language Setup.exe picks for this user (the production rule), and its texts.
+std::uint32_t UserLanguage();
+std::string Text(std::uint32_t id, std::uint32_t language = UserLanguage());
+// "<free MiB of the volume holding path> MB", as the settings page shows it.
+std::string FreeSpaceText(const std::string& path);
+
+struct RegValue {
+  DWORD type = REG_NONE;
+  std::string bytes;  // with the terminating NUL of a string
+};
+std::optional<RegValue> ReadValue(HKEY root, const char* key, const char* name);
+std::string Sz(const std::string& text);  // REG_SZ bytes of a text
+// Removes the product's and the uninstall key from both roots: on start and at the end.
+struct CleanRegistry {
+  CleanRegistry();
+  ~CleanRegistry();
+};
+// An earlier installation: the product's values under HKEY_CURRENT_USER and, unless
+// `client` is empty, that program as InstallDir\TDMClient.exe.
+void RegisterEarlier(const std::string& installDir, DWORD language, const std::string& client);
+
+struct LinkInfo {
+  std::string target, workingDirectory;
+};
+std::optional<LinkInfo> ReadLink(const std::string& path);
+std::string ShellFolder(int csidl);
+
+class SetupRun {
+ public:
+  explicit SetupRun(const std::string& setupExe);  // a built one, copied in
+  explicit SetupRun(const SegmentSet& segments);   // built from these segments
+  const driver::ScratchDirectory& Folder() const { return folder_; }
+  driver::App& App() { return *app_; }
+
+  driver::Window Start(const std::string& arguments = "-debug");  // waits for the wizard
+  void StartOnly(const std::string& arguments = "-debug");
+  // Language page, terms accepted, settings page shown.
+  void WalkToSettings(const driver::Window& wizard);
+  // Start pressed; waits for the success or failure page (a failure box is read and
+  // confirmed on the way) and returns that box's text, empty on success.
+  std::string Install(const driver::Window& wizard);
+  // OK on a refusal box; the wizard must never appear. Returns the exit code.
+  DWORD DismissRefusal(const driver::MessageBoxWindow& box);
+  std::vector<std::string> LogTexts() const;  // setup.log's texts, prefixes cut
+
+ private:
+  driver::ScratchDirectory folder_{"tdm-e2e"};
+  std::string exe_;
+  std::optional<driver::App> app_;
+};
+
+}  // namespace e2e
