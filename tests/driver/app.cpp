@@ -9,7 +9,6 @@ namespace {
 
 struct Collected {
   DWORD processId;
-  bool visibleOnly;
   std::vector<Window> windows;
 };
 
@@ -17,7 +16,7 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM data) {
   auto* collected = reinterpret_cast<Collected*>(data);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == collected->processId && (!collected->visibleOnly || IsWindowVisible(window)))
+  if (owner == collected->processId && IsWindowVisible(window))
     collected->windows.emplace_back(window);
   return TRUE;
 }
@@ -69,10 +68,14 @@ App App::Start(const std::string& program, const std::string& arguments,
   return App(Process::Start(commandLine, options));
 }
 
-std::vector<Window> App::TopLevelWindows(bool visibleOnly) const {
-  Collected collected{process_.Id(), visibleOnly, {}};
+std::vector<Window> TopLevelWindowsOf(DWORD processId) {
+  Collected collected{processId, {}};
   EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&collected));
   return collected.windows;
+}
+
+std::vector<Window> App::TopLevelWindows() const {
+  return TopLevelWindowsOf(process_.Id());
 }
 
 std::optional<Window> App::FindForm(const std::string& name) const {
@@ -104,7 +107,7 @@ Window App::Focus() const {
 
 std::optional<MessageBoxWindow> App::FindMessageBox() const {
   for (const Window& window : TopLevelWindows())
-    if (window.ClassName() == kDialogClass && window.FindChildById(kMessageBoxTextId))
+    if (window.ClassName() == kDialogClass && GetDlgItem(window.Handle(), kMessageBoxTextId) != nullptr)
       return MessageBoxWindow(window);
   return std::nullopt;
 }

@@ -79,9 +79,7 @@ class Process {
   // `commandLine` goes to CreateProcessA as it is; throws DriverError on failure.
   static Process Start(const std::string& commandLine, const StartOptions& options = {});
   Process(Process&& other) noexcept;
-  Process& operator=(Process&& other) noexcept;
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
+  Process& operator=(Process&&) = delete;
   ~Process();
 
   DWORD Id() const { return id_; }
@@ -92,7 +90,6 @@ class Process {
 
  private:
   Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
-  void Release();
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
 };
@@ -121,9 +118,7 @@ class Window {
   Window Owner() const;
   std::vector<Window> Descendants() const;
   std::optional<Window> FindChild(const std::string& name) const;
-  std::optional<Window> FindChildById(int id) const;
   Window Child(const std::string& name) const;  // throws DriverError when missing
-  Window ChildById(int id) const;
 
   std::string Text() const;  // caption or edit contents, Windows-1252 bytes
   bool IsVisible() const;    // it and all its parents shown
@@ -141,15 +136,16 @@ class Window {
   void SetChecked(bool checked) const;
   void Type(const std::string& text) const;  // replaces the whole text, as typed
   void SelectComboItem(int index) const;
-  void SelectComboItem(const std::string& text) const;
   void Close() const;  // the close box of a top-level window
-  // A key as the keyboard delivers it: posted to this window's queue, so the
-  // program's message loop (and its dialog keys: Tab, Enter) sees it.
+  // Posted to this window's queue as the keyboard delivers it.
   void PressKey(WORD virtualKey) const;
 
  private:
   HWND handle_ = nullptr;
 };
+
+// The shown top-level windows of a process, in z-order.
+std::vector<Window> TopLevelWindowsOf(DWORD processId);
 
 // Sends `message` the way user input reaches a program: returns when the receiver
 // has handled it, shows a new top-level window, ends, or is still busy after
@@ -164,11 +160,12 @@ class MessageBoxWindow {
   Window AsWindow() const { return window_; }
   bool Exists() const { return window_.Exists(); }
   std::string Caption() const { return window_.Text(); }
-  std::string Text() const { return window_.ChildById(kMessageBoxTextId).Text(); }
+  std::string Text() const { return Item(kMessageBoxTextId).Text(); }
   Window Owner() const { return window_.Owner(); }
-  void Press(int buttonId = IDOK) const { window_.ChildById(buttonId).Click(); }
+  void Press(int buttonId = IDOK) const { Item(buttonId).Click(); }
 
  private:
+  Window Item(int id) const { return Window(GetDlgItem(window_.Handle(), id)); }
   Window window_;
 };
 
@@ -184,7 +181,7 @@ class App {
     return process_.WaitForExit(timeout);
   }
 
-  std::vector<Window> TopLevelWindows(bool visibleOnly = true) const;
+  std::vector<Window> TopLevelWindows() const;  // the shown ones, in z-order
   // Shown windows that get a task-bar button: unowned and not tool windows, or
   // marked as application windows.
   std::vector<Window> TaskBarEntries() const;

@@ -1,7 +1,7 @@
-// User input from outside the process. Clicks go through BM_CLICK and the
-// notifications a control would raise itself, delivered with SendMessageCallback:
-// the test learns when the handler has finished, yet is not blocked when the
-// handler opens a modal message box and waits for the test to answer it.
+// User input from outside the process, delivered with SendMessageCallback: the test
+// learns when the handler has finished, yet is not blocked when the handler opens a
+// modal message box and waits for the test to answer it.
+#include <algorithm>
 #include <set>
 #include <thread>
 
@@ -11,58 +11,16 @@ namespace driver {
 
 namespace {
 
-std::set<ULONG_PTR>& HandledTickets() {
-  static std::set<ULONG_PTR> tickets;
-  return tickets;
-}
+std::set<ULONG_PTR> handledTickets;
 
 void CALLBACK OnHandled(HWND, UINT, ULONG_PTR ticket, LRESULT) {
-  HandledTickets().insert(ticket);
+  handledTickets.insert(ticket);
 }
-
-struct VisibleWindows {
-  DWORD processId;
-  std::set<HWND> windows;
-};
-
-BOOL CALLBACK CollectVisible(HWND window, LPARAM data) {
-  auto* visible = reinterpret_cast<VisibleWindows*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == visible->processId && IsWindowVisible(window)) visible->windows.insert(window);
-  return TRUE;
-}
-
-std::set<HWND> VisibleTopLevelWindows(DWORD processId) {
-  VisibleWindows visible{processId, {}};
-  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&visible));
-  return visible.windows;
-}
-
-bool OpenedAnotherWindow(DWORD processId, const std::set<HWND>& before) {
-  for (HWND window : VisibleTopLevelWindows(processId))
-    if (before.count(window) == 0) return true;
-  return false;
-}
-
-// Closes the process handle on every path.
-struct ProcessHandle {
-  HANDLE handle;
-  explicit ProcessHandle(DWORD id) : handle(OpenProcess(SYNCHRONIZE, FALSE, id)) {}
-  ~ProcessHandle() {
-    if (handle != nullptr) CloseHandle(handle);
-  }
-  bool HasEnded() const {
-    return handle != nullptr && WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-  }
-};
 
 void RequireUsable(const Window& control, const std::string& action) {
-  const std::string what = "cannot " + action + " " + control.Describe() + ": ";
-  if (!control.Exists()) throw DriverError(what + "the window no longer exists");
-  if (!control.IsVisible()) throw DriverError(what + "it is not visible");
-  if (!control.IsEnabled()) throw DriverError(what + "it is disabled");
-  if (!control.IsUsable()) throw DriverError(what + "its window is disabled (a modal box open?)");
+  if (!control.Exists() || !control.IsUsable() || !control.IsEnabled())
+    throw DriverError("cannot " + action + " " + control.Describe() +
+                      ": gone, hidden, disabled or behind a modal box");
 }
 
 LRESULT SendAndWait(const Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,16 +36,22 @@ void SendAsUser(Window target, UINT message, WPARAM wParam, LPARAM lParam, Milli
   static ULONG_PTR lastTicket = 0;
   const ULONG_PTR ticket = ++lastTicket;
   const DWORD processId = target.ProcessId();
-  const ProcessHandle process(processId);
-  const std::set<HWND> before = VisibleTopLevelWindows(processId);
+  const std::vector<Window> before = TopLevelWindowsOf(processId);
+  const auto opened = [&] {
+    for (const Window& window : TopLevelWindowsOf(processId))
+      if (std::find_if(before.begin(), before.end(), [&](const Window& old) {
+            return old.Handle() == window.Handle();
+          }) == before.end())
+        return true;
+    return false;
+  };
   if (!SendMessageCallbackA(target.Handle(), message, wParam, lParam, OnHandled, ticket))
     throw DriverError("cannot send message " + std::to_string(message) + " to " +
-                      target.Describe() + ": error " + std::to_string(GetLastError()));
+                      target.Describe());
   const auto deadline = std::chrono::steady_clock::now() + patience;
   while (std::chrono::steady_clock::now() < deadline) {
     PumpOwnMessages();
-    if (HandledTickets().erase(ticket) != 0) return;
-    if (process.HasEnded() || !target.Exists() || OpenedAnotherWindow(processId, before)) return;
+    if (handledTickets.erase(ticket) != 0 || !target.Exists() || opened()) return;
     std::this_thread::sleep_for(Milliseconds{10});
   }
 }
@@ -98,19 +62,15 @@ void Window::Click() const {
 }
 
 void Window::SetChecked(bool checked) const {
-  if (IsChecked() == checked) return;
-  Click();
-  if (IsChecked() != checked)
-    throw DriverError("clicking " + Describe() + " did not make it " +
-                      (checked ? "checked" : "unchecked"));
+  if (IsChecked() != checked) Click();
+  if (IsChecked() != checked) throw DriverError("clicking " + Describe() + " did not change it");
 }
 
 // Select all, then replace the selection: the edit raises EN_UPDATE and EN_CHANGE
 // exactly as for typed characters, which WM_SETTEXT alone does not promise.
 void Window::Type(const std::string& text) const {
   RequireUsable(*this, "type into");
-  if ((Style() & ES_READONLY) != 0)
-    throw DriverError("cannot type into " + Describe() + ": read-only");
+  if ((Style() & ES_READONLY) != 0) throw DriverError(Describe() + " is read-only");
   SendAndWait(*this, EM_SETSEL, 0, -1);
   SendAndWait(*this, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -119,24 +79,15 @@ void Window::Type(const std::string& text) const {
 // the CBN_SELCHANGE the control would have sent.
 void Window::SelectComboItem(int index) const {
   RequireUsable(*this, "select in");
-  const auto count = static_cast<int>(SendAndWait(*this, CB_GETCOUNT, 0, 0));
-  if (index < 0 || index >= count)
-    throw DriverError(Describe() + " has no item " + std::to_string(index) + " (it has " +
-                      std::to_string(count) + ")");
+  if (index < 0 || index >= SendAndWait(*this, CB_GETCOUNT, 0, 0))
+    throw DriverError(Describe() + " has no item " + std::to_string(index));
   SendAndWait(*this, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendAsUser(Parent(), WM_COMMAND, MAKEWPARAM(Id(), CBN_SELCHANGE),
              reinterpret_cast<LPARAM>(Handle()));
 }
 
-void Window::SelectComboItem(const std::string& text) const {
-  const auto items = ComboItems();
-  for (size_t index = 0; index < items.size(); ++index)
-    if (items[index] == text) return SelectComboItem(static_cast<int>(index));
-  throw DriverError(Describe() + " has no item \"" + text + "\"");
-}
-
-// WM_CHAR follows WM_KEYDOWN as TranslateMessage would make it; dialog keys act on
-// the key-down already.
+// Posted, as the keyboard delivers it, so that the program's message loop (and its
+// dialog keys: Tab, Enter, Esc) sees it.
 void Window::PressKey(WORD virtualKey) const {
   RequireUsable(*this, "press a key in");
   const auto scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;

@@ -21,8 +21,7 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
     if (attempt > 0) Sleep(500);
     mutableCommandLine = commandLine;
     started = CreateProcessA(
-        nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0,
-        nullptr,
+        nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
         options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
         &created);
     error = started ? ERROR_SUCCESS : GetLastError();
@@ -41,24 +40,10 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
 Process::Process(Process&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
 
-Process& Process::operator=(Process&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = std::exchange(other.handle_, nullptr);
-    id_ = std::exchange(other.id_, 0);
-  }
-  return *this;
-}
-
 Process::~Process() {
-  Release();
-}
-
-void Process::Release() {
   if (handle_ == nullptr) return;
   Kill();
   CloseHandle(handle_);
-  handle_ = nullptr;
 }
 
 bool Process::IsRunning() const {

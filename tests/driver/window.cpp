@@ -80,20 +80,9 @@ std::optional<Window> Window::FindChild(const std::string& name) const {
   return std::nullopt;
 }
 
-std::optional<Window> Window::FindChildById(int id) const {
-  for (const Window& child : Descendants())
-    if (child.Id() == id) return child;
-  return std::nullopt;
-}
-
 Window Window::Child(const std::string& name) const {
   if (auto child = FindChild(name)) return *child;
   throw DriverError("no control named " + name + " in " + Describe());
-}
-
-Window Window::ChildById(int id) const {
-  if (auto child = FindChildById(id)) return *child;
-  throw DriverError("no control with id " + std::to_string(id) + " in " + Describe());
 }
 
 std::string Window::Text() const {
