@@ -21,22 +21,13 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM data) {
   return TRUE;
 }
 
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
-// What the program shows instead, for the message of a wait that ran out: the
-// caption and name of each shown window, or that the program has ended.
+// What the program shows instead, for the message of a wait that ran out.
 std::string Shown(const App& app) {
   if (!app.GetProcess().IsRunning()) return " (the program has ended)";
-  std::string shown;
-  for (const Window& window : app.TopLevelWindows()) {
-    shown += shown.empty() ? " (shown: " : ", ";
-    shown += Quoted(window.Text());
-    if (const std::string name = window.Name(); !name.empty()) shown += " " + name;
-    if (window.ClassName() == kDialogClass) shown += " message box";
-  }
-  return shown.empty() ? " (no window shown)" : shown + ")";
+  std::string shown = " (shown:";
+  for (const Window& window : app.TopLevelWindows())
+    shown += " \"" + window.Text() + "\" " + window.Describe() + ";";
+  return shown + ")";
 }
 
 }  // namespace
@@ -74,10 +65,6 @@ std::vector<Window> TopLevelWindowsOf(DWORD processId) {
   return collected.windows;
 }
 
-std::vector<Window> App::TopLevelWindows() const {
-  return TopLevelWindowsOf(process_.Id());
-}
-
 std::optional<Window> App::FindForm(const std::string& name) const {
   for (const Window& window : TopLevelWindows())
     if (window.Name() == name) return window;
@@ -107,7 +94,8 @@ Window App::Focus() const {
 
 std::optional<MessageBoxWindow> App::FindMessageBox() const {
   for (const Window& window : TopLevelWindows())
-    if (window.ClassName() == kDialogClass && GetDlgItem(window.Handle(), kMessageBoxTextId) != nullptr)
+    if (window.ClassName() == kDialogClass &&
+        GetDlgItem(window.Handle(), kMessageBoxTextId) != nullptr)
       return MessageBoxWindow(window);
   return std::nullopt;
 }

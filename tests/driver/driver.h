@@ -11,24 +11,20 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace driver {
 
 using Milliseconds = std::chrono::milliseconds;
-// Long enough for a loaded machine running Wine, short enough to fail a test quickly.
 inline constexpr Milliseconds kDefaultTimeout{15000};
 
-// The program under test did not do what the test expects in time, or the test asked
-// for something a user could not do. GoogleTest reports the text as the failure.
+// The program did not do what the test expects in time, or a user could not do that.
 class DriverError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Processes messages sent to this thread (SendMessageCallback's completions).
-void PumpOwnMessages();
+void PumpOwnMessages();  // this thread's, e.g. SendMessageCallback's completions
 using Description = std::function<std::string()>;
 // Polls `done` until true; throws DriverError("timed out ... waiting for <what>").
 void WaitUntil(const std::function<bool()>& done, const Description& what,
@@ -56,7 +52,6 @@ class ScratchDirectory {
  public:
   explicit ScratchDirectory(const std::string& prefix = "tdm-e2e");
   ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
   ~ScratchDirectory();
   const std::string& Path() const { return path_; }  // no trailing backslash
   std::string PathOf(const std::string& name) const { return path_ + "\\" + name; }
@@ -67,11 +62,9 @@ class ScratchDirectory {
   std::string path_;
 };
 
-// --- The process. Killed when the object goes away while it still runs, so a failed
-// test never leaves a Setup.exe behind.
+// --- The process, killed when the object goes away: no Setup.exe outlives its test.
 struct StartOptions {
-  std::string workingDirectory;                                  // empty: the test's own
-  std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
+  std::string workingDirectory;  // empty: the test's own
 };
 
 class Process {
@@ -83,8 +76,9 @@ class Process {
   ~Process();
 
   DWORD Id() const { return id_; }
-  bool IsRunning() const;
-  std::optional<DWORD> TryWaitForExit(Milliseconds timeout) const;
+  bool IsRunning() const {
+    return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+  }
   DWORD WaitForExit(Milliseconds timeout = kDefaultTimeout) const;  // throws on timeout
   void Kill();
 
@@ -94,7 +88,10 @@ class Process {
   DWORD id_ = 0;
 };
 
-std::string QuoteArgument(const std::string& argument);
+// Program paths hold blanks but never quotes.
+inline std::string QuoteArgument(const std::string& argument) {
+  return argument.find_first_of(" \t") == std::string::npos ? argument : '"' + argument + '"';
+}
 
 // --- A window of the program under test (non-owning). Forms and controls carry their
 // name in the window property "TdmName", a global atom.
@@ -108,23 +105,22 @@ class Window {
   explicit Window(HWND handle) : handle_(handle) {}
 
   HWND Handle() const { return handle_; }
-  bool Exists() const;
+  bool Exists() const { return handle_ != nullptr && IsWindow(handle_); }
   DWORD ProcessId() const;
   std::string Name() const;  // empty when it carries none
   std::string ClassName() const;
-  int Id() const;
+  int Id() const { return GetDlgCtrlID(handle_); }
   std::string Describe() const;  // the name, else class and id: for failure messages
-  Window Parent() const;
-  Window Owner() const;
-  std::vector<Window> Descendants() const;
+  Window Parent() const { return Window(GetAncestor(handle_, GA_PARENT)); }
+  Window Owner() const { return Window(GetWindow(handle_, GW_OWNER)); }
   std::optional<Window> FindChild(const std::string& name) const;
   Window Child(const std::string& name) const;  // throws DriverError when missing
 
   std::string Text() const;  // caption or edit contents, Windows-1252 bytes
-  bool IsVisible() const;    // it and all its parents shown
-  bool IsEnabled() const;
+  bool IsVisible() const { return IsWindowVisible(handle_) != FALSE; }  // and its parents
+  bool IsEnabled() const { return IsWindowEnabled(handle_) != FALSE; }
   bool IsUsable() const;  // visible, enabled, no disabled parent (a modal box)
-  LONG Style() const;
+  LONG Style() const { return GetWindowLongA(handle_, GWL_STYLE); }
   bool IsChecked() const;
   int ComboSelection() const;  // CB_ERR (-1) when nothing is selected
   std::vector<std::string> ComboItems() const;
@@ -136,16 +132,14 @@ class Window {
   void SetChecked(bool checked) const;
   void Type(const std::string& text) const;  // replaces the whole text, as typed
   void SelectComboItem(int index) const;
-  void Close() const;  // the close box of a top-level window
-  // Posted to this window's queue as the keyboard delivers it.
-  void PressKey(WORD virtualKey) const;
+  void Close() const;                    // the close box of a top-level window
+  void PressKey(WORD virtualKey) const;  // posted, as the keyboard delivers it
 
  private:
   HWND handle_ = nullptr;
 };
 
-// The shown top-level windows of a process, in z-order.
-std::vector<Window> TopLevelWindowsOf(DWORD processId);
+std::vector<Window> TopLevelWindowsOf(DWORD processId);  // the shown ones, in z-order
 
 // Sends `message` the way user input reaches a program: returns when the receiver
 // has handled it, shows a new top-level window, ends, or is still busy after
@@ -157,8 +151,6 @@ void SendAsUser(Window target, UINT message, WPARAM wParam, LPARAM lParam,
 class MessageBoxWindow {
  public:
   explicit MessageBoxWindow(Window window) : window_(window) {}
-  Window AsWindow() const { return window_; }
-  bool Exists() const { return window_.Exists(); }
   std::string Caption() const { return window_.Text(); }
   std::string Text() const { return Item(kMessageBoxTextId).Text(); }
   Window Owner() const { return window_.Owner(); }
@@ -181,7 +173,7 @@ class App {
     return process_.WaitForExit(timeout);
   }
 
-  std::vector<Window> TopLevelWindows() const;  // the shown ones, in z-order
+  std::vector<Window> TopLevelWindows() const { return TopLevelWindowsOf(process_.Id()); }
   // Shown windows that get a task-bar button: unowned and not tool windows, or
   // marked as application windows.
   std::vector<Window> TaskBarEntries() const;

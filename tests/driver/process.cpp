@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "driver.h"
 
@@ -46,38 +47,24 @@ Process::~Process() {
   CloseHandle(handle_);
 }
 
-bool Process::IsRunning() const {
-  return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
-}
-
-std::optional<DWORD> Process::TryWaitForExit(Milliseconds timeout) const {
-  if (handle_ == nullptr) return std::nullopt;
+// In short slices, so that this thread's own messages keep flowing meanwhile.
+DWORD Process::WaitForExit(Milliseconds timeout) const {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  // Short slices so that this thread's own messages keep flowing meanwhile.
   while (WaitForSingleObject(handle_, 20) == WAIT_TIMEOUT) {
     PumpOwnMessages();
-    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw DriverError("timed out after " + std::to_string(timeout.count()) +
+                        " ms waiting for process " + std::to_string(id_) + " to end");
   }
   DWORD code = 0;
   GetExitCodeProcess(handle_, &code);
   return code;
 }
 
-DWORD Process::WaitForExit(Milliseconds timeout) const {
-  if (const auto code = TryWaitForExit(timeout)) return *code;
-  throw DriverError("timed out after " + std::to_string(timeout.count()) +
-                    " ms waiting for process " + std::to_string(id_) + " to end");
-}
-
 void Process::Kill() {
   if (!IsRunning()) return;
   TerminateProcess(handle_, 0xDEAD);
   WaitForSingleObject(handle_, 5000);
-}
-
-// Program paths hold blanks but never quotes.
-std::string QuoteArgument(const std::string& argument) {
-  return argument.find_first_of(" \t") == std::string::npos ? argument : '"' + argument + '"';
 }
 
 std::string WinePath(const std::string& path) {

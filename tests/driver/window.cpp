@@ -24,10 +24,6 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 }  // namespace
 
-bool Window::Exists() const {
-  return handle_ != nullptr && IsWindow(handle_);
-}
-
 DWORD Window::ProcessId() const {
   DWORD id = 0;
   GetWindowThreadProcessId(handle_, &id);
@@ -51,31 +47,15 @@ std::string Window::ClassName() const {
   return std::string(name, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-int Window::Id() const {
-  return GetDlgCtrlID(handle_);
-}
-
 std::string Window::Describe() const {
   const std::string name = Name();
   return !name.empty() ? name : ClassName() + " #" + std::to_string(Id());
 }
 
-Window Window::Parent() const {
-  return Window(GetAncestor(handle_, GA_PARENT));
-}
-
-Window Window::Owner() const {
-  return Window(GetWindow(handle_, GW_OWNER));
-}
-
-std::vector<Window> Window::Descendants() const {
+std::optional<Window> Window::FindChild(const std::string& name) const {
   std::vector<Window> children;
   EnumChildWindows(handle_, CollectChild, reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
-std::optional<Window> Window::FindChild(const std::string& name) const {
-  for (const Window& child : Descendants())
+  for (const Window& child : children)
     if (child.Name() == name) return child;
   return std::nullopt;
 }
@@ -92,14 +72,6 @@ std::string Window::Text() const {
   return text;
 }
 
-bool Window::IsVisible() const {
-  return IsWindowVisible(handle_) != FALSE;
-}
-
-bool Window::IsEnabled() const {
-  return IsWindowEnabled(handle_) != FALSE;
-}
-
 // A modal box disables the form under it, not the form's controls themselves.
 bool Window::IsUsable() const {
   if (!IsVisible()) return false;
@@ -107,10 +79,6 @@ bool Window::IsUsable() const {
        window = GetAncestor(window, GA_PARENT))
     if (!IsWindowEnabled(window)) return false;
   return true;
-}
-
-LONG Window::Style() const {
-  return GetWindowLongA(handle_, GWL_STYLE);
 }
 
 bool Window::IsChecked() const {

@@ -40,14 +40,11 @@ std::string Sz(const std::string& text) {
   return text + std::string(1, '\0');
 }
 
-CleanRegistry::CleanRegistry() {
+void CleanRegistry::Clear() {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     RegDeleteTreeA(root, kProductKey);
     RegDeleteTreeA(root, kUninstallKey);
   }
-}
-CleanRegistry::~CleanRegistry() {
-  CleanRegistry();
 }
 
 void RegisterEarlier(const std::string& installDir, DWORD language, const std::string& client) {
@@ -100,7 +97,7 @@ SetupRun::SetupRun(const SegmentSet& segments) : exe_(MakeSetupExe(segments, fol
 
 void SetupRun::StartOnly(const std::string& arguments) {
   app_.reset();
-  app_.emplace(driver::App::Start(exe_, arguments, {folder_.Path(), {}}));
+  app_.emplace(driver::App::Start(exe_, arguments, {folder_.Path()}));
 }
 
 driver::Window SetupRun::Start(const std::string& arguments) {

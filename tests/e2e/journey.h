@@ -33,8 +33,9 @@ std::optional<RegValue> ReadValue(HKEY root, const char* key, const char* name);
 std::string Sz(const std::string& text);  // REG_SZ bytes of a text
 // Removes the product's and the uninstall key from both roots: on start and at the end.
 struct CleanRegistry {
-  CleanRegistry();
-  ~CleanRegistry();
+  CleanRegistry() { Clear(); }
+  ~CleanRegistry() { Clear(); }
+  static void Clear();
 };
 // An earlier installation: the product's values under HKEY_CURRENT_USER and, unless
 // `client` is empty, that program as InstallDir\TDMClient.exe.
