@@ -1,7 +1,5 @@
-// Installations that meet the machine as it is: a full disk, a read-only medium, a
-// file another program holds open. Each ends on the failure page with its message,
-// registers nothing, leaves other people's files alone and ends with 0. The media are
-// tmpfs mounts that ctest's fixture makes (as root), seen here as drive M:.
+// A full disk, a read-only medium (tmpfs mounts of ctest's fixture, drive M:), a file
+// held open: the failure page, nothing registered, other files alone, exit code 0.
 #include <gtest/gtest.h>
 
 #include "journey.h"

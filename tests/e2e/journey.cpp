@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdlib>
+
 #include "s_lang.h"
 #include "u_splash.h"
 
@@ -23,6 +25,15 @@ std::string FreeSpaceText(const std::string& path) {
   if (!GetDiskFreeSpaceExA(path.substr(0, 3).c_str(), &free, nullptr, nullptr))
     throw driver::DriverError("no free space for " + path);
   return std::to_string(free.QuadPart / (1024 * 1024)) + " MB";
+}
+
+testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::string& path) {
+  const long long free = std::stoll(FreeSpaceText(path));
+  const long long figure = std::atoll(shown.c_str());
+  if (shown == std::to_string(figure) + " MB" && std::llabs(figure - free) <= free / 100 + 1)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure()
+         << "shown \"" << shown << "\", free on " << path << ": " << free << " MB";
 }
 
 std::optional<RegValue> ReadValue(HKEY root, const char* key, const char* name) {

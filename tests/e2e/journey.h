@@ -1,6 +1,5 @@
-// What every journey shares: a Setup.exe started from a folder of its own as a user
-// starts it, the walk to the settings page, the end of an installation, the
-// catalogue texts in the user's language, and readers of the registry and of links.
+// What every journey shares: a Setup.exe started from a folder of its own, the walk to
+// the settings page, the catalogue's texts, readers of the registry and of links.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "driver.h"
 #include "setup_builder.h"
@@ -22,8 +23,10 @@ inline constexpr char kUninstallKey[] =
 // The language Setup.exe picks for this user (the production rule), and its texts.
 std::uint32_t UserLanguage();
 std::string Text(std::uint32_t id, std::uint32_t language = UserLanguage());
-// "<free MiB of the volume holding path> MB", as the settings page shows it.
+// "<free MiB of the volume holding path> MB", as the settings page shows it; and
+// whether a shown figure is that, give or take what other programs wrote meanwhile.
 std::string FreeSpaceText(const std::string& path);
+testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::string& path);
 
 struct RegValue {
   DWORD type = REG_NONE;
@@ -31,7 +34,7 @@ struct RegValue {
 };
 std::optional<RegValue> ReadValue(HKEY root, const char* key, const char* name);
 std::string Sz(const std::string& text);  // REG_SZ bytes of a text
-// Removes the product's and the uninstall key from both roots: on start and at the end.
+// The product's and the uninstall key gone from both roots, on start and at the end.
 struct CleanRegistry {
   CleanRegistry() { Clear(); }
   ~CleanRegistry() { Clear(); }
@@ -49,8 +52,8 @@ std::string ShellFolder(int csidl);
 
 class SetupRun {
  public:
-  explicit SetupRun(const std::string& setupExe);  // a built one, copied in
-  explicit SetupRun(const SegmentSet& segments);   // built from these segments
+  explicit SetupRun(const std::string& setupExe);  // copied in
+  explicit SetupRun(const SegmentSet& segments);
   const driver::ScratchDirectory& Folder() const { return folder_; }
   driver::App& App() { return *app_; }
 
@@ -58,10 +61,9 @@ class SetupRun {
   void StartOnly(const std::string& arguments = "-debug");
   // Language page, terms accepted, settings page shown.
   void WalkToSettings(const driver::Window& wizard);
-  // Start pressed; waits for the success or failure page (a failure box is read and
-  // confirmed on the way) and returns that box's text, empty on success.
+  // Start pressed, up to the success or failure page; the failure box's text.
   std::string Install(const driver::Window& wizard);
-  // OK on a refusal box; the wizard must never appear. Returns the exit code.
+  // OK on a refusal box; the wizard must never appear. The exit code.
   DWORD DismissRefusal(const driver::MessageBoxWindow& box);
   std::vector<std::string> LogTexts() const;  // setup.log's texts, prefixes cut
 

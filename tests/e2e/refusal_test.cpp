@@ -1,6 +1,5 @@
-// Starts that end in a refusal before the wizard is usable: a spoiled archive, and
-// an earlier installation that does not fit. Each shows one box, ends with 0, and
-// with -debug the log still closes.
+// Starts refused before the wizard is usable: a spoiled archive, an earlier installation
+// that does not fit. One box each, exit code 0, and with -debug the log still closes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,8 +32,7 @@ Refusal Refuse(SetupRun& run, const std::string& arguments = "-debug") {
 // One changed body byte: the sums, computed and stored, follow the text.
 TEST(StartRefusal, CorruptedByteShowsBothSums) {
   std::vector<SegmentFile> segments = WriteSegments(SmallArchive(SetupKind::Full));
-  const std::size_t at = archive::SetupHeader::kTitleOffset;
-  SetBodyByte(segments[0], at, static_cast<std::uint8_t>(BodyByte(segments[0], at) + 1));
+  ++BodyByte(segments[0], archive::SetupHeader::kTitleOffset);
   std::uint64_t stored = 0, computed = 0;
   for (const SegmentFile& segment : segments) {
     stored += StoredChecksum(segment);

@@ -3,9 +3,7 @@
 #include <windows.h>
 
 #include <array>
-#include <cstring>
 #include <fstream>
-#include <span>
 
 #include "archive_checksum.h"
 #include "driver.h"
@@ -19,27 +17,9 @@ using archive::kSegmentChecksumSize;
 // 2024-05-01 12:00:00 UTC as a FILETIME.
 constexpr std::uint64_t kFileTime = 133590384000000000ull;
 
-std::span<const std::uint8_t> BytesOf(const std::string& text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
 archive::WriterFile File(const char* name, const std::string& contents) {
-  archive::WriterFile file;
-  file.name = name;
-  file.fileTime = kFileTime;
-  file.size = contents.size();
-  file.bytes = BytesOf(contents);
-  return file;
-}
-
-void Check(const SegmentFile& segment, std::size_t offset, std::size_t size) {
-  if (segment.size() < kSegmentChecksumSize ||
-      offset + size > segment.size() - kSegmentChecksumSize)
-    throw BuildError("body offset " + std::to_string(offset) + " lies outside a body of " +
-                     std::to_string(segment.size() < kSegmentChecksumSize
-                                        ? 0
-                                        : segment.size() - kSegmentChecksumSize) +
-                     " bytes");
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(contents.data());
+  return {name, kFileTime, contents.size(), {bytes, contents.size()}, {}};
 }
 
 void WriteFile(const std::string& path, const SegmentFile& bytes) {
@@ -129,14 +109,8 @@ void RecomputeChecksum(SegmentFile& segment) {
     segment[i] = static_cast<std::uint8_t>(sum >> (8 * i));
 }
 
-std::uint8_t BodyByte(const SegmentFile& segment, std::size_t offset) {
-  Check(segment, offset, 1);
-  return segment[kSegmentChecksumSize + offset];
-}
-
-void SetBodyByte(SegmentFile& segment, std::size_t offset, std::uint8_t value) {
-  Check(segment, offset, 1);
-  segment[kSegmentChecksumSize + offset] = value;
+std::uint8_t& BodyByte(SegmentFile& segment, std::size_t offset) {
+  return segment.at(kSegmentChecksumSize + offset);
 }
 
 std::string MakeSetupExe(const SegmentSet& segmentFiles, const std::string& folder) {

@@ -1,5 +1,5 @@
-// The Setup.exe a journey needs: a small archive, its segment files (as the builder
-// writes them or deliberately spoiled), and the stub with them put in as resources.
+// The Setup.exe a journey needs: a small archive's segments, sound or spoiled, put
+// into the stub as resources.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +35,7 @@ SegmentSet AllPresent(const std::vector<SegmentFile>& segments);
 std::uint64_t StoredChecksum(const SegmentFile& segment);
 std::uint64_t BodySum(const SegmentFile& segment);
 void RecomputeChecksum(SegmentFile& segment);
-std::uint8_t BodyByte(const SegmentFile& segment, std::size_t offset);
-void SetBodyByte(SegmentFile& segment, std::size_t offset, std::uint8_t value);
+std::uint8_t& BodyByte(SegmentFile& segment, std::size_t offset);  // throws outside
 
 // Writes the present segments as ID_SETUPFILE<n>.bin into `folder` and builds
 // folder\Setup.exe from the stub with them as resources "BIN"; returns its path.
