@@ -1,8 +1,8 @@
 // The raw registry calls CReg makes. Their definitions are chosen when a program is
 // linked: s_registry_calls_win.cpp (library tdm_registry_calls) passes them to the
-// Windows API; testing/s_registry_calls_hklm_refused_win.cpp (library
-// tdm_registry_calls_hklm_refused) refuses writes under HKEY_LOCAL_MACHINE, as Windows
-// does for a user without the right, which Wine does not enforce. Link exactly one.
+// Windows API; the tests' tests/support/registry_refused_win.cpp (library
+// tdm_registry_refused) refuses writes under HKEY_LOCAL_MACHINE, as Windows does for a
+// user without the right, which Wine does not enforce. Link exactly one.
 #pragma once
 
 #include <windows.h>
