@@ -44,7 +44,7 @@ void ExpectPayload(const std::string& directory, const char* payload) {
 }
 
 void ExpectLink(const std::string& link, const std::string& target, const std::string& directory) {
-  const std::optional<LinkInfo> info = ReadLink(link);
+  const auto info = ReadLink(link);
   ASSERT_TRUE(info.has_value()) << link;
   EXPECT_EQ(info->target, directory + "\\" + target) << link;
   EXPECT_EQ(info->workingDirectory, directory) << link;
@@ -98,22 +98,21 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   full.WalkToSettings(wizard);
   const auto programFiles = ReadValue(
       HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
-  ASSERT_TRUE(programFiles.has_value());
-  EXPECT_EQ(wizard.Child("Edit1").Text(), programFiles->bytes.c_str() + std::string("\\Tidemoor"));
+  EXPECT_EQ(wizard.Child("Edit1").Text(), programFiles.bytes.c_str() + std::string("\\Tidemoor"));
   EXPECT_TRUE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), "C:\\"));
   wizard.Child("Edit1").Type(directory);
   EXPECT_TRUE(wizard.Child("radio_current_user").IsChecked());
   EXPECT_TRUE(wizard.Child("CheckBox3").IsChecked());
   ASSERT_EQ(full.Install(wizard), "");
   ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir")->bytes, Sz(directory));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(directory));
   const auto language = ReadValue(HKEY_CURRENT_USER, kProductKey, "Language");
   const DWORD expected = UserLanguage();
-  EXPECT_EQ(language->type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(language->bytes, std::string(reinterpret_cast<const char*>(&expected), 4));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "StartMenuGroup")->bytes, Sz("Tidemoor"));
-  EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir").has_value());
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")->bytes,
+  EXPECT_EQ(language.type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(language.bytes, std::string(reinterpret_cast<const char*>(&expected), 4));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "StartMenuGroup").bytes, Sz("Tidemoor"));
+  EXPECT_FALSE(test_support::KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").bytes,
             Sz("\"" + directory + "\\uninstall.exe\""));
   const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk";
   ExpectLink(desktop, "TDMClient.exe", directory);
@@ -133,7 +132,7 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   ExpectPayload(directory, TDM_DEMO_UPDATE_PAYLOAD);
   EXPECT_FALSE(driver::FileExists(directory + "\\data\\old_intro.dat"));
   EXPECT_FALSE(driver::FileExists(desktop));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir")->bytes, Sz(directory));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(directory));
   Finish(update, wizard, false, directory);
 }
 
@@ -149,8 +148,8 @@ TEST(Install, ForAllUsersWithoutDesktopIcon) {
   wizard.Child("CheckBox3").SetChecked(false);
   ASSERT_EQ(full.Install(wizard), "");
   ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir")->bytes, Sz(directory));
-  EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").has_value());
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir").bytes, Sz(directory));
+  EXPECT_FALSE(test_support::KeyExists(HKEY_CURRENT_USER, kProductKey));
   EXPECT_FALSE(driver::FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Tidemoor.lnk"));
   ExpectGroup(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Tidemoor", directory);
   Finish(full, wizard, false, directory);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "pe_resources.h"
 #include "s_lang.h"
 #include "u_splash.h"
 
@@ -36,21 +37,6 @@ testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::s
          << "shown \"" << shown << "\", free on " << path << ": " << free << " MB";
 }
 
-std::optional<RegValue> ReadValue(HKEY root, const char* key, const char* name) {
-  char data[1024];
-  DWORD size = sizeof data;
-  RegValue value;
-  if (RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data, &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  value.bytes.assign(data, size);
-  return value;
-}
-
-std::string Sz(const std::string& text) {
-  return text + std::string(1, '\0');
-}
-
 void CleanRegistry::Clear() {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     RegDeleteTreeA(root, kProductKey);
@@ -74,28 +60,6 @@ void RegisterEarlier(const std::string& installDir, DWORD language, const std::s
     throw driver::DriverError("cannot copy the client into " + installDir);
 }
 
-std::optional<LinkInfo> ReadLink(const std::string& path) {
-  std::optional<LinkInfo> info;
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkA* link = nullptr;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char target[MAX_PATH] = {}, directory[MAX_PATH] = {};
-    if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
-        SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
-        SUCCEEDED(link->GetWorkingDirectory(directory, MAX_PATH)))
-      info = LinkInfo{target, directory};
-  }
-  if (file != nullptr) file->Release();
-  if (link != nullptr) link->Release();
-  if (SUCCEEDED(com)) CoUninitialize();
-  return info;
-}
-
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
@@ -104,7 +68,18 @@ std::string ShellFolder(int csidl) {
 
 SetupRun::SetupRun(const std::string& setupExe)
     : exe_(folder_.CopyIn(driver::WinePath(setupExe), "Setup.exe")) {}
-SetupRun::SetupRun(const SegmentSet& segments) : exe_(MakeSetupExe(segments, folder_.Path())) {}
+// The stub with the segments as resources "BIN" / "ID_SETUPFILE<n>".
+SetupRun::SetupRun(const SegmentSet& segments) : exe_(folder_.PathOf("Setup.exe")) {
+  test_support::WriteSegmentFiles(segments, folder_.Path());
+  std::vector<peres::AddedResource> resources;
+  for (std::size_t n = 1; n <= segments.size(); ++n)
+    if (segments[n - 1])
+      resources.push_back({"BIN", "ID_SETUPFILE" + std::to_string(n),
+                           folder_.PathOf("ID_SETUPFILE" + std::to_string(n) + ".bin")});
+  std::string error;
+  if (!peres::WriteWithResources(driver::WinePath(TDM_SETUP_STUB), resources, exe_, error))
+    throw driver::DriverError("cannot build " + exe_ + ": " + error);
+}
 
 void SetupRun::StartOnly(const std::string& arguments) {
   app_.reset();

@@ -12,9 +12,15 @@
 #include <gtest/gtest.h>
 
 #include "driver.h"
-#include "setup_builder.h"
+#include "test_readers_win.h"
+#include "test_release.h"
 
 namespace e2e {
+
+using test_support::ReadLink;
+using test_support::ReadValue;
+using test_support::SegmentSet;
+using test_support::Sz;
 
 inline constexpr char kProductKey[] = "Software\\Tidemoor";
 inline constexpr char kUninstallKey[] =
@@ -28,12 +34,6 @@ std::string Text(std::uint32_t id, std::uint32_t language = UserLanguage());
 std::string FreeSpaceText(const std::string& path);
 testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::string& path);
 
-struct RegValue {
-  DWORD type = REG_NONE;
-  std::string bytes;  // with the terminating NUL of a string
-};
-std::optional<RegValue> ReadValue(HKEY root, const char* key, const char* name);
-std::string Sz(const std::string& text);  // REG_SZ bytes of a text
 // The product's and the uninstall key gone from both roots, on start and at the end.
 struct CleanRegistry {
   CleanRegistry() { Clear(); }
@@ -44,10 +44,6 @@ struct CleanRegistry {
 // `client` is empty, that program as InstallDir\TDMClient.exe.
 void RegisterEarlier(const std::string& installDir, DWORD language, const std::string& client);
 
-struct LinkInfo {
-  std::string target, workingDirectory;
-};
-std::optional<LinkInfo> ReadLink(const std::string& path);
 std::string ShellFolder(int csidl);
 
 class SetupRun {

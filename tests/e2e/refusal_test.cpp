@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "archive_checksum.h"
 #include "journey.h"
 #include "s_lang_ids.h"
 
@@ -12,6 +13,9 @@ namespace e2e {
 namespace {
 
 using archive::SetupKind;
+using test_support::AllPresent;
+using test_support::TestRelease;
+using test_support::WriteSegments;
 
 struct Refusal {
   std::string caption, text;
@@ -31,13 +35,14 @@ Refusal Refuse(SetupRun& run, const std::string& arguments = "-debug") {
 
 // One changed body byte: the sums, computed and stored, follow the text.
 TEST(StartRefusal, CorruptedByteShowsBothSums) {
-  std::vector<SegmentFile> segments = WriteSegments(SmallArchive(SetupKind::Full));
-  ++BodyByte(segments[0], archive::SetupHeader::kTitleOffset);
-  std::uint64_t stored = 0, computed = 0;
-  for (const SegmentFile& segment : segments) {
-    stored += StoredChecksum(segment);
-    computed += BodySum(segment);
-  }
+  std::vector<test_support::SegmentFile> segments = WriteSegments(TestRelease());
+  std::uint64_t stored = 0;  // a sound archive's stored sums are its byte sums
+  for (const archive::SegmentView& view : test_support::ViewsOf(AllPresent(segments)))
+    stored += view.present() ? archive::ByteSum(view.body, view.length) : 0;
+  const std::size_t at = archive::SetupHeader::kTitleOffset;
+  test_support::SetBodyByte(segments[0], at,
+                            static_cast<std::uint8_t>(test_support::BodyByte(segments[0], at) + 1));
+  const std::uint64_t computed = stored + 1;
   SetupRun run(AllPresent(segments));
   // The switch in capitals still writes the log.
   const Refusal seen = Refuse(run, "-DEBUG");
@@ -53,7 +58,8 @@ TEST(StartRefusal, CorruptedByteShowsBothSums) {
 
 // Windows' own error number is the caption of a missing resource.
 TEST(StartRefusal, MissingSegmentNamesTheResourceError) {
-  const std::vector<SegmentFile> segments = WriteSegments(SmallArchive(SetupKind::Full));
+  const std::vector<test_support::SegmentFile> segments =
+      WriteSegments(TestRelease(SetupKind::Full));
   SetupRun run(SegmentSet{segments[0], segments[1], std::nullopt});
   const Refusal seen = Refuse(run, "-debug ");  // a blank after the switch: no log
   EXPECT_EQ(seen.caption, "1814");
@@ -63,9 +69,9 @@ TEST(StartRefusal, MissingSegmentNamesTheResourceError) {
 
 // Right sums, wrong structure: a byte left over behind the last record.
 TEST(StartRefusal, StructuralFaultIsRefusedBeforeTheWizard) {
-  std::vector<SegmentFile> segments = WriteSegments(SmallArchive(SetupKind::Full));
+  std::vector<test_support::SegmentFile> segments = WriteSegments(TestRelease());
   segments[0].push_back(0);
-  RecomputeChecksum(segments[0]);
+  test_support::FixChecksum(segments[0]);
   SetupRun run(AllPresent(segments));
   const Refusal seen = Refuse(run);
   EXPECT_EQ(seen.text, Text(kMsgSetupFileCorrupted));
@@ -78,7 +84,7 @@ TEST(EarlierInstallation, FullOverOneIsRefusedInItsLanguage) {
   const std::uint32_t other = 1 - UserLanguage();
   driver::ScratchDirectory installed("tdm-e2e-earlier");
   RegisterEarlier(installed.Path(), other, {});
-  SetupRun run(AllPresent(WriteSegments(SmallArchive(SetupKind::Full))));
+  SetupRun run(AllPresent(WriteSegments(TestRelease(SetupKind::Full))));
   const Refusal seen = Refuse(run);
   EXPECT_EQ(seen.caption, Text(kMsgError, other));
   EXPECT_EQ(seen.text, Text(kMsgUninstallPreviousFirst, other));
@@ -86,7 +92,7 @@ TEST(EarlierInstallation, FullOverOneIsRefusedInItsLanguage) {
 
 TEST(EarlierInstallation, UpdateWithoutOneIsRefused) {
   const CleanRegistry clean;
-  SetupRun run(AllPresent(WriteSegments(SmallArchive(SetupKind::Update))));
+  SetupRun run(AllPresent(WriteSegments(TestRelease(SetupKind::Update))));
   const Refusal seen = Refuse(run);
   EXPECT_EQ(seen.text, Text(kMsgRegistryReadFailed));
   EXPECT_EQ(seen.log.back(), "closing setup");
@@ -96,7 +102,9 @@ TEST(EarlierInstallation, UpdateOverAnotherClientVersionIsRefused) {
   const CleanRegistry clean;
   driver::ScratchDirectory installed("tdm-e2e-earlier");
   RegisterEarlier(installed.Path(), 1, driver::WinePath(TDM_DEMO_CLIENT));  // client 0.807.3
-  SetupRun run(AllPresent(WriteSegments(SmallArchive(SetupKind::Update, 2))));
+  archive::ArchiveDescription release = TestRelease(SetupKind::Update);
+  release.requiredVersionLS = 2;
+  SetupRun run(AllPresent(WriteSegments(release)));
   const Refusal seen = Refuse(run);
   char expected[256];
   std::snprintf(expected, sizeof expected, Text(kMsgUpdateNeedsClientVersion, 1).c_str(), 0.807,

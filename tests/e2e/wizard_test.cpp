@@ -105,7 +105,7 @@ TEST(Wizard, DirectoryDialogTakesTheDirectoryAndSpaceOfAnotherDrive) {
 archive::ArchiveDescription LargeArchive() {
   static const std::vector<std::uint8_t> contents(256 * 1024, 0x5A);
   static std::vector<std::string> names;
-  archive::ArchiveDescription archive = SmallArchive(archive::SetupKind::Full);
+  archive::ArchiveDescription archive = test_support::TestRelease();
   for (int i = 0; i < 300; ++i) names.push_back("data/bulk" + std::to_string(1000 + i) + ".dat");
   for (const std::string& name : names)
     archive.files.push_back({name, 1ull << 56, contents.size(), contents, {}});
@@ -117,7 +117,7 @@ archive::ArchiveDescription LargeArchive() {
 TEST(Wizard, CloseIsRefusedWhileCopyingThenTheSuccessPageEnds) {
   const CleanRegistry clean;
   driver::ScratchDirectory target("tdm-e2e-target");
-  SetupRun run(AllPresent(WriteSegments(LargeArchive())));
+  SetupRun run(test_support::AllPresent(test_support::WriteSegments(LargeArchive())));
   const Window wizard = run.Start();
   run.WalkToSettings(wizard);
   wizard.Child("Edit1").Type(target.PathOf("Tidemoor"));
