@@ -37,7 +37,8 @@ Refusal Refuse(SetupRun& run, const std::string& arguments = "-debug") {
 TEST(StartRefusal, CorruptedByteShowsBothSums) {
   std::vector<test_support::SegmentFile> segments = WriteSegments(TestRelease());
   std::uint64_t stored = 0;  // a sound archive's stored sums are its byte sums
-  for (const archive::SegmentView& view : test_support::ViewsOf(AllPresent(segments)))
+  const test_support::SegmentSet sound = AllPresent(segments);
+  for (const archive::SegmentView& view : test_support::ViewsOf(sound))
     stored += view.present() ? archive::ByteSum(view.body, view.length) : 0;
   const std::size_t at = archive::SetupHeader::kTitleOffset;
   test_support::SetBodyByte(segments[0], at,
