@@ -128,6 +128,16 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   update.WalkToSettings(wizard);
   EXPECT_EQ(wizard.Child("Edit1").Text(), directory);
   EXPECT_TRUE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), directory));
+  // Another directory than the registered one, be it only by a trailing backslash, is
+  // refused on the spot.
+  wizard.Child("Edit1").Type(directory + "\\");
+  wizard.Child("Button1").Click();
+  const driver::MessageBoxWindow refusal = update.App().WaitForMessageBox();
+  EXPECT_EQ(refusal.Caption(), Text(kMsgError));
+  EXPECT_EQ(refusal.Text(), Text(kMsgAlreadyInstalled));
+  refusal.Press();
+  EXPECT_TRUE(wizard.Child("TabSheet2").IsVisible());
+  wizard.Child("Edit1").Type(directory);
   ASSERT_EQ(update.Install(wizard), "");
   ExpectPayload(directory, TDM_DEMO_UPDATE_PAYLOAD);
   EXPECT_FALSE(driver::FileExists(directory + "\\data\\old_intro.dat"));
