@@ -85,7 +85,7 @@ void SuccessRun(const std::string& setup) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: directory_screenshot_tour <Setup.exe> <output folder> <de|en>\n");
+    std::fprintf(stderr, "usage: screenshot_tour <Setup.exe> <output folder> <de|en>\n");
     return 2;
   }
   const std::string setup = driver::WinePath(argv[1]);
