@@ -1,6 +1,7 @@
 #include "bench_setup_runs.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -90,8 +91,14 @@ bool InstallWithDefaults(const std::string& setup, const InstallOptions& options
   next.Click();  // "Start!": the whole installation runs inside this click
   driver::WaitUntil(
       [&] {
-        if (!shot && bar.Progress().position >= options.shotAt)
-          shot = driver::SaveScreenshot(options.screenshot);
+        DWORD_PTR position = 0, high = 0;
+        if (!shot &&
+            SendMessageTimeoutA(bar.Handle(), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000,
+                                &position) != 0 &&
+            SendMessageTimeoutA(bar.Handle(), PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 1000,
+                                &high) != 0 &&
+            high != 0 && position * 100 >= high * static_cast<DWORD_PTR>(options.shotAt))
+          shot = shot::SaveScreenshot(options.screenshot);
         return next.IsEnabled() || app.FindMessageBox().has_value();
       },
       "the end of the installation", kInstallTimeout);

@@ -7,7 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "setup_run.h"
+#include "journey.h"
+#include "s_lang_ids.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ TEST(SignedSetup, StartsAndRefusesOnceOneArchiveByteIsChanged) {
   std::ofstream(exe, std::ios::binary) << image;
   driver::App app = driver::App::Start(exe);
   const driver::MessageBoxWindow box = app.WaitForMessageBox();
-  EXPECT_EQ(box.Text().rfind(e2e::kTextCorrupted.In(e2e::UserIsGerman()), 0), 0u) << box.Text();
+  EXPECT_EQ(box.Text().rfind(e2e::Text(kMsgSetupFileCorrupted), 0), 0u) << box.Text();
   box.Press(IDOK);
   EXPECT_EQ(app.WaitForExit(), 0u);
 }

@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <thread>
 #include <vector>
 
-namespace driver {
+namespace shot {
 
 namespace {
 
@@ -60,4 +61,13 @@ bool SaveScreenshot(const std::string& path) {
   return std::fclose(out) == 0 && written;
 }
 
-}  // namespace driver
+void Pause(std::chrono::milliseconds duration) {
+  const auto until = std::chrono::steady_clock::now() + duration;
+  while (std::chrono::steady_clock::now() < until) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    std::this_thread::sleep_for(std::chrono::milliseconds{20});
+  }
+}
+
+}  // namespace shot

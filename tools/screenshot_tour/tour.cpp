@@ -3,7 +3,7 @@
 // progress when the copying is slow enough to catch, success. tools/screenshots runs
 // it on a Wine desktop of its own and turns the pictures into the README's PNGs.
 //
-// directory_screenshot_tour <Setup.exe> <output folder> <de|en>   (Unix or Windows paths)
+// screenshot_tour <Setup.exe> <output folder> <de|en>   (Unix or Windows paths)
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "driver.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ std::string outputFolder;
 std::string language;
 
 void Shot(const std::string& name) {
-  driver::Pause(driver::Milliseconds{400});  // let the page paint
+  shot::Pause(std::chrono::milliseconds{400});  // let the page paint
   const std::string path = outputFolder + "\\" + language + "-" + name + ".bmp";
-  if (!driver::SaveScreenshot(path)) std::fprintf(stderr, "cannot save %s\n", path.c_str());
+  if (!shot::SaveScreenshot(path)) std::fprintf(stderr, "cannot save %s\n", path.c_str());
 }
 
 // Language chosen, terms accepted, on the settings page; pictures of each on the way.
@@ -84,7 +85,7 @@ void SuccessRun(const std::string& setup) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: directory_screenshot_tour <Setup.exe> <output folder> <de|en>\n");
+    std::fprintf(stderr, "usage: screenshot_tour <Setup.exe> <output folder> <de|en>\n");
     return 2;
   }
   const std::string setup = driver::WinePath(argv[1]);

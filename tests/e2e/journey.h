@@ -1,0 +1,72 @@
+// What every journey shares: a Setup.exe started from a folder of its own, the walk to
+// the settings page, the catalogue's texts, readers of the registry and of links.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "test_readers_win.h"
+#include "test_release.h"
+
+namespace e2e {
+
+using test_support::ReadLink;
+using test_support::ReadValue;
+using test_support::SegmentSet;
+using test_support::Sz;
+
+inline constexpr char kProductKey[] = "Software\\Tidemoor";
+inline constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
+
+// The language Setup.exe picks for this user (the production rule), and its texts.
+std::uint32_t UserLanguage();
+std::string Text(std::uint32_t id, std::uint32_t language = UserLanguage());
+// "<free MiB of the volume holding path> MB", as the settings page shows it; and
+// whether a shown figure is that, give or take what other programs wrote meanwhile.
+std::string FreeSpaceText(const std::string& path);
+testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::string& path);
+
+// The product's and the uninstall key gone from both roots, on start and at the end.
+struct CleanRegistry {
+  CleanRegistry() { Clear(); }
+  ~CleanRegistry() { Clear(); }
+  static void Clear();
+};
+// An earlier installation: the product's values under HKEY_CURRENT_USER and, unless
+// `client` is empty, that program as InstallDir\TDMClient.exe.
+void RegisterEarlier(const std::string& installDir, DWORD language, const std::string& client);
+
+std::string ShellFolder(int csidl);
+
+class SetupRun {
+ public:
+  explicit SetupRun(const std::string& setupExe);  // copied in
+  explicit SetupRun(const SegmentSet& segments);
+  const driver::ScratchDirectory& Folder() const { return folder_; }
+  driver::App& App() { return *app_; }
+
+  driver::Window Start(const std::string& arguments = "-debug");  // waits for the wizard
+  void StartOnly(const std::string& arguments = "-debug");
+  // Language page, terms accepted, settings page shown.
+  void WalkToSettings(const driver::Window& wizard);
+  // Start pressed, up to the success or failure page; the failure box's text.
+  std::string Install(const driver::Window& wizard);
+  // OK on a refusal box; the wizard must never appear. The exit code.
+  DWORD DismissRefusal(const driver::MessageBoxWindow& box);
+  std::vector<std::string> LogTexts() const;  // setup.log's texts, prefixes cut
+
+ private:
+  driver::ScratchDirectory folder_{"tdm-e2e"};
+  std::string exe_;
+  std::optional<driver::App> app_;
+};
+
+}  // namespace e2e

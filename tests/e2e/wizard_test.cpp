@@ -1,0 +1,142 @@
+// The wizard as a user moves through it: keys and buttons, the language switch, the
+// directory dialog on another drive, a close refused while the files are copied.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "journey.h"
+#include "s_lang_ids.h"
+
+namespace e2e {
+namespace {
+
+using driver::Window;
+
+TEST(Wizard, KeysAndButtonsBackAndForthThenTheOtherLanguage) {
+  SetupRun run(TDM_DEMO_FULL_SETUP);
+  const Window wizard = run.Start();
+  const Window forward = wizard.Child("Button1");
+  // The forward button has the focus, and Enter presses it.
+  EXPECT_EQ(run.App().Focus().Handle(), forward.Handle());
+  if (run.App().Focus().Handle() == forward.Handle()) {
+    forward.PressKey(VK_RETURN);
+    // The page shows before the handler disables forward: wait for the whole switch.
+    driver::WaitUntil([&] { return wizard.Child("TabSheet6").IsVisible() && !forward.IsEnabled(); },
+                      "Enter to go forward");
+  } else {
+    forward.Click();
+  }
+  EXPECT_FALSE(forward.IsEnabled());
+  wizard.Child("chk_disclaimer").SetChecked(true);
+  EXPECT_TRUE(forward.IsEnabled());
+  wizard.Child("Button3").Click();
+  ASSERT_TRUE(wizard.Child("TabSheet1").IsVisible());
+  EXPECT_FALSE(wizard.Child("Button3").IsEnabled());
+  forward.Click();
+  EXPECT_TRUE(forward.IsEnabled()) << "the accepted terms were forgotten";
+  forward.Click();
+  ASSERT_TRUE(wizard.Child("TabSheet2").IsVisible());
+  EXPECT_EQ(forward.Text(), Text(kMsgStart));
+  // Tab walks the settings page's controls and never lands on a hidden one.
+  std::vector<HWND> reached;
+  for (int press = 0; press < 10; ++press) {
+    const Window focus = run.App().Focus();
+    if (!focus.Exists()) break;
+    EXPECT_TRUE(focus.IsVisible()) << focus.Describe() << " has the focus but is hidden";
+    reached.push_back(focus.Handle());
+    focus.PressKey(VK_TAB);
+    driver::WaitUntil([&] { return run.App().Focus().Handle() != focus.Handle(); },
+                      "Tab to move on");
+  }
+  EXPECT_NE(std::find(reached.begin(), reached.end(), wizard.Child("Edit1").Handle()),
+            reached.end());
+  wizard.Child("Button3").Click();
+  wizard.Child("Button3").Click();
+  // The other language rebinds every caption at once.
+  const std::uint32_t other = 1 - UserLanguage();
+  wizard.Child("box_language").SelectComboItem(static_cast<int>(other));
+  EXPECT_EQ(wizard.Child("Label3").Text(), Text(kMsgChooseLanguage, other));
+  EXPECT_EQ(forward.Text(), Text(kMsgNext, other));
+  EXPECT_EQ(wizard.Child("Button2").Text(), Text(kMsgCancel, other));
+  wizard.Child("Button2").Click();
+  EXPECT_EQ(run.App().WaitForExit(), 0u);
+  const std::vector<std::string> log = run.LogTexts();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], "Cancel was clicked");
+  EXPECT_EQ(log.back(), "closing setup");
+}
+
+// Drive D: is a folder on another file system than C: (TDM_WINE_DRIVES), so the two
+// free-space figures differ and a figure of the wrong drive shows.
+TEST(Wizard, DirectoryDialogTakesTheDirectoryAndSpaceOfAnotherDrive) {
+  SetupRun run(TDM_DEMO_FULL_SETUP);
+  const Window wizard = run.Start();
+  run.WalkToSettings(wizard);
+  ASSERT_FALSE(ShowsFreeSpaceOf(FreeSpaceText("C:\\"), "D:\\")) << "D: is on C:'s file system";
+  const std::string before = wizard.Child("Edit1").Text();
+  driver::SendAsUser(wizard.Child("Button4"), BM_CLICK, 0, 0, driver::Milliseconds{0});
+  Window dialog = run.App().WaitForForm("FSelectDirectory");
+  EXPECT_EQ(dialog.Text(), Text(kMsgChooseDirectory));
+  // Esc cancels and leaves the directory as it was.
+  run.App().Focus().PressKey(VK_ESCAPE);
+  run.App().WaitForFormGone("FSelectDirectory");
+  EXPECT_EQ(wizard.Child("Edit1").Text(), before);
+
+  driver::SendAsUser(wizard.Child("Button4"), BM_CLICK, 0, 0, driver::Milliseconds{0});
+  dialog = run.App().WaitForForm("FSelectDirectory");
+  const Window drives = dialog.Child("DriveComboBox1");
+  const std::vector<std::string> items = drives.ComboItems();
+  int d = 0;
+  while (d < static_cast<int>(items.size()) && toupper(items[static_cast<size_t>(d)][0]) != 'D')
+    ++d;
+  drives.SelectComboItem(d);  // throws when there is no D:
+  EXPECT_TRUE(ShowsFreeSpaceOf(dialog.Child("lbl_availmem").Text(), "D:\\"));
+  const std::string chosen = dialog.Child("Edit1").Text();
+  EXPECT_EQ(chosen.substr(0, 2), "D:");
+  dialog.Child("Button1").Click();
+  run.App().WaitForFormGone("FSelectDirectory");
+  EXPECT_EQ(wizard.Child("Edit1").Text(), chosen);
+  EXPECT_TRUE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), "D:\\"));
+  EXPECT_EQ(wizard.Child("Button1").Text(), Text(kMsgStart));
+  wizard.Close();
+  EXPECT_EQ(run.App().WaitForExit(), 0u);
+}
+
+// Enough files that the copying runs for a while: 300 of 256 KiB.
+// Enough files that the copying runs for a while: 300 of 256 KiB, sorted by name.
+archive::ArchiveDescription LargeArchive() {
+  static const std::vector<std::uint8_t> contents(256 * 1024, 0x5A);
+  static std::vector<std::string> names;
+  archive::ArchiveDescription archive = test_support::TestRelease();
+  for (int i = 0; i < 300; ++i) names.push_back("data/bulk" + std::to_string(1000 + i) + ".dat");
+  for (const std::string& name : names)
+    archive.files.push_back({name, 1ull << 56, contents.size(), contents, {}});
+  std::sort(archive.files.begin(), archive.files.end(),
+            [](const auto& x, const auto& y) { return x.name < y.name; });
+  return archive;
+}
+
+TEST(Wizard, CloseIsRefusedWhileCopyingThenTheSuccessPageEnds) {
+  const CleanRegistry clean;
+  driver::ScratchDirectory target("tdm-e2e-target");
+  SetupRun run(test_support::AllPresent(test_support::WriteSegments(LargeArchive())));
+  const Window wizard = run.Start();
+  run.WalkToSettings(wizard);
+  wizard.Child("Edit1").Type(target.PathOf("Tidemoor"));
+  wizard.Child("CheckBox3").SetChecked(false);
+  driver::SendAsUser(wizard.Child("Button1"), BM_CLICK, 0, 0, driver::Milliseconds{0});
+  driver::WaitUntil([&] { return wizard.Child("TabSheet3").IsVisible(); }, "the progress page");
+  EXPECT_FALSE(wizard.Child("Button1").IsEnabled());
+  EXPECT_FALSE(wizard.Child("Button2").IsVisible());
+  wizard.Close();
+  ASSERT_TRUE(wizard.Child("TabSheet3").IsVisible()) << "the copying ended before the close";
+  driver::WaitUntil([&] { return wizard.Child("TabSheet4").IsVisible(); },
+                    "the installation to finish", driver::Milliseconds{120000});
+  EXPECT_TRUE(driver::FileExists(target.PathOf("Tidemoor\\data\\bulk1299.dat")));
+  wizard.Child("CheckBox4").SetChecked(false);
+  wizard.Child("Button1").Click();
+  EXPECT_EQ(run.App().WaitForExit(), 0u);
+}
+
+}  // namespace
+}  // namespace e2e
