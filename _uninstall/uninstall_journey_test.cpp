@@ -142,6 +142,31 @@ INSTANTIATE_TEST_SUITE_P(BothScopes, Uninstall, ::testing::Bool());
 TEST(UninstallHeldFile, IsReportedAndASecondRunFinishes) {
   const std::string dir = "C:\\Tidemoor Held";
   Install(TDM_DEMO_FULL_SETUP, dir, false);
+  // The Apps & features values of a full installation; its size in KiB, rounded up.
+  Snapshot files;
+  AddTree(dir, files);
+  std::uint64_t bytes = 0;
+  for (const std::string& path : files) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+      bytes += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : data.nFileSizeLow;
+  }
+  const std::pair<const char*, std::string> values[] = {
+      {"InstallLocation", dir},
+      {"DisplayIcon", dir + "\\TDMClient.exe"},
+      {"EstimatedSize", std::to_string((bytes + 1023) / 1024)},
+      {"NoModify", "1"},
+      {"NoRepair", "1"}};
+  for (const auto& [name, expected] : values) {
+    char data[MAX_PATH] = {};
+    DWORD size = sizeof data, type = 0;
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_ANY, &type, data, &size),
+              0);
+    EXPECT_EQ(
+        type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : std::string(data),
+        expected)
+        << name;
+  }
   const std::string held = dir + "\\data\\maps\\harbour.map";
   HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
