@@ -64,6 +64,9 @@ class TFSetup : public gui::Form {
   std::uint32_t directoryTableOffset = 0;
   const char* selectedReadme = nullptr;
   const char* selectedReadmeLink = nullptr;
+  // For the Apps & features entry: the bytes of the installed files, the main program.
+  std::uint64_t installedBytes = 0;
+  const char* mainProgramFile = nullptr;
 
   void UpdateWizardTexts();
   // The three segment body lengths, from which the required space is figured.

@@ -162,6 +162,7 @@ bool TFSetup::WriteFiles() {
     time.dwLowDateTime = static_cast<DWORD>(fileTime);
     time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
     const std::uint32_t size = setup::ReadU32(ArchiveCursor);
+    installedBytes += size;
     setup::PathBuffer path;
     if (!setup::Compose(path, {directory, "\\", name}))
       FileFailed(ERROR_FILENAME_EXCED_RANGE, name);

@@ -2,6 +2,7 @@
 // entry, then the success page. An update writes no registry value.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "catalogue_text.h"
@@ -54,8 +55,19 @@ bool TFSetup::WriteUninstallEntry() {
     root = HKEY_CURRENT_USER;
     if (!reg.CreateKey(root, kUninstallKey)) return InstallFailed(Msg(kMsgRegistryWriteFailed));
   }
-  if (!reg.WriteString(root, kUninstallKey, "DisplayName", kDisplayName) ||
-      !reg.WriteString(root, kUninstallKey, "UninstallString", command))
+  // What Apps & features shows beside the name: folder, icon, size, no repair.
+  setup::PathBuffer icon;
+  const std::uint64_t kib = (installedBytes + 1023) / 1024;
+  if (!setup::Compose(icon,
+                      {Edit1.Text(), "\\", mainProgramFile != nullptr ? mainProgramFile : ""}) ||
+      !reg.WriteString(root, kUninstallKey, "DisplayName", kDisplayName) ||
+      !reg.WriteString(root, kUninstallKey, "UninstallString", command) ||
+      !reg.WriteString(root, kUninstallKey, "InstallLocation", Edit1.Text().c_str()) ||
+      !reg.WriteString(root, kUninstallKey, "DisplayIcon", icon) ||
+      !reg.WriteDWord(root, kUninstallKey, "EstimatedSize",
+                      static_cast<DWORD>(std::min<std::uint64_t>(kib, 0xFFFFFFFFu))) ||
+      !reg.WriteDWord(root, kUninstallKey, "NoModify", 1) ||
+      !reg.WriteDWord(root, kUninstallKey, "NoRepair", 1))
     return InstallFailed(Msg(kMsgRegistryWriteFailed));
   return true;
 }

@@ -50,6 +50,7 @@ bool TFSetup::CreateShortcuts() {
   CReg& reg = *CReg::Instance();
 
   const char* programFile = setup::ReadText(ArchiveCursor);
+  mainProgramFile = programFile;
   setup::PathBuffer mainTarget;
   const bool targetFits = setup::Compose(mainTarget, {directory, "\\", programFile});
   const bool desktopKnown =

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -54,6 +55,8 @@ struct ArchiveDescription {
   std::string programFile;
   std::string desktopLinkName;
   std::vector<WriterShortcut> shortcuts;
+  // Bytes of files made while building (not read from disk) that `files` point into.
+  std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> ownedBytes;
 };
 
 // Where each item goes, decided before a byte is written.

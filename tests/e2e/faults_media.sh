@@ -29,7 +29,7 @@ case $action in
     (cd "$payload" && find . -mindepth 1 -type d) | while read -r sub; do
       mkdir -p "$dir/readonly/Tidemoor/$sub"
     done
-    mkdir -p "$dir/readonly/Tidemoor"
+    mkdir -p "$dir/readonly/Tidemoor/uninstall"  # mksetup adds it for the uninstaller's list
     cp "$4" "$dir/readonly/Setup.exe"
     printf 'bystander on a read-only medium\n' >"$dir/readonly/keep.txt"
     touch "$dir/readonly/mounted"

@@ -64,6 +64,8 @@ class ManifestReader {
                   {{"File", &m_.programFile, true}, {"DesktopLink", &m_.desktopLink, true}});
     if (SameName(section.name, "Shortcuts")) return Shortcuts(section);
     if (SameName(section.name, "Obsolete")) return Obsolete(section);
+    if (SameName(section.name, "Uninstall"))
+      return Bind(section, {{"Program", &m_.uninstaller, true}});
     return Fail(label_ + " line " + std::to_string(section.line) + ": unknown section [" +
                 section.name + "]");
   }

@@ -44,6 +44,7 @@ struct Manifest {
   Setting desktopLink;
   std::vector<ShortcutSetting> shortcuts;  // in start-menu order
   std::vector<Setting> obsoleteFiles;
+  Setting uninstaller;  // [Uninstall] Program: added as uninstall.exe with the release's list
 };
 
 // The catalogue ids of the three start-menu link names.

@@ -252,9 +252,14 @@ TEST_F(MksetupCommand, TheReadmeExampleBuilds) {
   std::ifstream readme(TDM_README);
   const std::string text((std::istreambuf_iterator<char>(readme)), {});
   const std::size_t start = text.find("```ini\n") + 7;
-  Put("t.ini", text.substr(start, text.find("```", start) - start));
-  for (const char* name : {"TDMOptions.exe", "uninstall.exe"})
-    Put(std::string("payload/") + name, name);
+  std::string manifest = text.substr(start, text.find("```", start) - start);
+  // The uninstaller the example names lives in a build tree: here a stand-in.
+  const std::string program = "Program = ../build/windows/_uninstall/uninstall.exe";
+  ASSERT_NE(manifest.find(program), std::string::npos);
+  manifest.replace(manifest.find(program), program.size(), "Program = built-uninstall.exe");
+  Put("t.ini", manifest);
+  Put("built-uninstall.exe", "uninstaller");
+  Put("payload/TDMOptions.exe", "TDMOptions.exe");
   ASSERT_EQ(Archive(), kExitOk) << err_.str();
   EXPECT_EQ(Run({"list", Segments()[0]}), kExitOk);
   EXPECT_TRUE(

@@ -9,6 +9,7 @@
 #include "name_rules.h"
 #include "payload_scan.h"
 #include "text_encoding.h"
+#include "uninstall_entries.h"
 
 namespace mksetup {
 namespace {
@@ -37,6 +38,8 @@ class ReleaseDescriber {
     for (std::uint32_t language = 0; language < archive::kLanguageCount; ++language)
       if (!Terms(m_.termsFile[language], d_.termsLines[language])) return false;
     if (!Payload(payloadOverride)) return false;
+    // Its targets may name uninstall.exe before AddUninstaller has added it.
+    if (!m_.uninstaller.where.empty()) files_.insert("uninstall.exe");
     for (std::uint32_t language = 0; language < archive::kLanguageCount; ++language)
       if (!PayloadFileName(m_.readmeFile[language], d_.readmes[language].readmeFile) ||
           !LinkName(m_.readmeLink[language], d_.readmes[language].readmeLinkName))
@@ -54,7 +57,7 @@ class ReleaseDescriber {
       if (!Text(obsolete, name) || !Check(obsolete, RelativeNameProblem(name))) return false;
       d_.obsoleteFiles.push_back(std::move(name));
     }
-    return true;
+    return AddUninstaller(m_, d_, error_);
   }
 
  private:

@@ -1,0 +1,166 @@
+// The uninstaller as players meet it: the demo installed through the wizard, then
+// removed by the registered command, silently or through its window.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+#include "driver.h"
+#include "s_lang.h"
+
+namespace {
+
+using Snapshot = std::set<std::string>;
+constexpr driver::Milliseconds kLong{120000};
+constexpr char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
+
+// Files and folders, without Windows' own and the temporary folders; with their bytes.
+void AddTree(const std::string& dir, Snapshot& out, std::uint64_t* bytes = nullptr) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+    const std::string name = found.cFileName, path = dir + "\\" + name;
+    if (name == "." || name == ".." || !_stricmp(name.c_str(), "windows") ||
+        !_stricmp(name.c_str(), "temp"))
+      continue;
+    out.insert(path);
+    if (bytes != nullptr) *bytes += found.nFileSizeLow;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) AddTree(path, out, bytes);
+  }
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+void AddKey(HKEY root, const std::string& path, Snapshot& out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  char name[512], data[4096];
+  DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+  for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, nullptr, &type, (BYTE*)data,
+                                  &dataSize) == ERROR_SUCCESS;
+       ++i, nameSize = sizeof name, dataSize = sizeof data)
+    out.insert(path + "\\" + name + "=" + std::to_string(type) + ":" + std::string(data, dataSize));
+  for (DWORD i = 0; nameSize = sizeof name,
+             RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) == 0;
+       ++i)
+    if (_stricmp(name, "Wine") != 0) AddKey(root, path + "\\" + name, out);
+  RegCloseKey(key);
+}
+
+Snapshot Prefix() {
+  Snapshot snapshot;
+  AddTree("C:", snapshot);
+  AddKey(HKEY_CURRENT_USER, "Software", snapshot);
+  AddKey(HKEY_LOCAL_MACHINE, "Software", snapshot);
+  return snapshot;
+}
+
+// Value as text (a number in decimal) from the machine's key, else the user's.
+std::string Value(const char* key, const char* name) {
+  char data[MAX_PATH] = {};
+  DWORD size = sizeof data, type = 0;
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    if (RegGetValueA(root, key, name, RRF_RT_ANY, &type, data, &size) == ERROR_SUCCESS)
+      return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data;
+  return {};
+}
+
+void Install(const char* setup, const std::string& dir, bool allUsers = false) {
+  // A test that failed half-way leaves no registration for the next to refuse.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+    for (const char* key : {"Software\\Tidemoor", kEntry})
+      if (setup == std::string(TDM_DEMO_FULL_SETUP)) RegDeleteTreeA(root, key);
+  driver::App app = driver::App::Start(driver::WinePath(setup));
+  const driver::Window wizard = app.WaitForForm("FSetup");
+  wizard.Child("Button1").Click();
+  wizard.Child("chk_disclaimer").SetChecked(true);
+  wizard.Child("Button1").Click();
+  if (wizard.Child("Edit1").Text() != dir) wizard.Child("Edit1").Type(dir);
+  if (allUsers) wizard.Child("radio_all_users").SetChecked(true);
+  wizard.Child("Button1").Click();
+  driver::WaitUntil([&] { return wizard.Child("TabSheet4").IsVisible(); }, "installed", kLong);
+  wizard.Child("CheckBox4").SetChecked(false);
+  wizard.Child("Button1").Click();
+  EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+DWORD Uninstall(const char* arguments = " /S") {
+  return driver::Process::Start(Value(kEntry, "UninstallString") + arguments).WaitForExit(kLong);
+}
+
+void WriteSavegame(const std::string& dir) {
+  CreateDirectoryA((dir + "\\savegames").c_str(), nullptr);
+  std::ofstream(dir + "\\savegames\\slot1.sav") << "the player's own";
+}
+
+class SilentUninstall : public ::testing::TestWithParam<bool> {};
+
+// Full, update, a savegame, a file held open by the game; then the registered command.
+TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
+  const std::string dir = GetParam() ? "C:\\Tidemoor AU" : "C:\\Tidemoor CU",
+                    held = dir + "\\data\\maps\\harbour.map";
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteTreeA(root, kEntry);
+  Snapshot expected = Prefix(), files;
+  Install(TDM_DEMO_FULL_SETUP, dir, GetParam());
+  std::uint64_t bytes = 0;
+  AddTree(dir, files, &bytes);
+  EXPECT_EQ(Value(kEntry, "EstimatedSize"), std::to_string((bytes + 1023) / 1024));  // KiB
+  EXPECT_EQ(Value(kEntry, "InstallLocation"), dir);
+  EXPECT_EQ(Value(kEntry, "DisplayIcon"), dir + "\\TDMClient.exe");
+  EXPECT_EQ(Value(kEntry, "NoModify") + Value(kEntry, "NoRepair"), "11");
+  Install(TDM_DEMO_UPDATE_SETUP, dir);
+  WriteSavegame(dir);
+  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(Uninstall(), 0u);
+  EXPECT_TRUE(driver::FileExists(held) && !driver::FileExists(dir + "\\TDMClient.exe"));
+  CloseHandle(file);
+  ASSERT_EQ(Uninstall(), 0u) << "the entry and its command stay after a failure";
+  for (const char* kept : {"", "\\savegames", "\\savegames\\slot1.sav"})
+    expected.insert(dir + kept);
+  EXPECT_THAT(Prefix(), ::testing::ContainerEq(expected));
+}
+INSTANTIATE_TEST_SUITE_P(BothScopes, SilentUninstall, ::testing::Bool());
+
+// The form (not the application window of the same title) belongs to the copy in the
+// temporary folder, not to the process started.
+driver::Window UninstallWindow() {
+  EXPECT_EQ(Uninstall(""), 0u);
+  HWND found = nullptr;
+  driver::WaitUntil(
+      [&] { return IsWindowVisible(found = FindWindowA("TdmForm", CLang::GetText(100))); },
+      "the uninstaller's window");
+  return driver::Window(found);
+}
+
+TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
+  const std::string dir = "C:\\Tidemoor Window";
+  Install(TDM_DEMO_FULL_SETUP, dir);
+  WriteSavegame(dir);
+  CLang::SetLanguage(std::stoul(Value("Software\\Tidemoor", "Language")));
+  auto text = [](std::uint32_t id) { return std::string(CLang::GetText(id)); };
+  driver::Window form = UninstallWindow();
+  EXPECT_EQ(form.Text() + form.Child("Label1").Text() + form.Child("Label2").Text() +
+                form.Child("chk_confirm").Text() + form.Child("chk_savegames").Text() +
+                form.Child("Label3").Text(),
+            text(100) + text(101) + text(104) + text(102) + text(103) + text(105));
+  EXPECT_FALSE(form.Child("chk_savegames").IsChecked() || form.Child("Button1").IsEnabled());
+  form.Child("chk_confirm").SetChecked(true);
+  EXPECT_TRUE(form.Child("Button1").IsEnabled());
+  form.Child("Button2").Click();
+  driver::WaitUntil([&] { return !form.Exists(); }, "the window closed");
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe") && Value(kEntry, "DisplayName") != "");
+
+  form = UninstallWindow();
+  form.Child("chk_confirm").SetChecked(true);
+  form.Child("chk_savegames").SetChecked(true);
+  form.Child("Button1").Click();
+  driver::WaitUntil([&] { return form.Child("lbl_progress").Text() == text(107); }, "done", kLong);
+  EXPECT_EQ(form.Child("Button1").Text(), text(13));
+  form.Child("Button1").Click();
+  EXPECT_FALSE(driver::FileExists(dir));
+  EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+}
+
+}  // namespace
