@@ -67,10 +67,9 @@ std::optional<LinkInfo> ReadLink(const std::string& path) {
                               reinterpret_cast<void**>(&rawLink))))
     return std::nullopt;
   const std::unique_ptr<IShellLinkA, Releaser> link(rawLink);
-  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile))))
-    return std::nullopt;
+  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
   const std::unique_ptr<IPersistFile, Releaser> file(rawFile);
-  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2) == 0 ||
+  if (!file || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2) == 0 ||
       FAILED(file->Load(wide, STGM_READ)))
     return std::nullopt;
   LinkInfo info;
