@@ -1,8 +1,6 @@
-// Registry calls of a user without administrator rights: every create, open for
-// writing, set and delete under HKEY_LOCAL_MACHINE is refused (Wine would allow them).
-// With TDM_REGISTRY_REFUSE=all in the environment the same holds under every root: a
-// locked-down profile whose registry takes no writes at all. Reads reach the real
-// registry. Linked in place of the real calls.
+// Registry calls of a user without administrator rights, linked in place of the real
+// ones: writes under HKEY_LOCAL_MACHINE are refused (Wine would allow them), and with
+// TDM_REGISTRY_REFUSE=all under every root, a profile taking no writes. Reads pass.
 #include <cstdlib>
 #include <cstring>
 
@@ -11,27 +9,23 @@
 namespace registry_calls {
 namespace {
 
-constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER |
-                                DELETE | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
-
 bool Refused(HKEY root) {
-  static const bool everywhere = [] {
-    const char* scope = std::getenv("TDM_REGISTRY_REFUSE");
-    return scope != nullptr && std::strcmp(scope, "all") == 0;
-  }();
-  return everywhere || root == HKEY_LOCAL_MACHINE;
+  static const char* scope = std::getenv("TDM_REGISTRY_REFUSE");
+  return root == HKEY_LOCAL_MACHINE || (scope != nullptr && std::strcmp(scope, "all") == 0);
 }
 
 }  // namespace
 
 LSTATUS CreateKey(HKEY root, const char* path, REGSAM access, HKEY* key) {
-  if (Refused(root)) return ERROR_ACCESS_DENIED;
-  return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key,
-                         nullptr);
+  return Refused(root) ? ERROR_ACCESS_DENIED
+                       : RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                         nullptr, key, nullptr);
 }
 
 LSTATUS OpenKey(HKEY root, const char* path, REGSAM access, HKEY* key) {
-  if (Refused(root) && (access & kWriteRights) != 0) return ERROR_ACCESS_DENIED;
+  constexpr REGSAM kWrite = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER | DELETE |
+                            GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
+  if (Refused(root) && (access & kWrite) != 0) return ERROR_ACCESS_DENIED;
   return RegOpenKeyExA(root, path, 0, access, key);
 }
 
@@ -45,8 +39,7 @@ LSTATUS QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* s
 }
 
 LSTATUS DeleteKey(HKEY root, const char* path) {
-  if (Refused(root)) return ERROR_ACCESS_DENIED;
-  return RegDeleteKeyA(root, path);
+  return Refused(root) ? ERROR_ACCESS_DENIED : RegDeleteKeyA(root, path);
 }
 
 LSTATUS CloseKey(HKEY key) {

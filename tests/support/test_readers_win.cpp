@@ -10,53 +10,43 @@
 namespace test_support {
 namespace {
 
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-Key OpenForReading(HKEY root, const char* key, LSTATUS& status) {
+struct ReadKey {
   HKEY handle = nullptr;
-  status = RegOpenKeyExA(root, key, 0, KEY_READ, &handle);
-  return Key(status == ERROR_SUCCESS ? handle : nullptr);
-}
+  LSTATUS status;
+  ReadKey(HKEY root, const char* key) : status(RegOpenKeyExA(root, key, 0, KEY_READ, &handle)) {}
+  ~ReadKey() {
+    if (status == ERROR_SUCCESS) RegCloseKey(handle);
+  }
+};
 
 struct Releaser {
   void operator()(IUnknown* object) const { object->Release(); }
 };
 
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(result_)) CoUninitialize();
+struct Apartment {
+  const bool on = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  ~Apartment() {
+    if (on) CoUninitialize();
   }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT result_;
 };
 
 }  // namespace
 
 RegValue ReadValue(HKEY root, const char* key, const char* name) {
-  RegValue value;
-  const Key handle = OpenForReading(root, key, value.status);
-  if (!handle) return value;
+  const ReadKey opened(root, key);
+  RegValue value{opened.status, REG_NONE, {}};
   DWORD size = 0;
-  value.status = RegQueryValueExA(handle.get(), name, nullptr, &value.type, nullptr, &size);
-  if (value.status != ERROR_SUCCESS) return value;
-  value.bytes.resize(size);
-  value.status = RegQueryValueExA(handle.get(), name, nullptr, &value.type,
-                                  reinterpret_cast<BYTE*>(value.bytes.data()), &size);
-  value.bytes.resize(size);
+  for (BYTE* into = nullptr; value.status == ERROR_SUCCESS;
+       into = reinterpret_cast<BYTE*>(value.bytes.data())) {
+    value.status = RegQueryValueExA(opened.handle, name, nullptr, &value.type, into, &size);
+    value.bytes.resize(value.status == ERROR_SUCCESS ? size : 0);
+    if (into != nullptr || value.status != ERROR_SUCCESS) break;
+  }
   return value;
 }
 
 bool KeyExists(HKEY root, const char* key) {
-  LSTATUS status;
-  return OpenForReading(root, key, status) != nullptr;
+  return ReadKey(root, key).status == ERROR_SUCCESS;
 }
 
 std::string Sz(const std::string& text) {
@@ -64,35 +54,31 @@ std::string Sz(const std::string& text) {
 }
 
 std::string Dword(std::uint32_t value) {
-  std::string bytes(4, '\0');
-  for (std::size_t i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
-  return bytes;
+  return {reinterpret_cast<const char*>(&value), 4};  // Windows is little-endian
 }
 
 std::optional<LinkInfo> ReadLink(const std::string& path) {
   if (!FileExists(path)) return std::nullopt;
-  ComApartment apartment;
+  const Apartment apartment;
   IShellLinkA* rawLink = nullptr;
+  IPersistFile* rawFile = nullptr;
+  wchar_t wide[MAX_PATH * 2] = {};
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               reinterpret_cast<void**>(&rawLink))))
     return std::nullopt;
   const std::unique_ptr<IShellLinkA, Releaser> link(rawLink);
-  IPersistFile* rawFile = nullptr;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile))))
-    return std::nullopt;
+  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
   const std::unique_ptr<IPersistFile, Releaser> file(rawFile);
-  wchar_t wide[MAX_PATH * 2] = {};
-  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2) == 0 ||
+  if (!file || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2) == 0 ||
       FAILED(file->Load(wide, STGM_READ)))
     return std::nullopt;
   LinkInfo info;
-  char text[INFOTIPSIZE] = {};
-  if (SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH))) info.target = text;
-  text[0] = '\0';
-  if (SUCCEEDED(link->GetArguments(text, sizeof text))) info.arguments = text;
-  text[0] = '\0';
-  if (SUCCEEDED(link->GetWorkingDirectory(text, sizeof text))) info.workingDirectory = text;
+  char text[3][INFOTIPSIZE] = {};
+  link->GetPath(text[0], INFOTIPSIZE, nullptr, SLGP_RAWPATH);
+  link->GetArguments(text[1], INFOTIPSIZE);
+  link->GetWorkingDirectory(text[2], INFOTIPSIZE);
   link->GetShowCmd(&info.showCommand);
+  info.target = text[0], info.arguments = text[1], info.workingDirectory = text[2];
   return info;
 }
 
@@ -107,12 +93,10 @@ std::optional<FileTimes> ReadTimes(const std::string& path) {
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
   const std::unique_ptr<void, decltype(&CloseHandle)> file(raw, &CloseHandle);
-  FILETIME created{}, accessed{}, written{};
-  if (!GetFileTime(file.get(), &created, &accessed, &written)) return std::nullopt;
-  auto value = [](const FILETIME& t) {
-    return std::uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime;
-  };
-  return FileTimes{value(created), value(accessed), value(written)};
+  FILETIME t[3]{};
+  if (!GetFileTime(file.get(), &t[0], &t[1], &t[2])) return std::nullopt;
+  auto value = [&](int i) { return std::uint64_t{t[i].dwHighDateTime} << 32 | t[i].dwLowDateTime; };
+  return FileTimes{value(0), value(1), value(2)};
 }
 
 bool FileExists(const std::string& path) {

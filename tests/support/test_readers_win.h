@@ -1,5 +1,5 @@
-// Reading back what an installation left, straight through the Windows API and not
-// through the code under test: registry values, shell links, files.
+// Reading back what an installation left straight through the Windows API, not the code
+// under test.
 #pragma once
 
 #include <windows.h>

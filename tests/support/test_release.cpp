@@ -9,12 +9,12 @@
 namespace test_support {
 namespace {
 
-using archive::kSegmentChecksumSize;
+constexpr std::size_t kSum = archive::kSegmentChecksumSize;
 
-void CheckBody(const SegmentFile& segment, std::size_t offset, std::size_t size) {
-  if (segment.size() < kSegmentChecksumSize ||
-      offset + size > segment.size() - kSegmentChecksumSize)
+std::size_t At(const SegmentFile& segment, std::size_t offset, std::size_t size) {
+  if (segment.size() < kSum || offset + size > segment.size() - kSum)
     throw std::out_of_range("body offset " + std::to_string(offset) + " outside the segment");
+  return kSum + offset;
 }
 
 }  // namespace
@@ -22,12 +22,9 @@ void CheckBody(const SegmentFile& segment, std::size_t offset, std::size_t size)
 archive::WriterFile TestFile(const std::string& name, const std::string& contents,
                              std::uint64_t fileTime) {
   static std::deque<std::string> kept;  // the writer only borrows the bytes
-  kept.push_back(contents);
-  archive::WriterFile file;
-  file.name = name;
-  file.fileTime = fileTime;
-  file.size = kept.back().size();
-  file.bytes = {reinterpret_cast<const std::uint8_t*>(kept.back().data()), kept.back().size()};
+  const std::string& bytes = kept.emplace_back(contents);
+  archive::WriterFile file{name, fileTime, bytes.size(), {}, {}};
+  file.bytes = {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
   return file;
 }
 
@@ -35,17 +32,14 @@ archive::ArchiveDescription TestRelease(archive::SetupKind kind) {
   const bool update = kind == archive::SetupKind::Update;
   archive::ArchiveDescription d;
   d.kind = kind;
-  d.title = update ? kUpdateTitle : kFullTitle;
-  d.installDirSuffix = "\\Tidemoor";
-  d.startMenuGroup = "Tidemoor";
+  d.title = update ? "Tidemoor Update 0.807.4 Testausgabe" : "Tidemoor 0.807.3 Testausgabe";
+  d.installDirSuffix = "\\" + (d.startMenuGroup = "Tidemoor");
   d.packageVersionMS = 807;
   d.packageVersionLS = update ? 4 : 3;
   d.requiredVersionMS = update ? 807 : 0;
   d.requiredVersionLS = update ? 3 : 0;
   d.termsLines[0] = {"Nutzungsbedingungen f\xFCr Tidemoor", "Bitte lesen Sie sie sorgf\xE4ltig.",
-                     "",
-                     "Gr\xFC\xDF"
-                     "e aus \xD6sterreich und der Schweiz."};
+                     "", "Gr\374\337e aus \326sterreich und der Schweiz."};
   d.termsLines[1] = {"Terms of use for Tidemoor", "Please read them carefully."};
   d.directories = {"data", "data/maps", "docs"};
   d.readmes[0] = {"docs/liesmich.txt", "Liesmich.lnk"};
@@ -55,9 +49,7 @@ archive::ArchiveDescription TestRelease(archive::SetupKind kind) {
              TestFile("TDMOptions.exe", "MZ options stand-in"),
              TestFile("data/maps/harbour.map", std::string("map\0with\0nuls\r\n", 15)),
              TestFile("data/empty.dat", ""),
-             TestFile("docs/liesmich.txt",
-                      "Liesmich: Gr\xFC\xDF"
-                      "e aus Tidemoor\r\n"),
+             TestFile("docs/liesmich.txt", "Liesmich: Gr\374\337e aus Tidemoor\r\n"),
              TestFile("docs/readme.txt", "Readme: greetings from Tidemoor\r\n")};
   if (update) d.obsoleteFiles = {"data/old_intro.dat"};
   d.programFile = "TDMClient.exe";
@@ -72,8 +64,8 @@ std::vector<SegmentFile> WriteSegments(const archive::ArchiveDescription& descri
   if (!archive::PlanArchive(description, plan, error))
     throw std::runtime_error("archive refused: " + error);
   std::array<archive::MemorySink, archive::kMaxSegments> sinks;
-  std::array<archive::SegmentSink*, archive::kMaxSegments> pointers{};
-  for (int n = 0; n < archive::kMaxSegments; ++n) pointers[n] = &sinks[n];
+  std::array<archive::SegmentSink*, archive::kMaxSegments> pointers{&sinks[0], &sinks[1],
+                                                                    &sinks[2]};
   const archive::WriteResult result = archive::WriteArchive(description, plan, pointers);
   if (!result.ok) throw std::runtime_error("archive not written: " + result.error);
   std::vector<SegmentFile> segments;
@@ -87,11 +79,10 @@ SegmentSet AllPresent(const std::vector<SegmentFile>& segments) {
 
 archive::SegmentViews ViewsOf(const SegmentSet& segments) {
   archive::SegmentViews views{};
-  for (std::size_t n = 0; n < segments.size() && n < views.size(); ++n) {
-    if (!segments[n] || segments[n]->size() < kSegmentChecksumSize) continue;
-    views[n] = {segments[n]->data() + kSegmentChecksumSize,
-                static_cast<std::uint32_t>(segments[n]->size() - kSegmentChecksumSize)};
-  }
+  for (std::size_t n = 0; n < segments.size() && n < views.size(); ++n)
+    if (segments[n] && segments[n]->size() >= kSum)
+      views[n] = {segments[n]->data() + kSum,
+                  static_cast<std::uint32_t>(segments[n]->size() - kSum)};
   return views;
 }
 
@@ -107,46 +98,24 @@ void WriteSegmentFiles(const SegmentSet& segments, const std::filesystem::path& 
 }
 
 std::uint8_t BodyByte(const SegmentFile& segment, std::size_t offset) {
-  CheckBody(segment, offset, 1);
-  return segment[kSegmentChecksumSize + offset];
+  return segment[At(segment, offset, 1)];
 }
 
 void SetBodyByte(SegmentFile& segment, std::size_t offset, std::uint8_t value) {
-  CheckBody(segment, offset, 1);
-  segment[kSegmentChecksumSize + offset] = value;
+  segment[At(segment, offset, 1)] = value;
 }
 
 std::uint32_t BodyU32(const SegmentFile& segment, std::size_t offset) {
-  CheckBody(segment, offset, 4);
+  const std::size_t at = At(segment, offset, 4);
   std::uint32_t value = 0;
-  for (std::size_t i = 4; i-- > 0;) value = value << 8 | segment[kSegmentChecksumSize + offset + i];
+  for (std::size_t i = 4; i-- > 0;) value = value << 8 | segment[at + i];
   return value;
 }
 
-void SetBodyU32(SegmentFile& segment, std::size_t offset, std::uint32_t value) {
-  CheckBody(segment, offset, 4);
-  for (std::size_t i = 0; i < 4; ++i)
-    segment[kSegmentChecksumSize + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void Cut(SegmentFile& segment, std::size_t length) {
-  if (length > segment.size()) throw std::out_of_range("cut beyond the segment's end");
-  segment.resize(length);
-}
-
 void FixChecksum(SegmentFile& segment) {
-  CheckBody(segment, 0, 0);
-  const std::uint64_t sum = archive::ByteSum(segment.data() + kSegmentChecksumSize,
-                                             segment.size() - kSegmentChecksumSize);
-  for (std::size_t i = 0; i < kSegmentChecksumSize; ++i)
-    segment[i] = static_cast<std::uint8_t>(sum >> (8 * i));
-}
-
-SegmentFile SegmentWithBody(const std::vector<std::uint8_t>& body) {
-  SegmentFile segment(kSegmentChecksumSize + body.size(), 0);
-  for (std::size_t i = 0; i < body.size(); ++i) segment[kSegmentChecksumSize + i] = body[i];
-  FixChecksum(segment);
-  return segment;
+  const std::uint64_t sum =
+      archive::ByteSum(segment.data() + At(segment, 0, 0), segment.size() - kSum);
+  for (std::size_t i = 0; i < kSum; ++i) segment[i] = static_cast<std::uint8_t>(sum >> (8 * i));
 }
 
 }  // namespace test_support
