@@ -216,7 +216,6 @@ TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
   const std::string keep = peres::testing::kKeepData;
   *std::search(image.begin(), image.end(), keep.begin(), keep.end()) ^= 1;
   peres::testing::WriteFile(P("Setup.exe"), image);
-  EXPECT_NE(tool(check), 0);
   EXPECT_EQ(Run({"verify", P("Setup.exe"), "--ca", P("cert.pem")}), kExitFailed);
   EXPECT_EQ(out_.str(), "BAD: signature: the file was changed after it was signed\n");
   // Failed signing leaves no Setup.exe, not even the earlier one.
