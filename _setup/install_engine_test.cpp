@@ -15,6 +15,8 @@ namespace setup_test {
 namespace {
 
 using archive::SetupKind;
+constexpr char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // The texts set on the status line and, as "#n", the positions set on the bar.
 struct Shown {
@@ -195,23 +197,6 @@ TEST_F(Installation, DesktopUnknownToTheRegistryIsAskedOfTheShell) {
   DeleteFileA(link.c_str());
 }
 
-TEST_F(Installation, ShellProgramsFolderTooLongForItsFieldIsRefused) {
-  constexpr char kUserShellFolders[] =
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  const RegValue saved = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
-  // 257 characters: the shell can name it, the 256-byte field cannot hold it.
-  const std::string programs = root_ + "\\" + std::string(256 - root_.size(), 'p');
-  ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
-  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs", programs);
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Programs");
-  Open(TestRelease());
-  EXPECT_FALSE(Install(Dir(), "Tidemoor", false, false));
-  EXPECT_EQ(OnlyBoxText(), Text(kMsgCreateLinkFailed));
-  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs",
-            saved.status == ERROR_SUCCESS ? saved.bytes.c_str()
-                                          : "%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs");
-}
-
 #ifdef TDM_LINK_EXPORT_DIR
 // The links of one installation, left where a reader outside Wine checks them.
 TEST_F(Installation, ExportLinksForTheOutsideReader) {
@@ -253,6 +238,7 @@ const Failure kFailures[] = {
     {"FileThatCannotBeCreated", kMsgCopyException, 5, "\\Games\\Tidemoor", "(uninstall.exe)"},
     {"PlainFileOfTheGroupsName", kMsgCreateDirectoryFailed},
     {"LinkPathTooLongForItsBuffer", kMsgCreateLinkFailed},
+    {"ShellProgramsFolderTooLongForItsField", kMsgCreateLinkFailed, 6},
     {"AllUsersWithoutTheMachinesUninstallEntry", kMsgRegistryWriteFailed, 5, "\\Games\\Tidemoor",
      "", true},
     {"UninstallCommandTooLongForItsBuffer", kMsgRegistryWriteFailed, 5, "-", "", true},
@@ -281,6 +267,13 @@ TEST_P(FailedInstallation, EndsOnTheFailurePageWithOneBox) {
     std::filesystem::create_directories(Dir() + "\\uninstall.exe");
   if (name == "PlainFileOfTheGroupsName")
     std::ofstream(Folder("programs") + "\\Tidemoor") << "a file";
+  const RegValue savedPrograms = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
+  if (name == "ShellProgramsFolderTooLongForItsField") {  // 257 characters: the shell names it
+    const std::string programs = root_ + "\\" + std::string(256 - root_.size(), 'p');
+    ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
+    SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs", programs);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Programs");
+  }
   if (name == "AllUsersWithoutTheMachinesUninstallEntry") RefuseUninstallEntry(HKEY_LOCAL_MACHINE);
   if (name == "UninstallCommandTooLongForItsBuffer") {  // short names: only the command overflows
     directory = root_ + "\\";
@@ -294,6 +287,11 @@ TEST_P(FailedInstallation, EndsOnTheFailurePageWithOneBox) {
   }
   Open(release);
   EXPECT_FALSE(Install(directory, group, name.starts_with("AllUsers")));
+  if (name.starts_with("ShellPrograms"))
+    SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs",
+              savedPrograms.status == ERROR_SUCCESS
+                  ? savedPrograms.bytes.c_str()
+                  : "%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs");
   const std::string text = OnlyBoxText();
   if (f.tail.empty() || f.tail[0] != '(') {
     EXPECT_EQ(text, Text(f.message) + f.tail);
