@@ -14,14 +14,11 @@ const std::optional<std::uint32_t> none;
 const std::optional<V> missing;
 
 EarlierOutcome Refused(std::optional<std::uint32_t> language, std::uint32_t text,
-                       std::uint32_t caption) {
+                       std::uint32_t caption = kMsgWrongClientVersion) {
   return {EarlierVerdict::Refuse, language, text, caption};
 }
 EarlierOutcome Wrong(std::uint32_t language) {
-  return Refused(language, kMsgUpdateNeedsClientVersion, kMsgWrongClientVersion);
-}
-EarlierOutcome Updated(std::uint32_t language) {
-  return Refused(language, kMsgAlreadyUpdated, kMsgWrongClientVersion);
+  return Refused(language, kMsgUpdateNeedsClientVersion);
 }
 EarlierOutcome Adopt(std::uint32_t language) {
   return {EarlierVerdict::Adopt, language, 0, 0};
@@ -59,9 +56,9 @@ TEST(DecideEarlierInstallation, Table) {
        "This update can only be installed on client version 0.806."},
       {U, 1, y, y, V{807, 2}, {}, {807, 3}, Adopt(1)},
       {U, 0, y, y, V{806, 9}, {}, {807, 3}, Adopt(0)},
-      {U, 1, y, y, V{807, 3}, {}, {807, 3}, Updated(1)},
-      {U, 0, y, y, V{808, 0}, {}, {807, 3}, Updated(0)},
-      {U, 1, y, y, V{807, 0x80000000u}, {}, {807, 3}, Updated(1)},  // unsigned halves
+      {U, 1, y, y, V{807, 3}, {}, {807, 3}, Refused(1, kMsgAlreadyUpdated)},
+      {U, 0, y, y, V{808, 0}, {}, {807, 3}, Refused(0, kMsgAlreadyUpdated)},
+      {U, 1, y, y, V{807, 0x80000000u}, {}, {807, 3}, Refused(1, kMsgAlreadyUpdated)},  // unsigned
       // A required half of 0 accepts any value, and a given one skips the age test.
       {U, 1, y, y, V{806, 77}, {806, 0}, {805, 1}, Adopt(1)},
       {U, 0, y, y, V{807, 0}, {806, 0}, {805, 1}, Wrong(0),

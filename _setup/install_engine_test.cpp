@@ -15,14 +15,13 @@ namespace setup_test {
 namespace {
 
 using archive::SetupKind;
-constexpr char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // The texts set on the status line and, as "#n", the positions set on the bar.
 struct Shown {
-  Shown(HWND status, HWND bar) : status_(status), bar_(bar) {
-    for (HWND window : {status, bar})
-      SetWindowSubclass(window, Hook, 1, reinterpret_cast<DWORD_PTR>(this));
+  explicit Shown(TFSetup& s) : status_(s.lbl_progress.hwnd()), bar_(s.ProgressBar1.hwnd()) {
+    for (HWND window : {status_, bar_}) SetWindowSubclass(window, Hook, 1, DWORD_PTR(this));
   }
   ~Shown() {
     for (HWND window : {status_, bar_}) RemoveWindowSubclass(window, Hook, 1);
@@ -51,30 +50,31 @@ class Installation : public InstallTest {
   }
   void ExpectGroup(const std::string& group, const std::string& dir, const char* readmeLink,
                    const char* readme) {
-    std::vector<std::string> names = {Text(kMsgLinkGame), Text(kMsgLinkSetup),
-                                      Text(kMsgLinkUninstall), readmeLink};
+    const std::pair<std::string, const char*> links[] = {{Text(kMsgLinkGame), "TDMClient.exe"},
+                                                         {Text(kMsgLinkSetup), "TDMOptions.exe"},
+                                                         {Text(kMsgLinkUninstall), "uninstall.exe"},
+                                                         {readmeLink, readme}};
+    std::vector<std::string> names;
+    for (const auto& [name, target] : links) {
+      names.push_back(name);
+      ExpectLink(group + "\\" + name, target, dir);
+    }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(FilesIn(group), names);
-    ExpectLink(group + "\\" + Text(kMsgLinkGame), "TDMClient.exe", dir);
-    ExpectLink(group + "\\" + Text(kMsgLinkSetup), "TDMOptions.exe", dir);
-    ExpectLink(group + "\\" + Text(kMsgLinkUninstall), "uninstall.exe", dir);
-    ExpectLink(group + "\\" + readmeLink, readme, dir);
   }
-  void ExpectRegistered(HKEY settings, HKEY uninstall, const std::string& dir,
-                        std::uint32_t language) {
-    const std::pair<RegValue, std::string> expected[] = {
-        {ReadValue(settings, kProductKey, "InstallDir"), Sz(dir)},
-        {ReadValue(settings, kProductKey, "StartMenuGroup"), Sz("Tidemoor")},
-        {ReadValue(uninstall, kUninstallKey, "DisplayName"), Sz("Tidemoor")},
-        {ReadValue(uninstall, kUninstallKey, "UninstallString"),
+  void ExpectRegistered(HKEY settings, HKEY uninstall, const std::string& dir, DWORD language) {
+    const std::tuple<HKEY, const char*, const char*, DWORD, std::string> expected[] = {
+        {settings, kProductKey, "InstallDir", REG_SZ, Sz(dir)},
+        {settings, kProductKey, "StartMenuGroup", REG_SZ, Sz("Tidemoor")},
+        {settings, kProductKey, "Language", REG_DWORD, Dword(language)},
+        {uninstall, kUninstallKey, "DisplayName", REG_SZ, Sz("Tidemoor")},
+        {uninstall, kUninstallKey, "UninstallString", REG_SZ,
          Sz("\"" + dir + "\\uninstall.exe\"")}};
-    for (const auto& [value, bytes] : expected) {
-      EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << bytes;
-      EXPECT_EQ(value.bytes, bytes);
+    for (const auto& [root, key, name, type, bytes] : expected) {
+      const RegValue value = ReadValue(root, key, name);
+      EXPECT_EQ(value.type, type) << name;
+      EXPECT_EQ(value.bytes, bytes) << name;
     }
-    const RegValue stored = ReadValue(settings, kProductKey, "Language");
-    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(stored.bytes, Dword(language));
     for (HKEY other : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
       EXPECT_EQ(KeyExists(other, kProductKey), other == settings);
       EXPECT_EQ(KeyExists(other, kUninstallKey), other == uninstall);
@@ -84,68 +84,59 @@ class Installation : public InstallTest {
 
 TEST_F(Installation, CurrentUserInEnglishOverAnOlderReadmeAndAGroupFolderOfItsOwn) {
   const archive::ArchiveDescription release = TestRelease();
+  const std::string group = Folder("programs") + "\\Tidemoor";
   std::filesystem::create_directories(Dir() + "\\docs");
-  std::filesystem::create_directories(Folder("programs") + "\\Tidemoor");
+  std::filesystem::create_directories(group);
   std::ofstream(Dir() + "\\docs\\readme.txt") << "an older and much longer readme text";
-  std::ofstream(Folder("programs") + "\\Tidemoor\\notes.txt") << "mine";
+  std::ofstream(group + "\\notes.txt") << "mine";
   SetString(HKEY_LOCAL_MACHINE, kProbeKey, "Owner", "someone else");
   Open(release);
-  Shown shown(setup_->lbl_progress.hwnd(), setup_->ProgressBar1.hwnd());
+  Shown shown(*setup_);
   ASSERT_TRUE(Install(Dir() + "\\", "\\Tidemoor\\"));  // the backslashes are trimmed away
-
   EXPECT_EQ(setup_->Edit1.Text(), Dir());
-  std::vector<std::string> texts, afterEachFile;
-  for (std::size_t i = 0; i < shown.seen.size(); ++i) {
-    if (shown.seen[i][0] != '#') texts.push_back(shown.seen[i]);
-    if (shown.seen[i].rfind(Text(kMsgCopyFile) + " ", 0) == 0 && i + 1 < shown.seen.size())
-      afterEachFile.push_back(shown.seen[i + 1]);
-  }
+  // Each file's text, then the bar where it starts, never at the end.
   std::vector<std::string> expected = {Text(kMsgCreatingDirectories), Text(kMsgCopyFile)};
-  std::vector<std::string> positions;
   const std::size_t n = release.files.size();
   for (std::size_t i = 0; i < n; ++i) {
     const archive::WriterFile& file = release.files[i];
     expected.push_back(Text(kMsgCopyFile) + " " + file.name);
-    positions.push_back("#" + std::to_string(i * 100 / n));  // never the end
+    expected.push_back("#" + std::to_string(i * 100 / n));
     const std::string path = Dir() + "\\" + file.name;
     const std::optional<FileTimes> times = ReadTimes(path);  // before reading moves them
     ASSERT_TRUE(times.has_value()) << path;
-    EXPECT_EQ(times->creation, kFileTime) << path;
-    EXPECT_EQ(times->lastAccess, kFileTime) << path;
-    EXPECT_EQ(times->lastWrite, kFileTime) << path;
-    EXPECT_EQ(ReadContents(path),
-              std::string(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+    EXPECT_EQ(std::tuple(times->creation, times->lastAccess, times->lastWrite),
+              std::tuple(kFileTime, kFileTime, kFileTime))
+        << path;
+    EXPECT_EQ(ReadContents(path), std::string(file.bytes.begin(), file.bytes.end()));
   }
   expected.push_back(Text(kMsgCreatingRegistryEntries));
-  EXPECT_EQ(texts, expected);
-  EXPECT_EQ(afterEachFile, positions);
+  std::vector<std::string> seen;  // the bar's own resets left out
+  for (std::size_t i = 0; i < shown.seen.size(); ++i)
+    if (shown.seen[i][0] != '#' ||
+        (i > 0 && shown.seen[i - 1].rfind(Text(kMsgCopyFile) + " ", 0) == 0))
+      seen.push_back(shown.seen[i]);
+  EXPECT_EQ(seen, expected);
   ExpectRegistered(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, Dir(), 1);
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProbeKey, "Owner").bytes, Sz("someone else"));
   EXPECT_EQ(FilesIn(Folder("desktop")), std::vector<std::string>{"Tidemoor.lnk"});
   ExpectLink(Folder("desktop") + "\\Tidemoor.lnk", "TDMClient.exe", Dir());
-  const std::string group = Folder("programs") + "\\Tidemoor";
   EXPECT_EQ(ReadContents(group + "\\notes.txt"), "mine");
   std::filesystem::remove(group + "\\notes.txt");
   ExpectGroup(group, Dir(), "Readme.lnk", "docs\\readme.txt");
-  EXPECT_TRUE(FilesIn(Folder("common-desktop")).empty());
-  EXPECT_TRUE(FilesIn(Folder("common-programs")).empty());
+  EXPECT_TRUE(FilesIn(Folder("common-desktop")).empty() &&
+              FilesIn(Folder("common-programs")).empty());
 }
 
 TEST_F(Installation, AllUsersInGermanIntoADirectoryWithBlanks) {
   CLang::SetLanguage(kLanguageGerman);
   const std::string dir = root_ + "\\Program Files\\Tidemoor";
   Open(TestRelease());
-  Shown shown(setup_->lbl_progress.hwnd(), setup_->ProgressBar1.hwnd());
   ASSERT_TRUE(Install(dir, "Tidemoor", true, true));
-  EXPECT_NE(std::find(shown.seen.begin(), shown.seen.end(),
-                      Text(kMsgCopyFile) + " data/maps/harbour.map"),
-            shown.seen.end());
   ExpectRegistered(HKEY_LOCAL_MACHINE, HKEY_LOCAL_MACHINE, dir, 0);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProbeKey));  // the probe cleans up after itself
   ExpectLink(Folder("common-desktop") + "\\Tidemoor.lnk", "TDMClient.exe", dir);
   ExpectGroup(Folder("common-programs") + "\\Tidemoor", dir, "Liesmich.lnk", "docs\\liesmich.txt");
-  EXPECT_TRUE(FilesIn(Folder("desktop")).empty());
-  EXPECT_TRUE(FilesIn(Folder("programs")).empty());
+  EXPECT_TRUE(FilesIn(Folder("desktop")).empty() && FilesIn(Folder("programs")).empty());
 }
 
 TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesOnly) {
@@ -158,21 +149,14 @@ TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesO
   SetString(HKEY_LOCAL_MACHINE, kProbeKey, "Owner", "someone else");  // the probe's key exists
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
   Open(update);
-  Shown shown(setup_->lbl_progress.hwnd(), setup_->ProgressBar1.hwnd());
-  ASSERT_TRUE(Install(Dir(), "Tidemoor", true, true));
+  ASSERT_TRUE(Install(Dir(), "Tidemoor", true, true));  // past the file that is not there
   EXPECT_FALSE(FileExists(Dir() + "\\data\\old_intro.dat"));
   EXPECT_TRUE(FileExists(Dir() + "\\data\\kept.dat"));
-  auto at = [&](const std::string& text) {
-    return std::find(shown.seen.begin(), shown.seen.end(), text) - shown.seen.begin();
-  };
-  const auto missing = at(Text(kMsgRemoveOutdatedFile) + " data/never_there.dat");
-  EXPECT_LT(at(Text(kMsgRemoveOutdatedFile) + " data/old_intro.dat"), missing);
-  EXPECT_LT(missing, at(Text(kMsgCreatingRegistryEntries)));
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProbeKey, "Owner").bytes, Sz("someone else"));
   // The registry stays as the earlier installation left it; no desktop link, ticked or not.
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "Language").status, ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+               KeyExists(HKEY_CURRENT_USER, kProductKey));
   EXPECT_TRUE(FilesIn(Folder("common-desktop")).empty());
   ExpectGroup(Folder("programs") + "\\Tidemoor", Dir(), "Readme.lnk", "docs\\readme.txt");
 }
@@ -182,8 +166,7 @@ TEST_F(Installation,
   archive::ArchiveDescription release = TestRelease();
   release.files = {TestFile("TDMClient.exe", "only file")};
   release.shortcuts.clear();
-  std::filesystem::create_directories(root_ +
-                                      "\\b");  // "a\..\b" made level by level would make "a"
+  std::filesystem::create_directories(root_ + "\\b");  // made level by level "a" would appear
   RefuseUninstallEntry(HKEY_LOCAL_MACHINE);
   Open(release);
   ASSERT_TRUE(Install(root_ + "\\a\\..\\b", "Tidemoor", false, false));
@@ -197,8 +180,7 @@ TEST_F(Installation,
 
 TEST_F(Installation, DesktopUnknownToTheRegistryIsAskedOfTheShell) {
   char desktop[MAX_PATH] = {};
-  ASSERT_TRUE(SUCCEEDED(
-      SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop)));
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)));
   const std::string link = std::string(desktop) + "\\Tidemoor.lnk";
   DeleteFileA(link.c_str());
   RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop");
@@ -206,49 +188,6 @@ TEST_F(Installation, DesktopUnknownToTheRegistryIsAskedOfTheShell) {
   ASSERT_TRUE(Install(Dir()));
   ExpectLink(link, "TDMClient.exe", Dir());
   DeleteFileA(link.c_str());
-}
-
-TEST_F(Installation, DesktopUnknownEvenToTheShellMakesNoLinkInTheDriveRoot) {
-  constexpr char kUserShellFolders[] =
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  const RegValue saved = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop");
-  std::ofstream(root_ + "\\blocker") << "a file";  // the shell's own setting points below it
-  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop", root_ + "\\blocker\\Desktop");
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop");
-  char probe[MAX_PATH] = {};
-  const bool named = SUCCEEDED(
-      SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, probe));
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop");  // the shell may write it back
-  char previous[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  SetCurrentDirectoryA(root_.c_str());  // the prefix's own C:, not the host's root behind Z:
-  if (!named) {
-    Open(TestRelease());
-    EXPECT_FALSE(Install(Dir()));
-    EXPECT_EQ(OnlyBoxText(), Text(kMsgCreateLinkFailed));
-    EXPECT_FALSE(FileExists("\\Tidemoor.lnk") || FileExists("C:\\Tidemoor.lnk"));
-  }
-  SetCurrentDirectoryA(previous);
-  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Desktop",
-            saved.status == ERROR_SUCCESS ? saved.bytes.c_str() : "%USERPROFILE%\\Desktop");
-  if (named) GTEST_SKIP() << "the shell still names a desktop, so no link can go astray: " << probe;
-}
-
-TEST_F(Installation, ShellProgramsFolderTooLongForItsFieldIsRefused) {
-  // 257 characters: the shell can name it, the 256-byte field cannot hold it.
-  constexpr char kUserShellFolders[] =
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  const RegValue saved = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
-  const std::string programs = root_ + "\\" + std::string(256 - root_.size(), 'p');
-  ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
-  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs", programs);
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Programs");
-  Open(TestRelease());
-  EXPECT_FALSE(Install(Dir(), "Tidemoor", false, false));
-  EXPECT_EQ(OnlyBoxText(), Text(kMsgCreateLinkFailed));
-  SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs",
-            saved.status == ERROR_SUCCESS ? saved.bytes.c_str()
-                                          : "%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs");
 }
 
 #ifdef TDM_LINK_EXPORT_DIR
@@ -266,83 +205,70 @@ TEST_F(Installation, ExportLinksForTheOutsideReader) {
 }
 #endif
 
-// Each ends on the failure page with one box, its text starting with the message and
-// ending in `tail`; `rootEntries` counts what is left in the scratch root (the four
-// shell folders and whatever was made), so nothing beyond the failure was made or cut.
+// Each ends on the failure page with one box: the message and `tail`, or, where the
+// tail names a file, the message, Windows' reason and the file. `rootEntries` counts
+// the scratch root (the four shell folders and whatever was made), so nothing beyond
+// the failure was made; `registered`: the settings were written before it.
 struct Failure {
   const char* name;
-  std::string directory;  // below the scratch root; "" stays empty
-  const char* group;
-  bool allUsers;
   std::uint32_t message;
-  std::string tail;
-  std::size_t rootEntries;
-  bool registered;  // the settings were written before the failure
+  std::size_t rootEntries = 5;
+  std::string directory = "\\Games\\Tidemoor";  // below the scratch root; "" stays empty
+  std::string tail = "";
+  bool registered = false;
 };
 
-std::string LongName() {
-  return std::string(200, 'n') + ".dat";
-}
-std::string Levels(int count) {
-  std::string levels;
-  for (int i = 0; i < count; ++i) levels += "\\a";
-  return levels;
-}
+const std::string kLongName = std::string(200, 'n') + ".dat";
 
 const Failure kFailures[] = {
-    {"GroupOfOnlyABackslash", "\\Games\\Tidemoor", "\\", false, kMsgCopyException,
-     "Range check error", 4, false},
-    {"EmptyDirectory", "", "Tidemoor", false, kMsgCopyException, "Range check error", 4, false},
-    {"NetworkPathWithoutItsFolder", "\\\\tdmserver\\share\\Tidemoor", "Tidemoor", false,
-     kMsgCreateDirectoryFailed, "", 4, false},
-    {"PlainFileWhereTheDirectoryMustBe", "\\Games\\Tidemoor", "Tidemoor", false,
-     kMsgCreateDirectoryFailed, "", 5, false},
-    {"PlainFileWhereAnArchiveDirectoryMustBe", "\\Games\\Tidemoor", "Tidemoor", false,
-     kMsgCreateDirectoryFailed, "", 5, false},
-    {"MoreThan256Components", Levels(260), "Tidemoor", false, kMsgCreateDirectoryFailed, "", 4,
-     false},
-    {"DirectoryTooLongForItsBuffer", "\\" + std::string(250, 'x'), "Tidemoor", false,
-     kMsgCreateDirectoryFailed, "", 4, false},
-    {"FilePathTooLongForItsBuffer", "\\" + std::string(60, 'd'), "Tidemoor", false,
-     kMsgCopyException, "(" + LongName() + ")", 5, false},
-    {"FileThatCannotBeCreated", "\\Games\\Tidemoor", "Tidemoor", false, kMsgCopyException,
-     "(uninstall.exe)", 5, false},
-    {"PlainFileOfTheGroupsName", "\\Games\\Tidemoor", "Tidemoor", false, kMsgCreateDirectoryFailed,
-     "", 5, false},
-    {"LinkPathTooLongForItsBuffer", "\\Games\\Tidemoor", nullptr, false, kMsgCreateLinkFailed, "",
-     5, false},
-    {"AllUsersWithoutTheMachinesUninstallEntry", "\\Games\\Tidemoor", "Tidemoor", true,
-     kMsgRegistryWriteFailed, "", 5, true},
-    {"UninstallCommandTooLongForItsBuffer", "-", "Tidemoor", false, kMsgRegistryWriteFailed, "", 5,
-     true},
+    {"EmptyDirectory", kMsgCopyException, 4, "", "Range check error"},
+    {"NetworkPathWithoutItsFolder", kMsgCreateDirectoryFailed, 4, "\\\\tdmserver\\share\\Tidemoor"},
+    {"PlainFileWhereTheDirectoryMustBe", kMsgCreateDirectoryFailed},
+    {"PlainFileWhereAnArchiveDirectoryMustBe", kMsgCreateDirectoryFailed},
+    {"DirectoryTooLongForItsBuffer", kMsgCreateDirectoryFailed, 4, "\\" + std::string(250, 'x')},
+    {"FilePathTooLongForItsBuffer", kMsgCopyException, 5, "\\" + std::string(60, 'd'),
+     "(" + kLongName + ")"},
+    {"FileThatCannotBeCreated", kMsgCopyException, 5, "\\Games\\Tidemoor", "(uninstall.exe)"},
+    {"PlainFileOfTheGroupsName", kMsgCreateDirectoryFailed},
+    {"LinkPathTooLongForItsBuffer", kMsgCreateLinkFailed},
+    {"ShellProgramsFolderTooLongForItsField", kMsgCreateLinkFailed, 6},
+    {"AllUsersWithoutTheMachinesUninstallEntry", kMsgRegistryWriteFailed, 5, "\\Games\\Tidemoor",
+     "", true},
+    {"UninstallCommandTooLongForItsBuffer", kMsgRegistryWriteFailed, 5, "-", "", true},
 };
 
 class FailedInstallation : public Installation, public ::testing::WithParamInterface<Failure> {};
 
 TEST_P(FailedInstallation, EndsOnTheFailurePageWithOneBox) {
   const Failure& f = GetParam();
-  archive::ArchiveDescription release = TestRelease();
   const std::string name = f.name;
-  // Below the scratch root, unless empty or a network path.
+  archive::ArchiveDescription release = TestRelease();
   std::string directory =
       f.directory.empty() || f.directory.rfind("\\\\", 0) == 0 ? f.directory : root_ + f.directory;
-  std::string group =
-      f.group != nullptr ? f.group : std::string(240 - Folder("programs").size() - 1, 'g');
+  const std::string group = name == "LinkPathTooLongForItsBuffer"
+                                ? std::string(240 - Folder("programs").size() - 1, 'g')
+                                : "Tidemoor";
   if (name == "PlainFileWhereTheDirectoryMustBe") std::ofstream(root_ + "\\Games") << "a file";
   if (name == "PlainFileWhereAnArchiveDirectoryMustBe") {
     std::filesystem::create_directories(Dir());
     std::ofstream(Dir() + "\\data") << "a file";
   }
   if (name == "FilePathTooLongForItsBuffer")  // fits with "data\maps", not with the long name
-    release.files = {TestFile("docs/readme.txt", "Read me"), TestFile(LongName(), "too far"),
+    release.files = {TestFile("docs/readme.txt", "Read me"), TestFile(kLongName, "too far"),
                      TestFile("TDMClient.exe", "never")};
   if (name == "FileThatCannotBeCreated")
     std::filesystem::create_directories(Dir() + "\\uninstall.exe");
   if (name == "PlainFileOfTheGroupsName")
     std::ofstream(Folder("programs") + "\\Tidemoor") << "a file";
+  const RegValue savedPrograms = ReadValue(HKEY_CURRENT_USER, kUserShellFolders, "Programs");
+  if (name == "ShellProgramsFolderTooLongForItsField") {  // 257 characters: the shell names it
+    const std::string programs = root_ + "\\" + std::string(256 - root_.size(), 'p');
+    ASSERT_TRUE(CreateDirectoryA(programs.c_str(), nullptr));
+    SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs", programs);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Programs");
+  }
   if (name == "AllUsersWithoutTheMachinesUninstallEntry") RefuseUninstallEntry(HKEY_LOCAL_MACHINE);
-  if (name ==
-      "UninstallCommandTooLongForItsBuffer") {  // short names, so only the command overflows
+  if (name == "UninstallCommandTooLongForItsBuffer") {  // short names: only the command overflows
     directory = root_ + "\\";
     directory += std::string(242 - directory.size(), 'u');
     release.directories.clear();
@@ -353,13 +279,18 @@ TEST_P(FailedInstallation, EndsOnTheFailurePageWithOneBox) {
     release.shortcuts = {{"c.exe", kMsgLinkGame}};
   }
   Open(release);
-  EXPECT_FALSE(Install(directory, group, f.allUsers));
+  EXPECT_FALSE(Install(directory, group, name.starts_with("AllUsers")));
+  if (name.starts_with("ShellPrograms"))
+    SetString(HKEY_CURRENT_USER, kUserShellFolders, "Programs",
+              savedPrograms.status == ERROR_SUCCESS
+                  ? savedPrograms.bytes.c_str()
+                  : "%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs");
   const std::string text = OnlyBoxText();
   if (f.tail.empty() || f.tail[0] != '(') {
     EXPECT_EQ(text, Text(f.message) + f.tail);
-  } else {  // the message, Windows' reason, then the file
+  } else {
     EXPECT_EQ(text.rfind(Text(f.message), 0), 0u) << text;
-    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), f.tail.size())), f.tail) << text;
+    EXPECT_TRUE(text.ends_with(f.tail)) << text;
     EXPECT_GT(text.size(), Text(f.message).size() + f.tail.size() + 1) << "no reason: " << text;
   }
   if (name == "FileThatCannotBeCreated") {  // the file before it is written, none after it
@@ -369,11 +300,13 @@ TEST_P(FailedInstallation, EndsOnTheFailurePageWithOneBox) {
   EXPECT_EQ(FilesIn(root_).size(), f.rootEntries);
   EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kProductKey) || KeyExists(HKEY_LOCAL_MACHINE, kProductKey),
             f.registered);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  if (f.message != kMsgCreateLinkFailed && name != "PlainFileOfTheGroupsName" && !f.registered) {
-    EXPECT_TRUE(FilesIn(Folder("desktop")).empty());  // links come after the files
-  }
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+               KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+  const bool linksPossible =
+      f.message == kMsgCreateLinkFailed || name == "PlainFileOfTheGroupsName" || f.registered;
+  EXPECT_TRUE(linksPossible ||
+              FilesIn(Folder("desktop"))
+                  .empty());  // links come after the files  // links come after the files
 }
 
 INSTANTIATE_TEST_SUITE_P(Installation, FailedInstallation, ::testing::ValuesIn(kFailures),

@@ -8,7 +8,7 @@
 namespace setup_test {
 namespace {
 
-class InstallException : public InstallTest {};
+using InstallException = InstallTest;
 
 TEST_F(InstallException, EndsOnTheFailurePageAndTheWizardCanStillBeClosed) {
   Open(TestRelease());

@@ -20,8 +20,8 @@ TEST_F(InstallWithoutMachineRights, AllUsersStopsAtTheProbeForAFullAndAnUpdate) 
     EXPECT_FALSE(Install(Dir(), "Tidemoor", true, true));
     EXPECT_EQ(OnlyBoxText(), Text(kMsgNeedAllUsersRights));
     EXPECT_EQ(FilesIn(Dir()), std::vector<std::string>{"installed.txt"});
-    EXPECT_TRUE(FilesIn(Folder("common-desktop")).empty());
-    EXPECT_TRUE(FilesIn(Folder("common-programs")).empty());
+    EXPECT_TRUE(FilesIn(Folder("common-desktop")).empty() &&
+                FilesIn(Folder("common-programs")).empty());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey) ||
                  KeyExists(HKEY_CURRENT_USER, kProductKey));
     TearDown();
@@ -29,23 +29,20 @@ TEST_F(InstallWithoutMachineRights, AllUsersStopsAtTheProbeForAFullAndAnUpdate) 
   }
 }
 
-TEST_F(InstallWithoutMachineRights, CurrentUserNeedsNoProbeAndKeepsItsOwnUninstallEntry) {
-  Open(TestRelease());
-  ASSERT_TRUE(Install(Dir()));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(Dir()));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUninstallKey, "UninstallString").bytes,
-            Sz("\"" + Dir() + "\\uninstall.exe\""));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
-               KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-}
-
-TEST_F(InstallWithoutMachineRights, RefusedOwnUninstallEntryEndsTheInstallation) {
-  RefuseUninstallEntry(HKEY_CURRENT_USER);
-  Open(TestRelease());
-  EXPECT_FALSE(Install(Dir()));
-  EXPECT_EQ(OnlyBoxText(), Text(kMsgRegistryWriteFailed));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(Dir()));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+TEST_F(InstallWithoutMachineRights, CurrentUserNeedsNoProbeThenARefusedOwnUninstallEntryEnds) {
+  for (bool refused : {false, true}) {
+    if (refused) RefuseUninstallEntry(HKEY_CURRENT_USER);
+    Open(TestRelease());
+    EXPECT_EQ(Install(Dir()), !refused);
+    EXPECT_EQ(refused ? OnlyBoxText() : "", refused ? Text(kMsgRegistryWriteFailed) : "");
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(Dir()));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUninstallKey, "UninstallString").bytes,
+              refused ? "" : Sz("\"" + Dir() + "\\uninstall.exe\""));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+                 KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    TearDown();
+    SetUp();
+  }
 }
 
 }  // namespace

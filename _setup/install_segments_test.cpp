@@ -14,7 +14,7 @@ constexpr std::uint32_t kLimit = archive::SEGMENT_DATA_LIMIT;
 using InstallSegments = InstallTest;
 
 TEST_F(InstallSegments, FilesContinueAcrossThreeSegments) {
-  // One buffer every large file borrows a stretch of; no two stretches alike.
+  // Stretches of one buffer, no two alike.
   static std::vector<std::uint8_t> pattern(kLimit + 2);
   for (std::size_t i = 0; i < pattern.size(); ++i)
     pattern[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
@@ -22,13 +22,10 @@ TEST_F(InstallSegments, FilesContinueAcrossThreeSegments) {
     return archive::WriterFile{name, kFileTime, size, {pattern.data() + offset, size}, {}};
   };
   archive::ArchiveDescription release = TestRelease();
-  release.files = {// Segment 1: these two end exactly on the limit, so the reader stays...
-                   stretch("first.bin", 0, kLimit / 2), stretch("second.bin", 1, kLimit / 2),
-                   // ...and this one takes it one byte above: segment 2 follows.
-                   stretch("third.bin", 2, 1),
-                   // Segment 2: above the limit on its own; segment 3 follows.
-                   stretch("fourth.bin", 2, kLimit + 1),
-                   // Segment 3, with the rest of the stream.
+  // Segment 1 ends exactly on the limit after second.bin and one byte above it with
+  // third.bin; fourth.bin alone fills segment 2 beyond the limit; segment 3 has the rest.
+  release.files = {stretch("first.bin", 0, kLimit / 2), stretch("second.bin", 1, kLimit / 2),
+                   stretch("third.bin", 2, 1), stretch("fourth.bin", 2, kLimit + 1),
                    TestFile("TDMClient.exe", "client")};
   Open(release);
   ASSERT_TRUE(setup_->segments[2].present());

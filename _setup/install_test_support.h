@@ -1,5 +1,5 @@
-// The in-process tests of the installation engine: the real wizard form on a test
-// archive in place of its resources, walked forward as the user does.
+// The real wizard form on a test archive in place of its resources, walked forward as
+// the user does; clean product keys and shell folders under a scratch root.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "test_readers_win.h"
@@ -30,28 +29,24 @@ class EngineSetup : public TFSetup {
   const SegmentSet& archive_;
 };
 
-// Clean product keys, shell folders of its own under a scratch root, English texts.
 class InstallTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-
   EngineSetup& Open(const archive::ArchiveDescription& release);
-  // Chooses the settings and goes forward to the copy; true on the success page.
+  // True when it ends on the success page.
   bool Install(const std::string& directory, const std::string& group = "Tidemoor",
                bool allUsers = false, bool desktopIcon = true);
   static std::string Text(std::uint32_t id);
-  // The one error box raised, owned by no window, with OK alone.
-  std::string OnlyBoxText() const;
+  std::string OnlyBoxText() const;  // the one error box, owned by no window, OK alone
   static void SetString(HKEY root, const char* key, const char* name, const std::string& value);
   static std::vector<std::string> FilesIn(const std::string& folder);
-  // A volatile parent of the uninstall entries under `root`: it refuses every lasting
-  // key below it. Restored at the end of the test.
+  // A volatile parent of the uninstall entries refuses every lasting key below it.
   void RefuseUninstallEntry(HKEY root);
-
-  std::string root_;
   std::string Dir() const { return root_ + "\\Games\\Tidemoor"; }
   std::string Folder(const char* name) const { return root_ + "\\" + name; }
+
+  std::string root_;
   std::unique_ptr<EngineSetup> setup_;
 
  private:
@@ -60,16 +55,12 @@ class InstallTest : public ::testing::Test {
 };
 
 inline constexpr char kProductKey[] = "Software\\Tidemoor";
-inline constexpr char kUninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
 inline constexpr char kUninstallParent[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
 inline constexpr char kProbeKey[] = "Software\\Test";
-// The shell folders a test installs into: the value and its folder under root_.
-inline constexpr std::pair<const char*, const char*> kTestShellFolders[] = {
-    {"Desktop", "desktop"},
-    {"Programs", "programs"},
-    {"Common Desktop", "common-desktop"},
-    {"Common Programs", "common-programs"}};
+inline constexpr char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 }  // namespace setup_test
