@@ -14,9 +14,9 @@ namespace gui {
 namespace {
 
 std::string NameOf(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "TdmName")));
   char name[64] = {};
-  if (atom != 0) GlobalGetAtomNameA(atom, name, sizeof name);
+  GlobalGetAtomNameA(static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "TdmName"))),
+                     name, sizeof name);
   return name;
 }
 
@@ -51,13 +51,12 @@ constexpr FormDesign kDesign{"TestForm",
                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                              {"MS Sans Serif", -11, false}};
 
-TEST(Form, HasTheDesignedClientSizeAndNamedNestedControls) {
+TEST(Form, HasTheDesignedSizeNamedNestedControlsAndRoutesTheirClicks) {
   TestForm form;
   form.CreateForm(kDesign, nullptr);
   RECT client{};
   GetClientRect(form.hwnd(), &client);
-  EXPECT_EQ(client.right, 363);
-  EXPECT_EQ(client.bottom, 403);
+  EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(363L, 403L));
   EXPECT_EQ(form.Text(), "Caption:");
   EXPECT_EQ(NameOf(form.hwnd()), "TestForm");
   EXPECT_EQ(GetParent(form.label.hwnd()), form.page.hwnd());
@@ -68,6 +67,14 @@ TEST(Form, HasTheDesignedClientSizeAndNamedNestedControls) {
   form.bar.SetPosition(16'000'000);
   EXPECT_EQ(form.bar.Position(), 16'000'000u);
   EXPECT_EQ(SendMessageA(form.bar.hwnd(), PBM_GETRANGE, FALSE, 0), 16'651'315);
+  SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);  // two containers deep
+  SendMessageA(form.check.hwnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form.check.Checked());
+  form.check.SetChecked(false);  // a change from code raises the click as well
+  form.check.SetChecked(false);  // no change, no click
+  form.button.SetEnabled(false);
+  form.button.Click();
+  EXPECT_EQ(std::make_pair(form.clicks, form.checkClicks), std::make_pair(1, 2));
   HWND label = form.label.hwnd();
   form.Destroy();  // the objects forget handles Windows destroyed with their parent
   EXPECT_EQ(form.destroyed, 1);
@@ -75,26 +82,12 @@ TEST(Form, HasTheDesignedClientSizeAndNamedNestedControls) {
   EXPECT_EQ(form.label.hwnd(), nullptr);
 }
 
-TEST(Form, NotificationsOfNestedControlsReachTheirObjectsAndExceptionsTheReport) {
+TEST(Form, AHandlersExceptionEndsInAModalReportAndARefusedWindowThrows) {
+  Application::Instance().SetTitle("Setup");
   TestForm form;
   form.CreateForm(kDesign, nullptr);
   form.ShowForm();
-  SetActiveWindow(form.hwnd());
-  SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);  // two containers deep
-  EXPECT_EQ(form.clicks, 1);
-  SendMessageA(form.check.hwnd(), BM_CLICK, 0, 0);
-  EXPECT_TRUE(form.check.Checked());
-  form.check.SetChecked(false);  // a change from code raises the click as well
-  form.check.SetChecked(false);  // no change, no click
-  EXPECT_EQ(form.checkClicks, 2);
-  form.button.SetEnabled(false);
-  form.button.Click();
-  EXPECT_EQ(form.clicks, 1);
-
-  // A handler's exception ends in the standard report, never unwinding through Windows.
-  Application::Instance().SetTitle("Setup");
   testing::ClearRecordedMessageBoxes();
-  form.button.SetEnabled(true);
   form.button.onClick = [] { throw ERangeError(); };
   form.direct.onClick = [] { throw Exception("Drive X: is not ready."); };
   SendMessageA(form.button.hwnd(), BM_CLICK, 0, 0);
@@ -107,12 +100,9 @@ TEST(Form, NotificationsOfNestedControlsReachTheirObjectsAndExceptionsTheReport)
   EXPECT_EQ(boxes[0].owner, form.hwnd());  // modal to the form, so no second box stacks up
   EXPECT_EQ(boxes[1].text, "Drive X: is not ready.");
   EXPECT_TRUE(IsWindow(form.hwnd()));
-}
-
-TEST(Form, AWindowWindowsRefusesRaisesTheLibrarysException) {
-  TestForm form;  // a child window without a parent cannot be made
-  EXPECT_THROW(form.CreateForm({"Orphan", "x", 300, 200, WS_CHILD, {}}, nullptr), Exception);
-  EXPECT_EQ(form.hwnd(), nullptr);
+  TestForm orphan;  // a child window without a parent cannot be made
+  EXPECT_THROW(orphan.CreateForm({"Orphan", "x", 300, 200, WS_CHILD, {}}, nullptr), Exception);
+  EXPECT_EQ(orphan.hwnd(), nullptr);
 }
 
 TEST(Application, ItsWindowOwnsTheFormsAndATerminatedOneNeverShowsTheMainForm) {
