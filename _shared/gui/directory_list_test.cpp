@@ -79,16 +79,22 @@ class DirectoryListTest : public ::testing::Test {
   BrowseForm form;
 };
 
-TEST_F(DirectoryListTest, ShowsThePathFromTheRootThenTheSubfoldersInDiskSpelling) {
-  EXPECT_TRUE(form.list.SetDirectory("c" + base.substr(1) + "\\alpha"));
-  EXPECT_EQ(form.list.Directory(), base + "\\Alpha");
-  constexpr LRESULT kSub = DirectoryListBox::kSubfolderEntry;
+TEST_F(DirectoryListTest, ShowsThePathThenTheSubfoldersAndADoubleClickOpensOneAClickNothing) {
+  EXPECT_TRUE(form.list.SetDirectory("c" + base.substr(1) + "\\alpha"));  // in disk spelling
   EXPECT_EQ(Items(form.list.hwnd(), LB_GETCOUNT, LB_GETTEXT),
             (std::vector<std::string>{"C:\\", "tdm-dirlist", "Alpha", "beta", "Delta"}));
-  const LRESULT data[] = {0, 1, 2, 3 | kSub, 3 | kSub};
+  const LRESULT sub = 3 | DirectoryListBox::kSubfolderEntry, data[] = {0, 1, 2, sub, sub};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(List(LB_GETITEMDATA, i), data[i]) << i;
   EXPECT_EQ(List(LB_GETCURSEL), 2);
   EXPECT_TRUE(form.events.empty()) << "opening from code raises no change";
+  Click(4, true);  // Delta
+  EXPECT_EQ(form.list.Directory(), base + "\\Alpha\\Delta");
+  EXPECT_EQ(List(LB_GETCURSEL), 3);
+  EXPECT_EQ(form.events.back(), "list " + base + "\\Alpha\\Delta");
+  Click(0, true);   // the root
+  Click(1, false);  // a single click opens nothing and reports the folder still open
+  EXPECT_EQ(form.list.Directory(), "C:\\");
+  EXPECT_EQ(form.events.back(), "list C:\\");
 }
 
 TEST_F(DirectoryListTest, ANameThatIsNoFolderOpensItsNearestParentOrTheCurrentFolder) {
@@ -109,18 +115,6 @@ TEST_F(DirectoryListTest, ANameThatIsNoFolderOpensItsNearestParentOrTheCurrentFo
   const std::vector<std::string> items =
       Items(form.list.hwnd(), LB_GETCOUNT, LB_GETTEXT);  // of C:\, the last
   EXPECT_NE(std::find(items.begin(), items.end(), "tdm-dirlist"), items.end());
-}
-
-TEST_F(DirectoryListTest, ADoubleClickOpensASubfolderOrAFolderOnThePathAClickNothing) {
-  form.list.SetDirectory(base + "\\Alpha");
-  Click(4, true);  // Delta
-  EXPECT_EQ(form.list.Directory(), base + "\\Alpha\\Delta");
-  EXPECT_EQ(List(LB_GETCURSEL), 3);
-  EXPECT_EQ(form.events.back(), "list " + base + "\\Alpha\\Delta");
-  Click(0, true);   // the root
-  Click(1, false);  // a single click opens nothing and reports the folder still open
-  EXPECT_EQ(form.list.Directory(), "C:\\");
-  EXPECT_EQ(form.events.back(), "list C:\\");
 }
 
 TEST_F(DirectoryListTest, TheDriveBoxListsEveryDriveAndMovesTheListToItsLastFolder) {

