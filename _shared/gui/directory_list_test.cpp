@@ -112,16 +112,15 @@ TEST_F(DirectoryListTest, ANameThatIsNoFolderOpensItsNearestParentOrTheCurrentFo
     EXPECT_EQ(form.list.SetDirectory(name), opened) << name;
     EXPECT_EQ(form.list.Directory(), directory) << name;
   }
-  const std::vector<std::string> items =
-      Items(form.list.hwnd(), LB_GETCOUNT, LB_GETTEXT);  // of C:\, the last
-  EXPECT_NE(std::find(items.begin(), items.end(), "tdm-dirlist"), items.end());
+  EXPECT_EQ(std::ranges::count(Items(form.list.hwnd(), LB_GETCOUNT, LB_GETTEXT), "tdm-dirlist"), 1)
+      << "a drive root lists its folders";
 }
 
 TEST_F(DirectoryListTest, TheDriveBoxListsEveryDriveAndMovesTheListToItsLastFolder) {
   const std::vector<std::string> shown = Items(form.drives.hwnd(), CB_GETCOUNT, CB_GETLBTEXT);
   EXPECT_EQ(shown.size(), std::bitset<32>(GetLogicalDrives()).count());
   EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
-  EXPECT_NE(std::find(shown.begin(), shown.end(), "C:"), shown.end()) << "Wine's C: has no label";
+  EXPECT_EQ(std::ranges::count(shown, "C:"), 1) << "Wine's C: has no label";
   form.list.SetDirectory(base + "\\Gamma");
   form.drives.LinkTo(form.list);
   EXPECT_EQ(form.drives.Drive(), 'C');
