@@ -123,12 +123,10 @@ TEST(CLang, IdsWithoutTextGiveTheFallbackAndOtherLanguagesNull) {
 }
 
 TEST(LanguageForUserLangId, GermanForTheFiveGermanLocalesOnly) {
-  const std::pair<std::uint16_t, std::uint32_t> rows[] = {
-      {0x0407, kLanguageGerman},  {0x0807, kLanguageGerman},  {0x0C07, kLanguageGerman},
-      {0x1007, kLanguageGerman},  {0x1407, kLanguageGerman},  {0x0007, kLanguageEnglish},
-      {0x1807, kLanguageEnglish}, {0x0409, kLanguageEnglish}, {0x040C, kLanguageEnglish},
-      {0x0000, kLanguageEnglish}, {0xFFFF, kLanguageEnglish}};
-  for (const auto& [langId, want] : rows) EXPECT_EQ(LanguageForUserLangId(langId), want) << langId;
+  const std::uint16_t german[] = {0x0407, 0x0807, 0x0C07, 0x1007, 0x1407},
+                      english[] = {0x0007, 0x1807, 0x0409, 0x040C, 0x0000, 0xFFFF};
+  for (std::uint16_t id : german) EXPECT_EQ(LanguageForUserLangId(id), kLanguageGerman) << id;
+  for (std::uint16_t id : english) EXPECT_EQ(LanguageForUserLangId(id), kLanguageEnglish) << id;
 }
 
 }  // namespace
