@@ -1,191 +1,184 @@
 #include "s_logging.h"
+#include "s_monitor.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstring>
 #include <map>
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace {
 
 // Files in memory, a clock that reads whatever the test sets.
-class FakeLogPlatform : public LogPlatform {
- public:
+struct FakeLogPlatform : LogPlatform {
   std::uint32_t TickCount() override { return ticks; }
   LogTime LocalTime() override { return now; }
   LogTimeZone TimeZone() override { return zone; }
-  const char* CommandLine() override { return commandLine.c_str(); }
+  const char* CommandLine() override { return "\"C:\\Games\\Tidemoor\\Setup.exe\" -debug"; }
   void CreateEmpty(const char* fileName) override { files[fileName].clear(); }
   bool Append(const char* fileName, std::string_view bytes) override {
     ++appendCalls;
-    if (refuseFiles) return false;
-    files[fileName].append(bytes);
-    return true;
+    if (!refuseFiles) files[fileName].append(bytes);
+    return !refuseFiles;
   }
-
   std::uint32_t ticks = 1000;
   LogTime now{2026, 12, 5, 6, 14, 2, 11};
   LogTimeZone zone{-3600, 0, "CET", "CEST"};
-  std::string commandLine = "\"C:\\Games\\Tidemoor\\Setup.exe\" -debug";
   std::map<std::string, std::string> files;
   bool refuseFiles = false;
   int appendCalls = 0;
-};
-
-FakeLogPlatform& Fake() {
-  static FakeLogPlatform fake;
-  return fake;
-}
+} fake;
 
 constexpr const char* kUnit = "_shared/base/s_logging_test";
-const std::string kSeparator(78, '-');
-
-std::vector<std::string> SplitCrLf(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(bytes.substr(start, end - start));
-  }
-  EXPECT_EQ(start, bytes.size()) << "the file must end with CR LF";
-  return lines;
-}
 
 class CLogTest : public ::testing::Test {
  protected:
-  void SetUp() override { Fake() = FakeLogPlatform(); }
+  void SetUp() override { fake = FakeLogPlatform(); }
   void TearDown() override { CLog::FreeInstance(); }
-  std::string& File(const char* name) { return Fake().files[name]; }
-  // Writes through a non-literal empty format, as a caller with a computed text would.
-  void LogEmptyFormat(CLog& log, int level) {
-    const std::string empty;
-    log.Log(level, kUnit, __LINE__, empty.c_str(), 0);
-  }
 };
 
-TEST_F(CLogTest, OpenWritesTheHeaderAtLevelZero) {
-  Fake().zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
-  CLog log(Fake());
-  log.Open(2, "C:\\Games\\Tidemoor\\setup.log");
-  const std::string prefix = "1000 : 14:02:11 : 0 : ";
-  const std::vector<std::string> expected = {
-      "",
-      prefix + kSeparator,
-      prefix + "--- logfile for application : \"C:\\Games\\Tidemoor\\Setup.exe\" -debug",
-      prefix + "--- logfile reseted to      : C:\\Games\\Tidemoor\\setup.log",
-      prefix + "--- logging started on      : Sat Dec 05 14:02:11 2026",
-      prefix + "--- (-5 IST / 1 IDT)",
-      prefix + kSeparator,
-      "",
-  };
-  EXPECT_EQ(SplitCrLf(File("C:\\Games\\Tidemoor\\setup.log")), expected);
+TEST_F(CLogTest, OpenReplacesTheFileWithTheHeaderAtLevelZero) {
+  CLog log(fake);
+  log.Open(2, "C:\\setup.log");
+  log.Log(1, kUnit, __LINE__, "starting setup, version %i", 1490);
+  fake.zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
+  log.Open(2, "C:\\setup.log");
+  const std::string at = "1000 : 14:02:11 : 0 : ", rule = at + std::string(78, '-') + "\r\n";
+  std::string header = "\r\n" + rule;
+  for (const char* text :
+       {"--- logfile for application : \"C:\\Games\\Tidemoor\\Setup.exe\" -debug",
+        "--- logfile reseted to      : C:\\setup.log",
+        "--- logging started on      : Sat Dec 05 14:02:11 2026", "--- (-5 IST / 1 IDT)"})
+    header += at + text + "\r\n";
+  EXPECT_EQ(fake.files["C:\\setup.log"], header + rule + "\r\n");
   EXPECT_EQ(log.LogLevel(), 2);
-  EXPECT_STREQ(log.LogFileName(), "C:\\Games\\Tidemoor\\setup.log");
 }
 
 TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
-  struct Row {
-    int level;
-    const char* format;  // nullptr: a computed empty format
-    const char* text;
-    const char* bytes;
-  };
-  const std::string overlong(3000, 'x');
+  const std::string overlong(3000, 'x'), empty;  // empty: a computed format, not a literal
   // 2048 with terminator: 2046 characters, then CR put before the line feed.
   const std::string cut = "-2 : 07:05:03 : 1 : " + std::string(2046 - 20, 'x') + "\r\n";
-  const Row rows[] = {{1, "create file: %s", "a.dat", "-2 : 07:05:03 : 1 : create file: a.dat\r\n"},
-                      {2, "%s", "two", "-2 : 07:05:03 : 2 : two\r\n"},
-                      {-5, "%s", "minus five", "-2 : 07:05:03 : -5 : minus five\r\n"},
-                      {3, "%s", "above the level", ""},
-                      {1, "%s", "a\nb", "-2 : 07:05:03 : 1 : a\r\nb\r\n"},
-                      {1, "%s", "", "-2 : 07:05:03 : 1 : \r\n"},
-                      {1, nullptr, "", "\r\n"},
-                      {1, "%s", overlong.c_str(), cut.c_str()}};
-  CLog log(Fake());
+  const std::tuple<int, const char*, const char*, const char*> rows[] = {
+      {1, "create file: %s", "a.dat", "-2 : 07:05:03 : 1 : create file: a.dat\r\n"},
+      {2, "%s", "two", "-2 : 07:05:03 : 2 : two\r\n"},
+      {-5, "%s", "minus five", "-2 : 07:05:03 : -5 : minus five\r\n"},
+      {3, "%s", "above the level", ""},
+      {1, "%s", "a\nb", "-2 : 07:05:03 : 1 : a\r\nb\r\n"},
+      {1, "%s", "", "-2 : 07:05:03 : 1 : \r\n"},
+      {1, empty.c_str(), "", "\r\n"},
+      {1, "%s", overlong.c_str(), cut.c_str()}};
+  CLog log(fake);
   log.Open(2, "t.log");
-  Fake().now = {2027, 1, 9, 0, 7, 5, 3};
-  Fake().ticks = 0xFFFFFFFEu;  // past 24.8 days the signed count goes negative
-  for (const Row& row : rows) {
-    File("t.log").clear();
-    if (row.format != nullptr) {
-      log.Log(row.level, kUnit, __LINE__, row.format, row.text);
-    } else {
-      LogEmptyFormat(log, row.level);
-    }
-    EXPECT_EQ(File("t.log"), row.bytes) << row.text;
+  fake.now = {2027, 1, 9, 0, 7, 5, 3};
+  fake.ticks = 0xFFFFFFFEu;  // past 24.8 days the signed count goes negative
+  for (const auto& [level, format, text, bytes] : rows) {
+    fake.files["t.log"].clear();
+    log.Log(level, kUnit, __LINE__, format, text);
+    EXPECT_EQ(fake.files["t.log"], bytes) << text;
   }
 }
 
-TEST_F(CLogTest, SecondOpenReplacesTheFile) {
-  CLog log(Fake());
-  log.Open(2, "setup.log");
-  log.Log(1, kUnit, __LINE__, "starting setup, version %i, params: %s", 1490, "-debug");
-  Fake().zone = {18000, 0, "EST", "EDT"};
-  log.Open(2, "setup.log");
-  const std::vector<std::string> lines = SplitCrLf(File("setup.log"));
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[5], "1000 : 14:02:11 : 0 : --- (5 EST / 0 EDT)");
-}
-
-TEST_F(CLogTest, OffLogWritesNothing) {
-  CLog log(Fake());
+TEST_F(CLogTest, NameOf127OpensOf128StopsTheLogAndAnUnopenedLogWritesNothing) {
+  CLog log(fake);
   log.Log(-5, kUnit, __LINE__, "never");
-  LogEmptyFormat(log, -5);
-  EXPECT_EQ(Fake().appendCalls, 0);
-  EXPECT_EQ(log.LogLevel(), -1);
-  EXPECT_STREQ(log.LogFileName(), "");
-}
-
-TEST_F(CLogTest, FileNameOf127FitsOf128OpensNoLogAndStopsTheOldOne) {
-  const std::string fits(127, 'a');
-  const std::string tooLong(128, 'b');
-  CLog log(Fake());
-  log.Open(2, tooLong.c_str());
-  EXPECT_EQ(log.LogLevel(), -1);
-  EXPECT_TRUE(Fake().files.empty());
-  log.Open(2, fits.c_str());
-  EXPECT_EQ(log.LogLevel(), 2);
-  EXPECT_STREQ(log.LogFileName(), fits.c_str());
-  const std::string header = File(fits.c_str());
-  log.Open(2, tooLong.c_str());
+  EXPECT_EQ(fake.appendCalls, 0);
+  log.Open(2, std::string(127, 'a').c_str());
+  EXPECT_STREQ(log.LogFileName(), std::string(127, 'a').c_str());
+  log.Open(2, std::string(128, 'b').c_str());
   log.Log(1, kUnit, __LINE__, "after");
-  EXPECT_EQ(Fake().files.size(), 1u);
-  EXPECT_EQ(File(fits.c_str()), header);
+  EXPECT_EQ(fake.appendCalls, 8);
+  EXPECT_EQ(fake.files.size(), 1u);
   EXPECT_EQ(log.LogLevel(), -1);
 }
 
 TEST_F(CLogTest, UnwritableFileIsSkippedAndTriedAgainNextLine) {
-  Fake().refuseFiles = true;
-  CLog log(Fake());
+  fake.refuseFiles = true;
+  CLog log(fake);
   log.Open(2, "setup.log");
-  EXPECT_EQ(Fake().appendCalls, 8);
   log.Log(1, kUnit, __LINE__, "one");
-  EXPECT_EQ(Fake().appendCalls, 9);
-  Fake().refuseFiles = false;
-  log.Log(1, kUnit, __LINE__, "three");
-  EXPECT_EQ(File("setup.log"), "1000 : 14:02:11 : 1 : three\r\n");
+  EXPECT_EQ(fake.appendCalls, 9);
+  fake.refuseFiles = false;
+  log.Log(1, kUnit, __LINE__, "two");
+  EXPECT_EQ(fake.files["setup.log"], "1000 : 14:02:11 : 1 : two\r\n");
 }
 
-TEST_F(CLogTest, InstanceIsCreatedOnceAndFreshAfterFree) {
-  CLog* first = CLog::Instance();
-  EXPECT_EQ(CLog::Instance(), first);
-  EXPECT_STREQ(first->ProgramDirectory(), "C:\\Games\\Tidemoor\\");
-  first->Open(2, "setup.log");
+TEST_F(CLogTest, OneInstanceEachUntilFreedAndTheLogNamedFromTheProgramDirectory) {
+  CLog* log = CLog::Instance();
+  EXPECT_EQ(CLog::Instance(), log);
+  const char* name = CStr::Instance()->Format("%s%s", log->ProgramDirectory(), "setup.log");
+  log->Open(2, name);
+  EXPECT_EQ(fake.files.count("C:\\Games\\Tidemoor\\setup.log"), 1u);
+  EXPECT_EQ(CStr::Instance()->Format("%s!", std::string(300, 'z').c_str()), name);  // one buffer
+  EXPECT_EQ(std::strlen(name), CStr::kBufferSize - 1);
   CLog::FreeInstance();
   CLog::FreeInstance();
-  EXPECT_EQ(CLog::Instance()->LogLevel(), -1);
-  EXPECT_STREQ(CLog::Instance()->LogFileName(), "");
-}
-
-TEST_F(CLogTest, EntryBuildsTheLogNameFromTheProgramDirectory) {
-  const char* name =
-      CStr::Instance()->Format("%s%s", CLog::Instance()->ProgramDirectory(), "setup.log");
-  CLog::Instance()->Open(2, name);
-  EXPECT_EQ(Fake().files.count("C:\\Games\\Tidemoor\\setup.log"), 1u);
   CStr::FreeInstance();
+  CStr::FreeInstance();
+  EXPECT_EQ(CLog::Instance()->LogLevel(), -1);
+}
+
+TEST(CStr, FindCharCutAndClear) {
+  const std::tuple<const char*, char, bool, int> finds[] = {
+      {"a\\b\\c", '\\', false, 1}, {"a\\b\\c", '\\', true, 3}, {"\\", '\\', true, 0},
+      {"abc", '\\', false, -1},    {"", 'a', false, -1},       {nullptr, 'a', true, -1},
+      {"abc", '\0', true, -1}};
+  for (const auto& [text, c, last, at] : finds) EXPECT_EQ(CStr::FindChar(text, c, last), at);
+  const std::tuple<const char*, int, int, const char*> cuts[] = {
+      {"abcdef", 1, 2, "adef"}, {"adef", 2, 100, "ad"}, {"ad", 2, 1, "ad"}, {"ad", 0, 0, "ad"},
+      {"ad", -1, 1, "ad"},      {"ad", 0, -3, "ad"},    {"ad", 0, 2, ""},   {"", 0, 1, ""}};
+  for (const auto& [before, from, count, after] : cuts) {
+    char text[16] = {};
+    std::strcpy(text, before);
+    CStr::Cut(text, from, count);
+    EXPECT_STREQ(text, after) << before << " " << from << " " << count;
+  }
+  char buffer[8] = "#######";
+  CStr::Clear(buffer, 6, "abcdefgh");
+  EXPECT_EQ(std::string(buffer, 7), std::string("abcde\0#", 7));  // nothing past the size
+  CStr::Clear(buffer, 6, "ab");
+  EXPECT_EQ(std::string(buffer, 6), std::string("ab\0\0\0\0", 6));
+  CStr::Clear(buffer, 0, "xy");  // a zero size touches nothing
+  EXPECT_STREQ(buffer, "ab");
+}
+
+TEST(ProgramDirectory, UpToTheLastBackslashOfTheProgramCutAt255) {
+  const std::string fits = "C:\\" + std::string(251, 'd') + "\\";  // 255 characters
+  const std::string tooLong = "C:\\" + std::string(300, 'd') + "\\";
+  const std::pair<std::string, std::string> rows[] = {
+      {"\"C:\\A B\\Setup.exe\" -x", "C:\\A B\\"},
+      {"C:\\A B\\Setup.exe -x", "C:\\A B\\"},
+      {"\"D:\\Setup.exe\"", "D:\\"},
+      {"Setup.exe -debug", ""},
+      {"\"Setup.exe\"", ""},
+      {"", ""},
+      {"\"" + fits + "Setup.exe\" -x", fits},
+      {tooLong + "Setup.exe", tooLong.substr(0, 255)}};
+  for (const auto& [commandLine, directory] : rows) {
+    char stored[CLog::kDirectorySize];
+    std::memset(stored, '#', sizeof stored);
+    DeriveProgramDirectory(commandLine.c_str(), stored);
+    ASSERT_NE(std::memchr(stored, '\0', sizeof stored), nullptr) << commandLine;
+    EXPECT_EQ(stored, directory) << commandLine;
+  }
+}
+
+// {0, 5}: -0.5 gives 0, not -1.
+TEST(CenteredStart, HalvesTheRemainingSpaceTruncatingTowardZero) {
+  const int rows[][3] = {{1024, 363, 330},
+                         {768, 403, 182},
+                         {1000, 1000, 0},
+                         {1024, 1025, 0},
+                         {1024, 1027, -1},
+                         {0, 5, -2},
+                         {INT_MAX, INT_MIN, INT_MAX},
+                         {INT_MIN, INT_MAX, INT_MIN + 1}};
+  for (const auto& row : rows) EXPECT_EQ(CenteredStart(row[0], row[1]), row[2]) << row[0];
 }
 
 }  // namespace
 
 LogPlatform& SystemLogPlatform() {
-  return Fake();
+  return fake;
 }

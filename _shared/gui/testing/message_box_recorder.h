@@ -1,6 +1,5 @@
-// A stand-in for gui::ShowMessageBox in in-process tests: every box the code under
-// test raises is recorded instead of shown, and answered with IDOK at once, so no
-// test waits on a modal loop.
+// Links in place of gui::ShowMessageBox in in-process tests: each box is recorded, in
+// order, and answered IDOK at once, so no test waits on a modal loop.
 #pragma once
 
 #include <windows.h>
@@ -12,13 +11,11 @@ namespace gui::testing {
 
 struct RecordedMessageBox {
   HWND owner = nullptr;
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   UINT type = 0;
 };
 
-// Every box since the last ClearRecordedMessageBoxes, in the order they were raised.
-const std::vector<RecordedMessageBox>& RecordedMessageBoxes();
+const std::vector<RecordedMessageBox>& RecordedMessageBoxes();  // since the last Clear
 void ClearRecordedMessageBoxes();
 
 }  // namespace gui::testing

@@ -3,29 +3,19 @@
 #include "message_box.h"
 
 namespace gui {
-namespace {
 
-std::vector<testing::RecordedMessageBox>& Boxes() {
-  static std::vector<testing::RecordedMessageBox> boxes;
-  return boxes;
-}
-
-}  // namespace
+static std::vector<testing::RecordedMessageBox> boxes;
 
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-  Boxes().push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+  boxes.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
   return IDOK;
 }
 
-namespace testing {
-
-const std::vector<RecordedMessageBox>& RecordedMessageBoxes() {
-  return Boxes();
+const std::vector<testing::RecordedMessageBox>& testing::RecordedMessageBoxes() {
+  return boxes;
+}
+void testing::ClearRecordedMessageBoxes() {
+  boxes.clear();
 }
 
-void ClearRecordedMessageBoxes() {
-  Boxes().clear();
-}
-
-}  // namespace testing
 }  // namespace gui
