@@ -40,7 +40,8 @@ std::uint64_t storedChecksum[archive::kMaxSegments] = {};
 // the caption carries Windows' error code.
 void ReportResourceFailure() {
   const DWORD error = GetLastError();
-  gui::ShowMessageBox(nullptr, Msg(kMsgSetupFileCorrupted), std::to_string(error).c_str(), MB_OK);
+  gui::ShowMessageBox(nullptr, setup::CorruptedText(Msg(kMsgSetupFileCorrupted)).c_str(),
+                      std::to_string(error).c_str(), MB_OK);
   gui::Application::Instance().Terminate();
 }
 

@@ -14,6 +14,7 @@
 #include "s_logging.h"
 #include "s_registry_win.h"
 #include "settings_trim.h"
+#include "corrupted_text.h"
 #include "u_setup.h"
 
 using setup::Msg;
@@ -197,7 +198,7 @@ bool TFSetup::WriteFiles() {
                               segment + 1);
         break;
       case archive::SegmentStep::Corrupt:
-        throw gui::Exception(Msg(kMsgSetupFileCorrupted));
+        throw gui::Exception(setup::CorruptedText(Msg(kMsgSetupFileCorrupted)));
     }
   }
   return true;

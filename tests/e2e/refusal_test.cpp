@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "archive_checksum.h"
+#include "corrupted_text.h"
 #include "journey.h"
 #include "s_lang_ids.h"
 
@@ -64,7 +65,7 @@ TEST(StartRefusal, MissingSegmentNamesTheResourceError) {
   SetupRun run(SegmentSet{segments[0], segments[1], std::nullopt});
   const Refusal seen = Refuse(run, "-debug ");  // a blank after the switch: no log
   EXPECT_EQ(seen.caption, "1814");
-  EXPECT_EQ(seen.text, Text(kMsgSetupFileCorrupted));
+  EXPECT_EQ(seen.text, setup::CorruptedText(Text(kMsgSetupFileCorrupted)));
   EXPECT_TRUE(seen.log.empty());
 }
 
@@ -75,7 +76,7 @@ TEST(StartRefusal, StructuralFaultIsRefusedBeforeTheWizard) {
   test_support::FixChecksum(segments[0]);
   SetupRun run(AllPresent(segments));
   const Refusal seen = Refuse(run);
-  EXPECT_EQ(seen.text, Text(kMsgSetupFileCorrupted));
+  EXPECT_EQ(seen.text, setup::CorruptedText(Text(kMsgSetupFileCorrupted)));
   EXPECT_EQ(seen.log.back(), "closing setup");
 }
 
