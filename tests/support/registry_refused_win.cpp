@@ -1,22 +1,31 @@
 // Registry calls of a user without administrator rights, linked in place of the real
 // ones: writes under HKEY_LOCAL_MACHINE are refused (Wine would allow them), and with
 // TDM_REGISTRY_REFUSE=all under every root, a profile taking no writes. Reads pass.
+// TDM_REGISTRY_REFUSE=bad_alloc refuses nothing but runs out of memory where the
+// all-users probe creates its key: an exception from outside the class library.
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "s_registry_calls.h"
 
 namespace registry_calls {
 namespace {
 
-bool Refused(HKEY root) {
+bool Scope(const char* name) {
   static const char* scope = std::getenv("TDM_REGISTRY_REFUSE");
-  return root == HKEY_LOCAL_MACHINE || (scope != nullptr && std::strcmp(scope, "all") == 0);
+  return scope != nullptr && std::strcmp(scope, name) == 0;
+}
+
+bool Refused(HKEY root) {
+  return !Scope("bad_alloc") && (root == HKEY_LOCAL_MACHINE || Scope("all"));
 }
 
 }  // namespace
 
 LSTATUS CreateKey(HKEY root, const char* path, REGSAM access, HKEY* key) {
+  if (Scope("bad_alloc") && root == HKEY_LOCAL_MACHINE && std::strcmp(path, "Software\\Test") == 0)
+    throw std::bad_alloc();
   return Refused(root) ? ERROR_ACCESS_DENIED
                        : RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
                                          nullptr, key, nullptr);
