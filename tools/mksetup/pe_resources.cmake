@@ -12,6 +12,7 @@ target_link_libraries(tdm_pe_resources PRIVATE tdm_warnings)
 if(NOT WIN32)
   tdm_add_test(pe_resources_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/pe_resources_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/pe_test_image.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/testing/pe_test_image.cpp
     LIBS tdm_pe_resources)
+  target_include_directories(pe_resources_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/testing)
 endif()
