@@ -17,8 +17,9 @@ using Image = std::vector<std::uint8_t>;
 constexpr std::uint32_t kHigh = 0x80000000;  // an entry's name string or subdirectory
 
 // Little-endian, `width` bytes.
-void Put(Image& b, std::size_t at, std::uint32_t value, int width = 4) {
-  for (int i = 0; i < width; ++i) b.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+void Put(Image& b, std::size_t at, std::uint32_t value, std::size_t width = 4) {
+  for (std::size_t i = 0; i < width; ++i)
+    b.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 void PutText(Image& b, std::size_t at, const std::string& text) {
@@ -93,7 +94,8 @@ std::vector<std::uint8_t> MakeStubImage() {
   dataEntry(216, 304, kManifestData);
   for (const auto& [at, name] : {std::pair{232u, std::string("OLD")}, {240u, "KEEPME"}}) {
     Put(b, r + at, static_cast<std::uint32_t>(name.size()), 2);  // UTF-16 names
-    for (std::size_t i = 0; i < name.size(); ++i) Put(b, r + at + 2 + 2 * i, name[i], 2);
+    for (std::size_t i = 0; i < name.size(); ++i)
+      Put(b, r + at + 2 + 2 * i, static_cast<std::uint8_t>(name[i]), 2);
   }
   return b;
 }
