@@ -1,5 +1,6 @@
-// The demo release as the installer will see it: the clients' version resources carry
-// the versions the manifests promise, and the payload folders hold what they should.
+// The demo release as Windows sees it: the clients' version resources carry the versions
+// the manifests promise, the payload folders hold what they should, and the signed
+// Setup.exe mksetup made loads its icon and starts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "journey.h"
 #include "test_readers_win.h"
 
 namespace {
@@ -19,7 +21,7 @@ std::string Demo(const std::string& relative) {
   return self.substr(0, self.find_last_of('\\') + 1) + relative;
 }
 
-TEST(DemoRelease, ClientVersionsShortcutTargetsAndFilesOfEachPayload) {
+TEST(DemoRelease, ClientVersionsAndFilesOfEachPayload) {
   for (const auto& [payload, build] : {std::pair{"payload-full\\", 3u}, {"payload-update\\", 4u}}) {
     const std::string client = Demo(payload) + "TDMClient.exe";
     std::vector<char> info(GetFileVersionInfoSizeA(client.c_str(), nullptr));
@@ -31,9 +33,6 @@ TEST(DemoRelease, ClientVersionsShortcutTargetsAndFilesOfEachPayload) {
         VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
     EXPECT_EQ(fixed->dwProductVersionMS, 807u);
     EXPECT_EQ(fixed->dwProductVersionLS, build);
-    // Not uninstall.exe: mksetup adds the uninstaller.
-    for (const char* file : {"TDMOptions.exe", "readme.txt", "liesmich.txt"})
-      EXPECT_TRUE(FileExists(Demo(payload) + file)) << payload << file;
   }
   EXPECT_TRUE(FileExists(Demo("payload-full\\data\\old_intro.dat")));
   EXPECT_FALSE(FileExists(Demo("payload-update\\data\\old_intro.dat")));
@@ -55,6 +54,30 @@ TEST(DemoRelease, ReadmesAreWindows1252WithCrLf) {
             std::string::npos);
   EXPECT_NE(test_support::ReadContents(Demo("payload-update\\liesmich.txt"))->find("\xC4nderungen"),
             std::string::npos);
+}
+
+// Setup.exe loads all three archive segments through the loader before its first form shows.
+TEST(SignedSetup, LoadsItsIconAndStarts) {
+  const std::string exe = Demo("signed\\Setup.exe");
+  const HMODULE m = LoadLibraryExA(exe.c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(m, nullptr) << GetLastError();
+  for (int size : {16, 32}) {
+    const HANDLE icon = LoadImageA(m, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, 0);
+    ICONINFO info{};
+    BITMAP bitmap{};
+    ASSERT_TRUE(icon != nullptr && GetIconInfo(static_cast<HICON>(icon), &info)) << size;
+    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(static_cast<HICON>(icon));
+  }
+  FreeLibrary(m);
+  const driver::ScratchDirectory folder("tdm-signed");
+  driver::App app = driver::App::Start(folder.CopyIn(exe, "Setup.exe"));
+  app.WaitForForm("FSetup").Child("Button2").Click();
+  EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
 }  // namespace
