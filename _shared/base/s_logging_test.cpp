@@ -31,8 +31,6 @@ struct FakeLogPlatform : LogPlatform {
   int appendCalls = 0;
 } fake;
 
-constexpr const char* kUnit = "_shared/base/s_logging_test";
-
 class CLogTest : public ::testing::Test {
  protected:
   void SetUp() override { fake = FakeLogPlatform(); }
@@ -42,7 +40,7 @@ class CLogTest : public ::testing::Test {
 TEST_F(CLogTest, OpenReplacesTheFileWithTheHeaderAtLevelZero) {
   CLog log(fake);
   log.Open(2, "C:\\setup.log");
-  log.Log(1, kUnit, __LINE__, "starting setup, version %i", 1490);
+  log.Log(1, __FILE__, __LINE__, "starting setup, version %i", 1490);
   fake.zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
   log.Open(2, "C:\\setup.log");
   const std::string at = "1000 : 14:02:11 : 0 : ", rule = at + std::string(78, '-') + "\r\n";
@@ -75,41 +73,35 @@ TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
   fake.ticks = 0xFFFFFFFEu;  // past 24.8 days the signed count goes negative
   for (const auto& [level, format, text, bytes] : rows) {
     fake.files["t.log"].clear();
-    log.Log(level, kUnit, __LINE__, format, text);
+    log.Log(level, __FILE__, __LINE__, format, text);
     EXPECT_EQ(fake.files["t.log"], bytes) << text;
   }
 }
 
-TEST_F(CLogTest, NameOf127OpensOf128StopsTheLogAndAnUnopenedLogWritesNothing) {
+TEST_F(CLogTest, UnopenedOrNamedPast127WritesNothingAndAnUnwritableFileIsTriedAgain) {
   CLog log(fake);
-  log.Log(-5, kUnit, __LINE__, "never");
+  log.Log(-5, __FILE__, __LINE__, "never");
   EXPECT_EQ(fake.appendCalls, 0);
+  fake.refuseFiles = true;
   log.Open(2, std::string(127, 'a').c_str());
   EXPECT_STREQ(log.LogFileName(), std::string(127, 'a').c_str());
-  log.Open(2, std::string(128, 'b').c_str());
-  log.Log(1, kUnit, __LINE__, "after");
-  EXPECT_EQ(fake.appendCalls, 8);
-  EXPECT_EQ(fake.files.size(), 1u);
-  EXPECT_EQ(log.LogLevel(), -1);
-}
-
-TEST_F(CLogTest, UnwritableFileIsSkippedAndTriedAgainNextLine) {
-  fake.refuseFiles = true;
-  CLog log(fake);
-  log.Open(2, "setup.log");
-  log.Log(1, kUnit, __LINE__, "one");
+  log.Log(1, __FILE__, __LINE__, "one");
   EXPECT_EQ(fake.appendCalls, 9);
   fake.refuseFiles = false;
-  log.Log(1, kUnit, __LINE__, "two");
-  EXPECT_EQ(fake.files["setup.log"], "1000 : 14:02:11 : 1 : two\r\n");
+  log.Log(1, __FILE__, __LINE__, "two");
+  EXPECT_EQ(fake.files[std::string(127, 'a')], "1000 : 14:02:11 : 1 : two\r\n");
+  log.Open(2, std::string(128, 'b').c_str());
+  log.Log(1, __FILE__, __LINE__, "after");
+  EXPECT_EQ(fake.appendCalls, 10);
+  EXPECT_EQ(fake.files.size(), 1u);
+  EXPECT_EQ(log.LogLevel(), -1);
 }
 
 TEST_F(CLogTest, OneInstanceEachUntilFreedAndTheLogNamedFromTheProgramDirectory) {
   CLog* log = CLog::Instance();
   EXPECT_EQ(CLog::Instance(), log);
   const char* name = CStr::Instance()->Format("%s%s", log->ProgramDirectory(), "setup.log");
-  log->Open(2, name);
-  EXPECT_EQ(fake.files.count("C:\\Games\\Tidemoor\\setup.log"), 1u);
+  EXPECT_STREQ(name, "C:\\Games\\Tidemoor\\setup.log");
   EXPECT_EQ(CStr::Instance()->Format("%s!", std::string(300, 'z').c_str()), name);  // one buffer
   EXPECT_EQ(std::strlen(name), CStr::kBufferSize - 1);
   CLog::FreeInstance();
