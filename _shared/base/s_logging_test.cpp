@@ -37,24 +37,7 @@ class CLogTest : public ::testing::Test {
   void TearDown() override { CLog::FreeInstance(); }
 };
 
-TEST_F(CLogTest, OpenReplacesTheFileWithTheHeaderAtLevelZero) {
-  CLog log(fake);
-  log.Open(2, "C:\\setup.log");
-  log.Log(1, __FILE__, __LINE__, "starting setup, version %i", 1490);
-  fake.zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
-  log.Open(2, "C:\\setup.log");
-  const std::string at = "1000 : 14:02:11 : 0 : ", rule = at + std::string(78, '-') + "\r\n";
-  std::string header = "\r\n" + rule;
-  for (const char* text :
-       {"--- logfile for application : \"C:\\Games\\Tidemoor\\Setup.exe\" -debug",
-        "--- logfile reseted to      : C:\\setup.log",
-        "--- logging started on      : Sat Dec 05 14:02:11 2026", "--- (-5 IST / 1 IDT)"})
-    header += at + text + "\r\n";
-  EXPECT_EQ(fake.files["C:\\setup.log"], header + rule + "\r\n");
-  EXPECT_EQ(log.LogLevel(), 2);
-}
-
-TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
+TEST_F(CLogTest, OpenEmptiesTheFileForTheHeaderThenEachLineIsTicksTimeLevelAndTextInCrLf) {
   const std::string overlong(3000, 'x'), empty;  // empty: a computed format, not a literal
   // 2048 with terminator: 2046 characters, then CR put before the line feed.
   const std::string cut = "-2 : 07:05:03 : 1 : " + std::string(2046 - 20, 'x') + "\r\n";
@@ -68,13 +51,24 @@ TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
       {1, empty.c_str(), "", "\r\n"},
       {1, "%s", overlong.c_str(), cut.c_str()}};
   CLog log(fake);
-  log.Open(2, "t.log");
+  log.Open(2, "C:\\setup.log");
+  log.Log(1, __FILE__, __LINE__, "starting setup, version %i", 1490);
+  fake.zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
+  log.Open(2, "C:\\setup.log");
+  const std::string at = "1000 : 14:02:11 : 0 : ", rule = at + std::string(78, '-') + "\r\n";
+  std::string header = "\r\n" + rule;
+  for (const char* text :
+       {"--- logfile for application : \"C:\\Games\\Tidemoor\\Setup.exe\" -debug",
+        "--- logfile reseted to      : C:\\setup.log",
+        "--- logging started on      : Sat Dec 05 14:02:11 2026", "--- (-5 IST / 1 IDT)"})
+    header += at + text + "\r\n";
+  EXPECT_EQ(fake.files["C:\\setup.log"], header + rule + "\r\n");
   fake.now = {2027, 1, 9, 0, 7, 5, 3};
   fake.ticks = 0xFFFFFFFEu;  // past 24.8 days the signed count goes negative
   for (const auto& [level, format, text, bytes] : rows) {
-    fake.files["t.log"].clear();
+    fake.files["C:\\setup.log"].clear();
     log.Log(level, __FILE__, __LINE__, format, text);
-    EXPECT_EQ(fake.files["t.log"], bytes) << text;
+    EXPECT_EQ(fake.files["C:\\setup.log"], bytes) << text;
   }
 }
 
