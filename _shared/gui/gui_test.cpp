@@ -29,7 +29,10 @@ class TestForm : public Form {
   Button button, direct;
   CheckBox check;
   ProgressBar bar;
+  DirectoryListBox list;
+  DriveComboBox drives;
   int clicks = 0, checkClicks = 0, destroyed = 0;
+  std::vector<std::string> events;
 
  protected:
   void FormDestroy() override { ++destroyed; }
@@ -41,8 +44,12 @@ class TestForm : public Form {
     check.Create({"check", 14, &page, 0, 50, 80, 17, font(), Align::Left, 1});
     bar.Create({"bar", 15, this, 0, 0, 100, 16, font()});
     direct.Create({"direct", 16, this, 0, 200, 80, 25, font(), Align::Left, 2});
+    list.Create({"DirectoryListBox1", 20, this, 220, 16, 130, 225, font(), Align::Left, 3});
+    drives.Create({"DriveComboBox1", 21, this, 220, 256, 130, 19, font(), Align::Left, 4});
     button.onClick = [this] { ++clicks; };
     check.onClick = [this] { ++checkClicks; };
+    list.onChange = [this] { events.push_back("list " + list.Directory()); };
+    drives.onChange = [this] { events.push_back(std::string("drive ") + drives.Drive()); };
   }
 };
 
@@ -112,21 +119,6 @@ TEST(Application, ATerminatedOneNeverShowsTheMainFormAndDestroyFormsEndsAll) {
   EXPECT_FALSE(IsWindow(owner));
 }
 
-class BrowseForm : public Form {
- public:
-  DirectoryListBox list;
-  DriveComboBox drives;
-  std::vector<std::string> events;
-
- protected:
-  void CreateControls() override {
-    list.Create({"DirectoryListBox1", 20, this, 16, 16, 209, 225, font(), Align::Left, 0});
-    drives.Create({"DriveComboBox1", 21, this, 16, 256, 209, 19, font(), Align::Left, 1});
-    list.onChange = [this] { events.push_back("list " + list.Directory()); };
-    drives.onChange = [this] { events.push_back(std::string("drive ") + drives.Drive()); };
-  }
-};
-
 // A form over C:\tdm-dirlist\{Alpha\beta, Alpha\Delta, Gamma, note.txt}, removed afterwards.
 class DirectoryListTest : public ::testing::Test {
  protected:
@@ -134,9 +126,7 @@ class DirectoryListTest : public ::testing::Test {
     for (const char* folder : {"\\Alpha\\beta", "\\Alpha\\Delta", "\\Gamma"})
       std::filesystem::create_directories(base + folder);
     std::ofstream(base + "\\note.txt") << "a file";
-    form.CreateForm(
-        {"BrowseForm", "Browse:", 384, 378, WS_POPUP | WS_CAPTION, {"MS Sans Serif", -11, false}},
-        nullptr);
+    form.CreateForm(kDesign, nullptr);
   }
   void TearDown() override { std::filesystem::remove_all(base); }
   std::vector<std::string> Items(HWND box, UINT count, UINT get) {
@@ -167,7 +157,7 @@ class DirectoryListTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(box));
   }
   const std::string base = "C:\\tdm-dirlist";
-  BrowseForm form;
+  TestForm form;
 };
 
 TEST_F(DirectoryListTest, ShowsThePathThenTheSubfoldersAndADoubleClickOpensOneAClickNothing) {
