@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "command_options.h"
 #include "uninstall_entries.h"
@@ -33,10 +34,9 @@ TEST(InstallList, LinesTable) {
   for (const Row& row : rows) {
     InstallList list;
     EXPECT_EQ(ReadInstallList(row.text, list), row.refused) << row.text;
-    EXPECT_EQ(list.directories, row.directories) << row.text;
-    EXPECT_EQ(list.files, row.files) << row.text;
-    EXPECT_EQ(list.desktopLinks, row.desktop) << row.text;
-    EXPECT_EQ(list.readmeLinks[0], row.readmeGerman) << row.text;
+    EXPECT_EQ(std::tie(list.directories, list.files, list.desktopLinks, list.readmeLinks[0]),
+              std::tie(row.directories, row.files, row.desktop, row.readmeGerman))
+        << row.text;
     EXPECT_EQ(list.shortcutIds, row.ids) << row.text;
   }
 }
@@ -63,9 +63,8 @@ TEST(RemovalPlan, OrderTable) {
     InstallList lists;
     for (const std::string& text : row.lists) ReadInstallList(text, lists);
     const RemovalPlan plan = PlanRemoval(lists, listFiles, row.everything);
-    EXPECT_EQ(plan.files, row.files);
-    EXPECT_EQ(plan.listFiles, listFiles);
-    EXPECT_EQ(plan.directories, row.directories);
+    EXPECT_EQ(std::tie(plan.files, plan.listFiles, plan.directories),
+              std::tie(row.files, listFiles, row.directories));
   }
 }
 
@@ -96,10 +95,8 @@ TEST(InstallList, WrittenByMksetup) {
   std::string error;
   ASSERT_TRUE(mksetup::AddUninstaller(manifest, d, error)) << error;
   ASSERT_EQ(d.files.size(), 3u);
-  EXPECT_EQ(d.files[2].name, "uninstall/0.807.4.lst");
-  const std::string text(d.files[2].bytes.begin(), d.files[2].bytes.end());
-  EXPECT_EQ(text,
-            "D data\r\nD uninstall\r\nF data\\a.map\r\nF uninstall.exe\r\n"
+  EXPECT_EQ(d.files[2].name + ":" + std::string(d.files[2].bytes.begin(), d.files[2].bytes.end()),
+            "uninstall/0.807.4.lst:D data\r\nD uninstall\r\nF data\\a.map\r\nF uninstall.exe\r\n"
             "F uninstall\\0.807.4.lst\r\nL Tidemoor.lnk\r\nS 25\r\nR0 Wichtig.lnk\r\n"
             "R1 Important.lnk\r\n");
   for (const char* clash : {"Uninstall.EXE", "uninstall/0.807.4.lst"}) {

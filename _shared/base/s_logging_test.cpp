@@ -31,32 +31,13 @@ struct FakeLogPlatform : LogPlatform {
   int appendCalls = 0;
 } fake;
 
-constexpr const char* kUnit = "_shared/base/s_logging_test";
-
 class CLogTest : public ::testing::Test {
  protected:
   void SetUp() override { fake = FakeLogPlatform(); }
   void TearDown() override { CLog::FreeInstance(); }
 };
 
-TEST_F(CLogTest, OpenReplacesTheFileWithTheHeaderAtLevelZero) {
-  CLog log(fake);
-  log.Open(2, "C:\\setup.log");
-  log.Log(1, kUnit, __LINE__, "starting setup, version %i", 1490);
-  fake.zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
-  log.Open(2, "C:\\setup.log");
-  const std::string at = "1000 : 14:02:11 : 0 : ", rule = at + std::string(78, '-') + "\r\n";
-  std::string header = "\r\n" + rule;
-  for (const char* text :
-       {"--- logfile for application : \"C:\\Games\\Tidemoor\\Setup.exe\" -debug",
-        "--- logfile reseted to      : C:\\setup.log",
-        "--- logging started on      : Sat Dec 05 14:02:11 2026", "--- (-5 IST / 1 IDT)"})
-    header += at + text + "\r\n";
-  EXPECT_EQ(fake.files["C:\\setup.log"], header + rule + "\r\n");
-  EXPECT_EQ(log.LogLevel(), 2);
-}
-
-TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
+TEST_F(CLogTest, OpenEmptiesTheFileForTheHeaderThenEachLineIsTicksTimeLevelAndTextInCrLf) {
   const std::string overlong(3000, 'x'), empty;  // empty: a computed format, not a literal
   // 2048 with terminator: 2046 characters, then CR put before the line feed.
   const std::string cut = "-2 : 07:05:03 : 1 : " + std::string(2046 - 20, 'x') + "\r\n";
@@ -70,46 +51,49 @@ TEST_F(CLogTest, EachLineIsTicksTimeLevelAndTextEndingInCrLf) {
       {1, empty.c_str(), "", "\r\n"},
       {1, "%s", overlong.c_str(), cut.c_str()}};
   CLog log(fake);
-  log.Open(2, "t.log");
+  log.Open(2, "C:\\setup.log");
+  log.Log(1, __FILE__, __LINE__, "starting setup, version %i", 1490);
+  fake.zone = {-19800, 1, "IST", "IDT"};  // -5.5 hours: truncated toward zero
+  log.Open(2, "C:\\setup.log");
+  const std::string at = "1000 : 14:02:11 : 0 : ", rule = at + std::string(78, '-') + "\r\n";
+  std::string header = "\r\n" + rule;
+  for (const char* text :
+       {"--- logfile for application : \"C:\\Games\\Tidemoor\\Setup.exe\" -debug",
+        "--- logfile reseted to      : C:\\setup.log",
+        "--- logging started on      : Sat Dec 05 14:02:11 2026", "--- (-5 IST / 1 IDT)"})
+    header += at + text + "\r\n";
+  EXPECT_EQ(fake.files["C:\\setup.log"], header + rule + "\r\n");
   fake.now = {2027, 1, 9, 0, 7, 5, 3};
   fake.ticks = 0xFFFFFFFEu;  // past 24.8 days the signed count goes negative
   for (const auto& [level, format, text, bytes] : rows) {
-    fake.files["t.log"].clear();
-    log.Log(level, kUnit, __LINE__, format, text);
-    EXPECT_EQ(fake.files["t.log"], bytes) << text;
+    fake.files["C:\\setup.log"].clear();
+    log.Log(level, __FILE__, __LINE__, format, text);
+    EXPECT_EQ(fake.files["C:\\setup.log"], bytes) << text;
   }
 }
 
-TEST_F(CLogTest, NameOf127OpensOf128StopsTheLogAndAnUnopenedLogWritesNothing) {
+TEST_F(CLogTest, UnopenedOrNamedPast127WritesNothingAndAnUnwritableFileIsTriedAgain) {
   CLog log(fake);
-  log.Log(-5, kUnit, __LINE__, "never");
+  log.Log(-5, __FILE__, __LINE__, "never");
   EXPECT_EQ(fake.appendCalls, 0);
-  log.Open(2, std::string(127, 'a').c_str());
-  EXPECT_STREQ(log.LogFileName(), std::string(127, 'a').c_str());
-  log.Open(2, std::string(128, 'b').c_str());
-  log.Log(1, kUnit, __LINE__, "after");
-  EXPECT_EQ(fake.appendCalls, 8);
-  EXPECT_EQ(fake.files.size(), 1u);
-  EXPECT_EQ(log.LogLevel(), -1);
-}
-
-TEST_F(CLogTest, UnwritableFileIsSkippedAndTriedAgainNextLine) {
   fake.refuseFiles = true;
-  CLog log(fake);
-  log.Open(2, "setup.log");
-  log.Log(1, kUnit, __LINE__, "one");
+  log.Open(2, std::string(127, 'a').c_str());
+  log.Log(1, __FILE__, __LINE__, "one");
   EXPECT_EQ(fake.appendCalls, 9);
   fake.refuseFiles = false;
-  log.Log(1, kUnit, __LINE__, "two");
-  EXPECT_EQ(fake.files["setup.log"], "1000 : 14:02:11 : 1 : two\r\n");
+  log.Log(1, __FILE__, __LINE__, "two");
+  EXPECT_EQ(fake.files[std::string(127, 'a')], "1000 : 14:02:11 : 1 : two\r\n");
+  log.Open(2, std::string(128, 'b').c_str());
+  log.Log(1, __FILE__, __LINE__, "after");
+  EXPECT_EQ(fake.appendCalls, 10);
+  EXPECT_EQ(fake.files.size(), 1u);
 }
 
 TEST_F(CLogTest, OneInstanceEachUntilFreedAndTheLogNamedFromTheProgramDirectory) {
   CLog* log = CLog::Instance();
   EXPECT_EQ(CLog::Instance(), log);
   const char* name = CStr::Instance()->Format("%s%s", log->ProgramDirectory(), "setup.log");
-  log->Open(2, name);
-  EXPECT_EQ(fake.files.count("C:\\Games\\Tidemoor\\setup.log"), 1u);
+  EXPECT_STREQ(name, "C:\\Games\\Tidemoor\\setup.log");
   EXPECT_EQ(CStr::Instance()->Format("%s!", std::string(300, 'z').c_str()), name);  // one buffer
   EXPECT_EQ(std::strlen(name), CStr::kBufferSize - 1);
   CLog::FreeInstance();

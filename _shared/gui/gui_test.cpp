@@ -2,11 +2,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <bitset>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "application.h"
 #include "controls.h"
+#include "directory_list.h"
+#include "drive_combo.h"
 #include "form.h"
 #include "gui_exception.h"
 #include "message_box_recorder.h"
@@ -21,7 +29,10 @@ class TestForm : public Form {
   Button button, direct;
   CheckBox check;
   ProgressBar bar;
+  DirectoryListBox list;
+  DriveComboBox drives;
   int clicks = 0, checkClicks = 0, destroyed = 0;
+  std::vector<std::string> events;
 
  protected:
   void FormDestroy() override { ++destroyed; }
@@ -33,8 +44,12 @@ class TestForm : public Form {
     check.Create({"check", 14, &page, 0, 50, 80, 17, font(), Align::Left, 1});
     bar.Create({"bar", 15, this, 0, 0, 100, 16, font()});
     direct.Create({"direct", 16, this, 0, 200, 80, 25, font(), Align::Left, 2});
+    list.Create({"DirectoryListBox1", 20, this, 220, 16, 130, 225, font(), Align::Left, 3});
+    drives.Create({"DriveComboBox1", 21, this, 220, 256, 130, 19, font(), Align::Left, 4});
     button.onClick = [this] { ++clicks; };
     check.onClick = [this] { ++checkClicks; };
+    list.onChange = [this] { events.push_back("list " + list.Directory()); };
+    drives.onChange = [this] { events.push_back(std::string("drive ") + drives.Drive()); };
   }
 };
 
@@ -46,7 +61,6 @@ TEST(Form, HasTheDesignedSizeNestedControlsAndRoutesTheirClicksAndExceptions) {
   RECT client{};
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(363L, 403L));
-  EXPECT_EQ(form.Text(), "Caption:");
   EXPECT_EQ(GetParent(form.label.hwnd()), form.page.hwnd());
   EXPECT_EQ(GetDlgCtrlID(form.button.hwnd()), 13);
   EXPECT_EQ(Window::FromHandle(form.check.hwnd()), &form.check);
@@ -72,19 +86,18 @@ TEST(Form, HasTheDesignedSizeNestedControlsAndRoutesTheirClicksAndExceptions) {
   SendMessageA(form.direct.hwnd(), BM_CLICK, 0, 0);  // already ends in a full stop
   const auto& boxes = testing::RecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "Range check error.");
-  EXPECT_EQ(boxes[0].caption, "Setup");
-  EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-  EXPECT_EQ(boxes[0].owner, form.hwnd());  // modal to the form, so no second box stacks up
-  EXPECT_EQ(boxes[1].text, "Drive X: is not ready.");
+  // Modal to the form, so no second box stacks up.
+  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].caption, boxes[0].type & MB_ICONMASK,
+                            boxes[0].owner, boxes[1].text),
+            std::make_tuple("Range check error.", "Setup", UINT{MB_ICONERROR}, form.hwnd(),
+                            "Drive X: is not ready."));
   TestForm orphan;  // a child window without a parent cannot be made
   EXPECT_THROW(orphan.CreateForm({"Orphan", "x", 300, 200, WS_CHILD, {}}, nullptr), Exception);
   EXPECT_EQ(orphan.hwnd(), nullptr);
   HWND label = form.label.hwnd();
   form.Destroy();  // the objects forget handles Windows destroyed with their parent
-  EXPECT_EQ(form.destroyed, 1);
-  EXPECT_FALSE(IsWindow(label));
-  EXPECT_EQ(form.label.hwnd(), nullptr);
+  EXPECT_EQ(std::make_tuple(form.destroyed, IsWindow(label), form.label.hwnd()),
+            std::make_tuple(1, FALSE, HWND{}));
 }
 
 // Its window (the task-bar entry, which the install journey checks) owns the forms.
@@ -104,6 +117,103 @@ TEST(Application, ATerminatedOneNeverShowsTheMainFormAndDestroyFormsEndsAll) {
   application.DestroyForms();
   EXPECT_EQ(form.destroyed, 1);
   EXPECT_FALSE(IsWindow(owner));
+}
+
+// A form over C:\tdm-dirlist\{Alpha\beta, Alpha\Delta, Gamma, note.txt}, removed afterwards.
+class DirectoryListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"\\Alpha\\beta", "\\Alpha\\Delta", "\\Gamma"})
+      std::filesystem::create_directories(base + folder);
+    std::ofstream(base + "\\note.txt") << "a file";
+    form.CreateForm(kDesign, nullptr);
+  }
+  void TearDown() override { std::filesystem::remove_all(base); }
+  std::vector<std::string> Items(HWND box, UINT count, UINT get) {
+    std::vector<std::string> items;
+    for (int i = 0; i < SendMessageA(box, count, 0, 0); ++i) {
+      char text[MAX_PATH + 8] = {};
+      SendMessageA(box, get, i, reinterpret_cast<LPARAM>(text));
+      items.emplace_back(text);
+    }
+    return items;
+  }
+  LRESULT List(UINT message, WPARAM w = 0, LPARAM l = 0) {
+    return SendMessageA(form.list.hwnd(), message, w, l);
+  }
+  // The mouse messages of a click, or a double click, on entry `index`.
+  void Click(int index, bool twice) {
+    RECT item{};
+    List(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.left + 30, (item.top + item.bottom) / 2);
+    const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+    for (int i = 0; i < (twice ? 4 : 2); ++i) List(messages[i], i % 2 == 0 ? MK_LBUTTON : 0, at);
+  }
+  void ChooseDrive(char drive) {
+    const HWND box = form.drives.hwnd();
+    for (int i = 0; i < SendMessageA(box, CB_GETCOUNT, 0, 0); ++i)
+      if (SendMessageA(box, CB_GETITEMDATA, i, 0) == drive) SendMessageA(box, CB_SETCURSEL, i, 0);
+    SendMessageA(form.hwnd(), WM_COMMAND, MAKEWPARAM(21, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+  }
+  const std::string base = "C:\\tdm-dirlist";
+  TestForm form;
+};
+
+TEST_F(DirectoryListTest, ShowsThePathThenTheSubfoldersAndADoubleClickOpensOneAClickNothing) {
+  EXPECT_TRUE(form.list.SetDirectory("c" + base.substr(1) + "\\alpha"));  // in disk spelling
+  EXPECT_EQ(Items(form.list.hwnd(), LB_GETCOUNT, LB_GETTEXT),
+            (std::vector<std::string>{"C:\\", "tdm-dirlist", "Alpha", "beta", "Delta"}));
+  const LRESULT sub = 3 | DirectoryListBox::kSubfolderEntry, data[] = {0, 1, 2, sub, sub};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(List(LB_GETITEMDATA, i), data[i]) << i;
+  EXPECT_EQ(List(LB_GETCURSEL), 2);
+  EXPECT_TRUE(form.events.empty()) << "opening from code raises no change";
+  Click(4, true);  // Delta
+  EXPECT_EQ(form.list.Directory(), base + "\\Alpha\\Delta");
+  EXPECT_EQ(List(LB_GETCURSEL), 3);
+  EXPECT_EQ(form.events.back(), "list " + base + "\\Alpha\\Delta");
+  Click(0, true);   // the root
+  Click(1, false);  // a single click opens nothing and reports the folder still open
+  EXPECT_EQ(form.list.Directory(), "C:\\");
+  EXPECT_EQ(form.events.back(), "list C:\\");
+}
+
+TEST_F(DirectoryListTest, ANameThatIsNoFolderOpensItsNearestParentOrTheCurrentFolder) {
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof current, current);
+  const std::tuple<std::string, bool, std::string> rows[] = {
+      {base + "\\Alpha\\missing\\deeper", true, base + "\\Alpha"},
+      {base + "\\note.txt", true, base},  // a file is no folder
+      {base + "\\A*", true, base},        // nor does a wildcard pick one
+      {"Q:\\nowhere", false, current},
+      {"", false, current},
+      {"C:", true, "C:\\"}};
+  for (const auto& [name, opened, directory] : rows) {
+    form.list.SetDirectory(base);
+    EXPECT_EQ(form.list.SetDirectory(name), opened) << name;
+    EXPECT_EQ(form.list.Directory(), directory) << name;
+  }
+  EXPECT_EQ(std::ranges::count(Items(form.list.hwnd(), LB_GETCOUNT, LB_GETTEXT), "tdm-dirlist"), 1)
+      << "a drive root lists its folders";
+}
+
+TEST_F(DirectoryListTest, TheDriveBoxListsEveryDriveAndMovesTheListToItsLastFolder) {
+  const std::vector<std::string> shown = Items(form.drives.hwnd(), CB_GETCOUNT, CB_GETLBTEXT);
+  EXPECT_EQ(shown.size(), std::bitset<32>(GetLogicalDrives()).count());
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(std::ranges::count(shown, "C:"), 1) << "Wine's C: has no label";
+  form.list.SetDirectory(base + "\\Gamma");
+  form.drives.LinkTo(form.list);
+  EXPECT_EQ(form.drives.Drive(), 'C');
+  form.list.SetDirectory("Z:\\tmp");
+  EXPECT_EQ(form.drives.Drive(), 'Z') << "the box follows the list to another drive";
+  ChooseDrive('C');
+  EXPECT_EQ(form.list.Directory(), base + "\\Gamma");
+  EXPECT_EQ(form.events, (std::vector<std::string>{"list " + base + "\\Gamma", "drive C"}))
+      << "the list moves first, then the box reports";
+  ChooseDrive('C');
+  EXPECT_EQ(form.events.size(), 3u) << "the same drive moves nothing";
+  EXPECT_EQ(form.events.back(), "drive C");
 }
 
 }  // namespace

@@ -1,17 +1,25 @@
-// CReg against Wine's real registry, read back through the API and not through CReg.
-#include "s_registry_win.h"
+// The Windows halves of the base against Wine's real file system, registry and screen,
+// read back through the API and not through the code under test.
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
+#include "s_logging.h"
+#include "s_monitor.h"
+#include "s_monitor_win.h"
+#include "s_registry_win.h"
 #include "test_readers_win.h"
 
 namespace {
 
+using test_support::FileExists;
 using test_support::KeyExists;
+using test_support::ReadContents;
 using test_support::ReadValue;
 
 constexpr const char* kKey = "Software\\TidemoorRegTest";
@@ -40,11 +48,12 @@ TEST_F(CRegTest, WritesKeepTypeAndBytesAndNeedAnExistingKey) {
   ASSERT_TRUE(reg().WriteString(HKEY_LOCAL_MACHINE, kDeepKey, "Empty", ""));
   ASSERT_TRUE(reg().WriteDWord(HKEY_LOCAL_MACHINE, kDeepKey, "Language", 0x01020304));
   EXPECT_TRUE(reg().CreateKey(HKEY_LOCAL_MACHINE, kDeepKey));  // again: the values stay
-  const test_support::RegValue empty = ReadValue(HKEY_LOCAL_MACHINE, kDeepKey, "Empty");
-  const test_support::RegValue language = ReadValue(HKEY_LOCAL_MACHINE, kDeepKey, "Language");
-  EXPECT_EQ(std::tie(empty.type, empty.bytes), std::make_tuple(REG_SZ, std::string(1, '\0')));
-  EXPECT_EQ(std::tie(language.type, language.bytes),
-            std::make_tuple(REG_DWORD, std::string("\x04\x03\x02\x01", 4)));
+  for (const auto& [name, type, bytes] :
+       {std::tuple("Empty", DWORD{REG_SZ}, std::string(1, '\0')),
+        std::tuple("Language", DWORD{REG_DWORD}, std::string("\x04\x03\x02\x01", 4))}) {
+    const test_support::RegValue stored = ReadValue(HKEY_LOCAL_MACHINE, kDeepKey, name);
+    EXPECT_EQ(std::tie(stored.type, stored.bytes), std::tie(type, bytes)) << name;
+  }
 }
 
 TEST_F(CRegTest, ReadDWordTakesOnlyALittleEndianDwordElseGivesZero) {
@@ -97,6 +106,55 @@ TEST_F(CRegTest, DeleteKeyRemovesAnEmptyKeyOnly) {
   CReg::FreeInstance();
   CReg::FreeInstance();  // twice is harmless, and a fresh object follows
   EXPECT_TRUE(CReg::Instance()->CreateKey(HKEY_CURRENT_USER, kKey));
+}
+
+const std::string kDir = "C:\\tdm-log-test\\", kPath = kDir + "setup.log";
+
+TEST(CLogFile, AppendsCrLfLinesBesideAnotherHandleAndASecondOpenEmpties) {
+  std::filesystem::create_directories(kDir);
+  CLog log(SystemLogPlatform());
+  log.Open(2, kPath.c_str());
+  log.Log(1, __FILE__, __LINE__, "from the first run");
+  log.Open(2, kPath.c_str());
+  const std::string header = ReadContents(kPath).value_or("");
+  EXPECT_EQ(header.find("first run"), std::string::npos);
+  HANDLE viewer =
+      CreateFileA(kPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+  log.Log(1, __FILE__, __LINE__, "first\nsecond");
+  CloseHandle(viewer);
+  const std::string bytes = ReadContents(kPath).value_or("");
+  EXPECT_EQ(bytes.substr(0, header.size()), header);
+  EXPECT_TRUE(bytes.ends_with(" : 1 : first\r\nsecond\r\n")) << bytes;
+  EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+  std::filesystem::create_directories(kPath + ".d");  // a folder where the file must be
+  for (const std::string& name : {kDir + "missing\\setup.log", kPath + ".d"}) {
+    CLog lost(SystemLogPlatform());
+    lost.Open(2, name.c_str());
+    lost.Log(1, __FILE__, __LINE__, "lost");
+    EXPECT_FALSE(FileExists(name)) << name;
+  }
+  std::filesystem::remove_all(kDir);
+}
+
+// The system C runtime formats here; it does not terminate a cut text by itself.
+TEST(FormatText, CutsAtTheBufferAndTerminatesLikeTheCLibrary) {
+  char text[8];
+  FormatText(text, sizeof text, "%s%s", "abcd", "efgh");
+  EXPECT_STREQ(text, "abcdefg");
+  FormatText(text, sizeof text, "%02d:%ld", 7, -3L);
+  EXPECT_STREQ(text, "07:-3");
+}
+
+// The arithmetic is the native test's; here: the primary monitor's work area (not the
+// whole screen, not another monitor) is what gets halved.
+TEST(CenterOnPrimaryMonitor, CentresInThePrimaryWorkArea) {
+  MONITORINFO info{sizeof info, {}, {}, 0};
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
+  const POINT place = CenterOnPrimaryMonitor(363, 403);
+  EXPECT_EQ(place.x, CenteredStart(info.rcWork.right - info.rcWork.left, 363));
+  EXPECT_EQ(place.y, CenteredStart(info.rcWork.bottom - info.rcWork.top, 403));
 }
 
 }  // namespace
