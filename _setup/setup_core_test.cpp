@@ -66,13 +66,10 @@ TEST(TrimSettingsFields, Table) {
 }
 
 constexpr std::string_view kSuffix = "\\Tidemoor";
-using Rule = std::optional<std::string> (*)(std::string_view);
-std::optional<std::string> Open(std::string_view text) {
-  return FolderToOpen(text, kSuffix);
-}
-std::optional<std::string> Propose(std::string_view text) {
-  return ProposedDirectory(text, kSuffix);
-}
+using Want = std::optional<std::string>;
+using Rule = Want (*)(std::string_view);
+const Rule Open = [](std::string_view t) -> Want { return FolderToOpen(t, kSuffix); };
+const Rule Propose = [](std::string_view t) -> Want { return ProposedDirectory(t, kSuffix); };
 const Rule Ok = ConfirmedDirectory;
 
 TEST(DirectoryRules, Table) {
@@ -181,12 +178,10 @@ EarlierOutcome Refused(std::optional<std::uint32_t> language, std::uint32_t text
                        std::uint32_t caption = kMsgWrongClientVersion) {
   return {EarlierVerdict::Refuse, language, text, caption};
 }
-EarlierOutcome Wrong(std::uint32_t language) {
+const auto Wrong = [](std::uint32_t language) {
   return Refused(language, kMsgUpdateNeedsClientVersion);
-}
-EarlierOutcome Adopt(std::uint32_t language) {
-  return {EarlierVerdict::Adopt, language, 0, 0};
-}
+};
+const auto Adopt = [](std::uint32_t l) { return EarlierOutcome{EarlierVerdict::Adopt, l, 0, 0}; };
 const EarlierOutcome kProceed{};
 
 struct Row {
