@@ -9,7 +9,8 @@ endif()
 get_filename_component(LINKS "${LINKS}" ABSOLUTE)
 find_program(LNKINFO lnkinfo REQUIRED)
 
-set(install_dir "C:\\Games\\Tidemoor")
+# where Installation.CurrentUserInEnglishAcrossThreeSegments installs
+set(install_dir "C:\\tdm-engine\\CurrentUserInEnglishAcrossThreeSegments\\Games\\Tidemoor")
 # link file (relative to LINKS) | target file in the installation directory
 set(expected
     "desktop/Tidemoor.lnk|TDMClient.exe"
