@@ -1,21 +1,24 @@
 // The demo release installed for the current user, the demo update over it, and for all
-// users: what lands on disk, in the registry and the shortcut folders; the readme.
+// users: what the user sees, what lands on disk, in the registry and the shortcut
+// folders; the readme. The values' types and every link's details: install_engine_test.
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "journey.h"
-#include "s_lang_ids.h"
 
 namespace e2e {
 namespace {
 
 namespace fs = std::filesystem;
-using driver::Window;
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
 
 // Waits until every running editor stand-in has ended.
 void WaitForEditors() {
@@ -37,8 +40,7 @@ void ExpectPayload(const std::string& directory, const char* payload) {
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (!entry.is_regular_file()) continue;
     const std::string installed = directory + "\\" + fs::relative(entry.path(), root).string();
-    EXPECT_EQ(driver::ReadWholeFile(installed), driver::ReadWholeFile(entry.path().string()))
-        << installed;
+    EXPECT_EQ(ReadContents(installed), ReadContents(entry.path().string())) << installed;
     EXPECT_EQ(fs::last_write_time(installed), fs::last_write_time(entry.path())) << installed;
   }
 }
@@ -52,9 +54,7 @@ void ExpectLink(const std::string& link, const std::string& target, const std::s
 
 void ExpectGroup(const std::string& group, const std::string& directory) {
   const bool german = UserLanguage() == 0;
-  ExpectLink(group + "\\" + Text(kMsgLinkUninstall), "uninstall.exe", directory);
   ExpectLink(group + "\\" + Text(kMsgLinkGame), "TDMClient.exe", directory);
-  ExpectLink(group + "\\" + Text(kMsgLinkSetup), "TDMOptions.exe", directory);
   ExpectLink(group + (german ? "\\Wichtige Informationen.lnk" : "\\Important information.lnk"),
              german ? "liesmich.txt" : "readme.txt", directory);
 }
@@ -62,8 +62,6 @@ void ExpectGroup(const std::string& group, const std::string& directory) {
 // Finishes on the success page; with the box ticked the editor gets the readme.
 void Finish(SetupRun& run, const Window& wizard, bool readme, const std::string& directory) {
   ASSERT_TRUE(wizard.Child("TabSheet4").IsVisible());
-  EXPECT_EQ(wizard.Child("Button1").Text(), Text(kMsgFinished));
-  EXPECT_FALSE(wizard.Child("Button2").IsVisible());
   wizard.Child("CheckBox4").SetChecked(readme);
   wizard.Child("Button1").Click();
   EXPECT_EQ(run.App().WaitForExit(), 0u);
@@ -71,22 +69,16 @@ void Finish(SetupRun& run, const Window& wizard, bool readme, const std::string&
   const std::string args = run.Folder().PathOf("notepad-args.txt");
   if (readme) driver::WaitUntil([&] { return driver::FileExists(args); }, "the editor's work");
   WaitForEditors();
-  EXPECT_EQ(driver::ReadWholeFile(args),
+  EXPECT_EQ(ReadContents(args),
             readme ? std::optional<std::string>(
                          directory + (UserLanguage() == 0 ? "\\liesmich.txt\n" : "\\readme.txt\n"))
                    : std::nullopt);
 }
 
-struct Installer : SetupRun {
-  explicit Installer(const char* setup) : SetupRun(setup) {
-    Folder().CopyIn(driver::WinePath(TDM_NOTEPAD_STANDIN), "notepad.exe");
-  }
-};
-
 TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   const CleanRegistry clean;
   const std::string directory = "C:\\Games\\Tidemoor CU";
-  Installer full(TDM_DEMO_FULL_SETUP);
+  SetupRun full(TDM_DEMO_FULL_SETUP);
   Window wizard = full.Start();
   // One task-bar entry, the application's, which owns the wizard.
   const std::vector<Window> entries = full.App().TaskBarEntries();
@@ -99,35 +91,25 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   const auto programFiles = ReadValue(
       HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
   EXPECT_EQ(wizard.Child("Edit1").Text(), programFiles.bytes.c_str() + std::string("\\Tidemoor"));
-  EXPECT_TRUE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), "C:\\"));
   wizard.Child("Edit1").Type(directory);
   EXPECT_TRUE(wizard.Child("radio_current_user").IsChecked());
   EXPECT_TRUE(wizard.Child("CheckBox3").IsChecked());
   ASSERT_EQ(full.Install(wizard), "");
   ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(directory));
-  const auto language = ReadValue(HKEY_CURRENT_USER, kProductKey, "Language");
-  const DWORD expected = UserLanguage();
-  EXPECT_EQ(language.type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(language.bytes, std::string(reinterpret_cast<const char*>(&expected), 4));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "StartMenuGroup").bytes, Sz("Tidemoor"));
-  EXPECT_FALSE(test_support::KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").bytes,
-            Sz("\"" + directory + "\\uninstall.exe\""));
   const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk";
   ExpectLink(desktop, "TDMClient.exe", directory);
   ExpectGroup(ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor", directory);
   Finish(full, wizard, true, directory);
 
-  // The update adopts the directory (and shows its drive's free space), replaces
-  // files, deletes the obsolete one, makes no desktop icon, registers nothing new.
+  // The update adopts the directory, replaces files, deletes the obsolete one, makes
+  // no desktop icon.
   ASSERT_TRUE(driver::FileExists(directory + "\\data\\old_intro.dat"));
   DeleteFileA(desktop.c_str());
-  Installer update(TDM_DEMO_UPDATE_SETUP);
+  SetupRun update(TDM_DEMO_UPDATE_SETUP);
   wizard = update.Start();
   update.WalkToSettings(wizard);
   EXPECT_EQ(wizard.Child("Edit1").Text(), directory);
-  EXPECT_TRUE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), directory));
   // Another directory than the registered one, be it only by a trailing backslash, is
   // refused on the spot.
   wizard.Child("Edit1").Type(directory + "\\");
@@ -142,14 +124,13 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   ExpectPayload(directory, TDM_DEMO_UPDATE_PAYLOAD);
   EXPECT_FALSE(driver::FileExists(directory + "\\data\\old_intro.dat"));
   EXPECT_FALSE(driver::FileExists(desktop));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(directory));
   Finish(update, wizard, false, directory);
 }
 
 TEST(Install, ForAllUsersWithoutDesktopIcon) {
   const CleanRegistry clean;
   const std::string directory = "C:\\Games\\Tidemoor AU";
-  Installer full(TDM_DEMO_FULL_SETUP);
+  SetupRun full(TDM_DEMO_FULL_SETUP);
   const Window wizard = full.Start();
   full.WalkToSettings(wizard);
   EXPECT_EQ(wizard.Child("Label4").Text(), Text(kMsgInstallDirectory));
@@ -159,7 +140,6 @@ TEST(Install, ForAllUsersWithoutDesktopIcon) {
   ASSERT_EQ(full.Install(wizard), "");
   ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir").bytes, Sz(directory));
-  EXPECT_FALSE(test_support::KeyExists(HKEY_CURRENT_USER, kProductKey));
   EXPECT_FALSE(driver::FileExists(ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Tidemoor.lnk"));
   ExpectGroup(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Tidemoor", directory);
   Finish(full, wizard, false, directory);

@@ -1,16 +1,11 @@
 // The wizard as a user moves through it: keys and buttons, the language switch, the
 // directory dialog on another drive, a close refused while the files are copied.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "journey.h"
-#include "s_lang_ids.h"
 
 namespace e2e {
 namespace {
-
-using driver::Window;
 
 TEST(Wizard, KeysAndButtonsBackAndForthThenTheOtherLanguage) {
   SetupRun run(TDM_DEMO_FULL_SETUP);
@@ -24,7 +19,6 @@ TEST(Wizard, KeysAndButtonsBackAndForthThenTheOtherLanguage) {
   // The page shows before the handler disables forward: wait for the whole switch.
   driver::WaitUntil([&] { return wizard.Child("TabSheet6").IsVisible() && !forward.IsEnabled(); },
                     "Enter to go forward");
-  EXPECT_FALSE(forward.IsEnabled());
   wizard.Child("chk_disclaimer").SetChecked(true);
   EXPECT_TRUE(forward.IsEnabled());
   wizard.Child("Button3").Click();
@@ -35,19 +29,7 @@ TEST(Wizard, KeysAndButtonsBackAndForthThenTheOtherLanguage) {
   forward.Click();
   ASSERT_TRUE(wizard.Child("TabSheet2").IsVisible());
   EXPECT_EQ(forward.Text(), Text(kMsgStart));
-  // Tab walks the settings page's controls and never lands on a hidden one.
-  std::vector<HWND> reached;
-  for (int press = 0; press < 10; ++press) {
-    const Window focus = run.App().Focus();
-    if (!focus.Exists()) break;
-    EXPECT_TRUE(focus.IsVisible()) << focus.Describe() << " has the focus but is hidden";
-    reached.push_back(focus.Handle());
-    focus.PressKey(VK_TAB);
-    driver::WaitUntil([&] { return run.App().Focus().Handle() != focus.Handle(); },
-                      "Tab to move on");
-  }
-  EXPECT_NE(std::find(reached.begin(), reached.end(), wizard.Child("Edit1").Handle()),
-            reached.end());
+  // Where Tab goes on each page: u_setup_keyboard_test.
   wizard.Child("Button3").Click();
   wizard.Child("Button3").Click();
   // The other language rebinds every caption at once.
@@ -70,8 +52,10 @@ TEST(Wizard, DirectoryDialogTakesTheDirectoryAndSpaceOfAnotherDrive) {
   SetupRun run(TDM_DEMO_FULL_SETUP);
   const Window wizard = run.Start();
   run.WalkToSettings(wizard);
-  ASSERT_FALSE(ShowsFreeSpaceOf(FreeSpaceText("C:\\"), "D:\\")) << "D: is on C:'s file system";
   const std::string before = wizard.Child("Edit1").Text();
+  ASSERT_TRUE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), before));
+  ASSERT_FALSE(ShowsFreeSpaceOf(wizard.Child("lbl_availmem").Text(), "D:\\"))
+      << "D: is on C:'s file system";
   driver::SendAsUser(wizard.Child("Button4"), BM_CLICK, 0, 0, driver::Milliseconds{0});
   Window dialog = run.App().WaitForForm("FSelectDirectory");
   EXPECT_EQ(dialog.Text(), Text(kMsgChooseDirectory));
@@ -82,15 +66,11 @@ TEST(Wizard, DirectoryDialogTakesTheDirectoryAndSpaceOfAnotherDrive) {
 
   driver::SendAsUser(wizard.Child("Button4"), BM_CLICK, 0, 0, driver::Milliseconds{0});
   dialog = run.App().WaitForForm("FSelectDirectory");
-  const Window drives = dialog.Child("DriveComboBox1");
-  const std::vector<std::string> items = drives.ComboItems();
-  int d = 0;
-  while (d < static_cast<int>(items.size()) && toupper(items[static_cast<size_t>(d)][0]) != 'D')
-    ++d;
-  drives.SelectComboItem(d);  // throws when there is no D:
+  // The drives in turn until D: (throws when there is none).
+  for (int drive = 0; dialog.Child("Edit1").Text().substr(0, 2) != "D:"; ++drive)
+    dialog.Child("DriveComboBox1").SelectComboItem(drive);
   EXPECT_TRUE(ShowsFreeSpaceOf(dialog.Child("lbl_availmem").Text(), "D:\\"));
   const std::string chosen = dialog.Child("Edit1").Text();
-  EXPECT_EQ(chosen.substr(0, 2), "D:");
   dialog.Child("Button1").Click();
   run.App().WaitForFormGone("FSelectDirectory");
   EXPECT_EQ(wizard.Child("Edit1").Text(), chosen);
@@ -100,15 +80,13 @@ TEST(Wizard, DirectoryDialogTakesTheDirectoryAndSpaceOfAnotherDrive) {
   EXPECT_EQ(run.App().WaitForExit(), 0u);
 }
 
-// Enough files that the copying runs for a while: 300 of 256 KiB.
 // Enough files that the copying runs for a while: 300 of 256 KiB, sorted by name.
 archive::ArchiveDescription LargeArchive() {
   static const std::vector<std::uint8_t> contents(256 * 1024, 0x5A);
-  static std::vector<std::string> names;
-  archive::ArchiveDescription archive = test_support::TestRelease();
-  for (int i = 0; i < 300; ++i) names.push_back("data/bulk" + std::to_string(1000 + i) + ".dat");
-  for (const std::string& name : names)
-    archive.files.push_back({name, 1ull << 56, contents.size(), contents, {}});
+  archive::ArchiveDescription archive = TestRelease();
+  for (int i = 1000; i < 1300; ++i)
+    archive.files.push_back(
+        {"data/bulk" + std::to_string(i) + ".dat", 1ull << 56, contents.size(), contents, {}});
   std::sort(archive.files.begin(), archive.files.end(),
             [](const auto& x, const auto& y) { return x.name < y.name; });
   return archive;
@@ -117,7 +95,7 @@ archive::ArchiveDescription LargeArchive() {
 TEST(Wizard, CloseIsRefusedWhileCopyingThenTheSuccessPageEnds) {
   const CleanRegistry clean;
   driver::ScratchDirectory target("tdm-e2e-target");
-  SetupRun run(test_support::AllPresent(test_support::WriteSegments(LargeArchive())));
+  SetupRun run(AllPresent(WriteSegments(LargeArchive())));
   const Window wizard = run.Start();
   run.WalkToSettings(wizard);
   wizard.Child("Edit1").Type(target.PathOf("Tidemoor"));
