@@ -27,10 +27,6 @@ std::string Shown(const App& app) {
 
 std::set<ULONG_PTR> handledTickets;
 
-void CALLBACK OnHandled(HWND, UINT, ULONG_PTR ticket, LRESULT) {
-  handledTickets.insert(ticket);
-}
-
 BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
   reinterpret_cast<std::vector<Window>*>(list)->emplace_back(child);
   return TRUE;
@@ -54,8 +50,6 @@ void RequireUsable(const Window& control, const std::string& action) {
                       ": gone, hidden, disabled or behind a modal box");
 }
 
-}  // namespace
-
 void PumpOwnMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -64,16 +58,16 @@ void PumpOwnMessages() {
   }
 }
 
+}  // namespace
+
 void WaitUntil(const std::function<bool()>& done, const Description& what, Milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    PumpOwnMessages();
-    if (done()) return;
-    if (std::chrono::steady_clock::now() >= deadline) break;
+  for (PumpOwnMessages(); !done(); PumpOwnMessages()) {
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw DriverError("timed out after " + std::to_string(timeout.count()) + " ms waiting for " +
+                        what());
     std::this_thread::sleep_for(Milliseconds{20});
   }
-  throw DriverError("timed out after " + std::to_string(timeout.count()) + " ms waiting for " +
-                    what());
 }
 
 // Program paths hold blanks but never quotes.
@@ -104,31 +98,20 @@ std::optional<Window> App::FindForm(const std::string& name) const {
   return std::nullopt;
 }
 
-std::vector<Window> App::TaskBarEntries() const {
-  std::vector<Window> entries;
-  for (const Window& window : TopLevelWindows()) {
-    const LONG_PTR extended = GetWindowLongPtrA(window.Handle(), GWL_EXSTYLE);
-    if ((extended & WS_EX_APPWINDOW) != 0 ||
-        (!window.Owner().Exists() && (extended & WS_EX_TOOLWINDOW) == 0))
-      entries.push_back(window);
-  }
-  return entries;
-}
-
 Window App::Focus() const {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  DWORD thread = 0;
-  for (const Window& window : TopLevelWindows())
-    thread = GetWindowThreadProcessId(window.Handle(), nullptr);
-  if (thread == 0 || !GetGUIThreadInfo(thread, &info)) return Window();
+  const std::vector<Window> windows = TopLevelWindows();
+  if (windows.empty() ||
+      !GetGUIThreadInfo(GetWindowThreadProcessId(windows[0].Handle(), nullptr), &info))
+    return Window();
   return Window(info.hwndFocus);
 }
 
 std::optional<MessageBoxWindow> App::FindMessageBox() const {
   for (const Window& window : TopLevelWindows())
     if (window.ClassName() == "#32770" && GetDlgItem(window.Handle(), 0xFFFF) != nullptr)
-      return MessageBoxWindow(window);
+      return MessageBoxWindow{window};
   return std::nullopt;
 }
 
@@ -157,19 +140,17 @@ Process Process::Start(const std::string& commandLine, const std::string& workin
   PROCESS_INFORMATION created = {};
   // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while the previous
   // program of the test is still going away; a moment later the same start works.
-  BOOL started = FALSE;
-  DWORD error = ERROR_SUCCESS;
-  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-    if (attempt > 0) Sleep(500);
+  for (int attempt = 1;; ++attempt) {
     std::string mutableCommandLine = commandLine;  // CreateProcessA may write into it
-    started = CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
-                             &startup, &created);
-    error = started ? ERROR_SUCCESS : GetLastError();
-    if (!started && error != ERROR_INTERNAL_ERROR) break;
+    if (CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup,
+                       &created))
+      break;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 5)
+      throw DriverError("cannot start " + commandLine + ": error " + std::to_string(error));
+    Sleep(500);
   }
-  if (!started)
-    throw DriverError("cannot start " + commandLine + ": error " + std::to_string(error));
   // Wine starts a Unix program (say, "env LC_ALL=... wine Setup.exe") without giving
   // a handle to it, so such a child could be neither awaited nor killed.
   if (created.hProcess == nullptr)
@@ -194,7 +175,7 @@ DWORD Process::WaitForExit(Milliseconds timeout) const {
   return code;
 }
 
-void Process::Kill() {
+void Process::Kill() const {
   if (!IsRunning()) return;
   TerminateProcess(handle_, 0xDEAD);
   WaitForSingleObject(handle_, 5000);
@@ -210,13 +191,10 @@ std::string WinePath(const std::string& path) {
 
 ScratchDirectory::ScratchDirectory(const std::string& prefix) {
   static int count = 0;
-  for (;;) {
-    path_ = "C:\\" + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++count);
-    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS)
-      throw DriverError("cannot create " + path_ + ": error " + std::to_string(GetLastError()));
-  }
+  path_ =
+      "C:\\" + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+  if (!CreateDirectoryA(path_.c_str(), nullptr))
+    throw DriverError("cannot create " + path_ + ": error " + std::to_string(GetLastError()));
 }
 
 ScratchDirectory::~ScratchDirectory() {
@@ -273,10 +251,6 @@ bool Window::IsChecked() const {
   return Ask(*this, BM_GETCHECK) == BST_CHECKED;
 }
 
-int Window::ComboSelection() const {
-  return static_cast<int>(Ask(*this, CB_GETCURSEL));
-}
-
 void SendAsUser(Window target, UINT message, WPARAM wParam, LPARAM lParam, Milliseconds patience) {
   static ULONG_PTR lastTicket = 0;
   const ULONG_PTR ticket = ++lastTicket;
@@ -290,7 +264,10 @@ void SendAsUser(Window target, UINT message, WPARAM wParam, LPARAM lParam, Milli
         return true;
     return false;
   };
-  if (!SendMessageCallbackA(target.Handle(), message, wParam, lParam, OnHandled, ticket))
+  const SENDASYNCPROC handled = [](HWND, UINT, ULONG_PTR done, LRESULT) {
+    handledTickets.insert(done);
+  };
+  if (!SendMessageCallbackA(target.Handle(), message, wParam, lParam, handled, ticket))
     throw DriverError("cannot send message " + std::to_string(message) + " to " +
                       target.Describe());
   const auto deadline = std::chrono::steady_clock::now() + patience;

@@ -20,12 +20,10 @@ using Milliseconds = std::chrono::milliseconds;
 inline constexpr Milliseconds kDefaultTimeout{15000};
 
 // The program did not do in time what the test expects, or a user could not do that.
-class DriverError : public std::runtime_error {
- public:
+struct DriverError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-void PumpOwnMessages();  // this thread's, e.g. SendMessageCallback's completions
 using Description = std::function<std::string()>;
 // Polls `done` until true; throws DriverError("timed out ... waiting for <what>").
 void WaitUntil(const std::function<bool()>& done, const Description& what,
@@ -35,11 +33,10 @@ inline void WaitUntil(const std::function<bool()>& done, const std::string& what
   WaitUntil(done, Description([what] { return what; }), timeout);
 }
 
-// Build artefacts arrive as Unix paths; Z: is "/".
-std::string WinePath(const std::string& path);  // "/a/b" -> "Z:\a\b"
+std::string WinePath(const std::string& path);  // a build artefact's "/a/b" -> "Z:\a\b"
 using test_support::FileExists;
 
-// A fresh folder C:\<prefix>-<pid>-<n>, removed with its contents (unless
+// A new folder C:\<prefix>-<pid>-<n>, removed with its contents (unless
 // TDM_E2E_KEEP is set) when the object goes away.
 class ScratchDirectory {
  public:
@@ -68,7 +65,7 @@ class Process {
     return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
   }
   DWORD WaitForExit(Milliseconds timeout = kDefaultTimeout) const;  // throws on timeout
-  void Kill();
+  void Kill() const;
 
  private:
   Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
@@ -95,7 +92,6 @@ class Window {
   bool IsVisible() const { return IsWindowVisible(handle_) != FALSE; }  // and its parents
   bool IsEnabled() const { return IsWindowEnabled(handle_) != FALSE; }
   bool IsChecked() const;
-  int ComboSelection() const;  // CB_ERR (-1) when nothing is selected
 
   // Each throws DriverError when the control is gone, hidden, disabled or behind a
   // modal box, and returns as SendAsUser does (the installation runs inside a click).
@@ -119,15 +115,11 @@ void SendAsUser(Window target, UINT message, WPARAM wParam, LPARAM lParam,
                 Milliseconds patience = Milliseconds{5000});
 
 // A message box (MessageBoxA): its text in the static control 0xFFFF.
-class MessageBoxWindow {
- public:
-  explicit MessageBoxWindow(Window window) : window_(window) {}
-  std::string Caption() const { return window_.Text(); }
-  std::string Text() const { return Window(GetDlgItem(window_.Handle(), 0xFFFF)).Text(); }
-  void Press(int buttonId = IDOK) const { Window(GetDlgItem(window_.Handle(), buttonId)).Click(); }
-
- private:
-  Window window_;
+struct MessageBoxWindow {
+  Window window;
+  std::string Caption() const { return window.Text(); }
+  std::string Text() const { return Window(GetDlgItem(window.Handle(), 0xFFFF)).Text(); }
+  void Press(int buttonId = IDOK) const { Window(GetDlgItem(window.Handle(), buttonId)).Click(); }
 };
 
 // The program under test with its windows.
@@ -136,16 +128,12 @@ class App {
   explicit App(Process process) : process_(std::move(process)) {}
   static App Start(const std::string& program, const std::string& arguments = {},
                    const std::string& workingDirectory = {});
-  Process& GetProcess() { return process_; }
   const Process& GetProcess() const { return process_; }
   DWORD WaitForExit(Milliseconds timeout = kDefaultTimeout) const {
     return process_.WaitForExit(timeout);
   }
 
   std::vector<Window> TopLevelWindows() const { return TopLevelWindowsOf(process_.Id()); }
-  // Shown windows that get a task-bar button: unowned and not tool windows, or
-  // marked as application windows.
-  std::vector<Window> TaskBarEntries() const;
   std::optional<Window> FindForm(const std::string& name) const;  // by TdmName
   std::optional<MessageBoxWindow> FindMessageBox() const;
   Window Focus() const;  // the control with the keyboard focus in the program's GUI thread
