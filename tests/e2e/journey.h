@@ -2,25 +2,17 @@
 // the settings page, the catalogue's texts, readers of the registry and of links.
 #pragma once
 
-#include <windows.h>
-
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 #include "driver.h"
+#include "s_lang_ids.h"
 #include "test_readers_win.h"
 #include "test_release.h"
 
 namespace e2e {
 
-using test_support::ReadLink;
-using test_support::ReadValue;
-using test_support::SegmentSet;
-using test_support::Sz;
+using namespace test_support;
+using driver::Window;
 
 inline constexpr char kProductKey[] = "Software\\Tidemoor";
 inline constexpr char kUninstallKey[] =
@@ -29,9 +21,8 @@ inline constexpr char kUninstallKey[] =
 // The language Setup.exe picks for this user (the production rule), and its texts.
 std::uint32_t UserLanguage();
 std::string Text(std::uint32_t id, std::uint32_t language = UserLanguage());
-// "<free MiB of the volume holding path> MB", as the settings page shows it; and
-// whether a shown figure is that, give or take what other programs wrote meanwhile.
-std::string FreeSpaceText(const std::string& path);
+// Whether `shown` is "<free MiB of the volume holding path> MB", as the settings page
+// shows it, give or take what other programs wrote meanwhile.
 testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::string& path);
 
 // The product's and the uninstall key gone from both roots, on start and at the end.
@@ -43,8 +34,6 @@ struct CleanRegistry {
 // An earlier installation: the product's values under HKEY_CURRENT_USER and, unless
 // `client` is empty, that program as InstallDir\TDMClient.exe.
 void RegisterEarlier(const std::string& installDir, DWORD language, const std::string& client);
-
-std::string ShellFolder(int csidl);
 
 class SetupRun {
  public:
@@ -59,8 +48,6 @@ class SetupRun {
   void WalkToSettings(const driver::Window& wizard);
   // Start pressed, up to the success or failure page; the failure box's text.
   std::string Install(const driver::Window& wizard);
-  // OK on a refusal box; the wizard must never appear. The exit code.
-  DWORD DismissRefusal(const driver::MessageBoxWindow& box);
   std::vector<std::string> LogTexts() const;  // setup.log's texts, prefixes cut
 
  private:

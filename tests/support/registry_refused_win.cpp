@@ -1,8 +1,7 @@
 // Registry calls of a user without administrator rights, linked in place of the real
-// ones: writes under HKEY_LOCAL_MACHINE are refused (Wine would allow them), and with
-// TDM_REGISTRY_REFUSE=all under every root, a profile taking no writes. Reads pass.
-// TDM_REGISTRY_REFUSE=bad_alloc refuses nothing but runs out of memory where the
-// all-users probe creates its key: an exception from outside the class library.
+// ones: writes under HKEY_LOCAL_MACHINE are refused (Wine would allow them); with
+// TDM_REGISTRY_REFUSE=all under every root. Reads pass. TDM_REGISTRY_REFUSE=bad_alloc
+// refuses nothing but runs out of memory where the all-users probe creates its key.
 #include <cstdlib>
 #include <cstring>
 #include <new>

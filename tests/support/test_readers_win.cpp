@@ -105,8 +105,7 @@ bool FileExists(const std::string& path) {
 }
 
 bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return !FileExists(path) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace test_support

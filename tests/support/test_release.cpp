@@ -97,10 +97,6 @@ void WriteSegmentFiles(const SegmentSet& segments, const std::filesystem::path& 
   }
 }
 
-std::uint8_t BodyByte(const SegmentFile& segment, std::size_t offset) {
-  return segment[At(segment, offset, 1)];
-}
-
 void SetBodyByte(SegmentFile& segment, std::size_t offset, std::uint8_t value) {
   segment[At(segment, offset, 1)] = value;
 }

@@ -35,7 +35,6 @@ archive::SegmentViews ViewsOf(const SegmentSet& segments);
 void WriteSegmentFiles(const SegmentSet& segments, const std::filesystem::path& folder);
 
 // Offsets count from the start of the body; outside it throws std::out_of_range.
-std::uint8_t BodyByte(const SegmentFile& segment, std::size_t offset);
 void SetBodyByte(SegmentFile& segment, std::size_t offset, std::uint8_t value);
 std::uint32_t BodyU32(const SegmentFile& segment, std::size_t offset);
 void FixChecksum(SegmentFile& segment);
