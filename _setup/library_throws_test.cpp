@@ -1,7 +1,5 @@
-// The stub's own throw helpers must say what libstdc++'s say, and stay catchable as
-// std::exception: the installation reports such an error with its text.
-// A plain program, not GoogleTest: googletest uses more of libstdc++'s throw helpers,
-// whose object would then collide with these replacements.
+// The stub's throw helpers say what libstdc++'s say, catchable as std::exception. Not
+// GoogleTest: it uses more of the library's helpers, whose object would collide.
 #include <cstdio>
 #include <new>
 #include <string>

@@ -8,14 +8,14 @@
 #include <fstream>
 #include <set>
 
-#include "driver.h"
+#include "journey.h"
 #include "s_lang.h"
 
 namespace {
 
 using Snapshot = std::set<std::string>;
 constexpr driver::Milliseconds kLong{120000};
-constexpr char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
+constexpr const char* kEntry = e2e::kUninstallKey;
 
 // Files and folders, without Windows' own and the temporary folders; with their bytes.
 void AddTree(const std::string& dir, Snapshot& out, std::uint64_t* bytes = nullptr) {
@@ -67,23 +67,17 @@ std::string Value(const char* key, const char* name) {
   return {};
 }
 
+// Through the wizard, the readme left unopened.
 void Install(const char* setup, const std::string& dir, bool allUsers = false) {
-  // A test that failed half-way leaves no registration for the next to refuse.
-  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-    for (const char* key : {"Software\\Tidemoor", kEntry})
-      if (setup == std::string(TDM_DEMO_FULL_SETUP)) RegDeleteTreeA(root, key);
-  driver::App app = driver::App::Start(driver::WinePath(setup));
-  const driver::Window wizard = app.WaitForForm("FSetup");
-  wizard.Child("Button1").Click();
-  wizard.Child("chk_disclaimer").SetChecked(true);
-  wizard.Child("Button1").Click();
+  e2e::SetupRun run(setup);
+  const driver::Window wizard = run.Start("");
+  run.WalkToSettings(wizard);
   if (wizard.Child("Edit1").Text() != dir) wizard.Child("Edit1").Type(dir);
   if (allUsers) wizard.Child("radio_all_users").SetChecked(true);
-  wizard.Child("Button1").Click();
-  driver::WaitUntil([&] { return wizard.Child("TabSheet4").IsVisible(); }, "installed", kLong);
+  ASSERT_EQ(run.Install(wizard), "");
   wizard.Child("CheckBox4").SetChecked(false);
   wizard.Child("Button1").Click();
-  EXPECT_EQ(app.WaitForExit(), 0u);
+  EXPECT_EQ(run.App().WaitForExit(), 0u);
 }
 
 DWORD Uninstall(const char* arguments = " /S") {
@@ -101,7 +95,7 @@ class SilentUninstall : public ::testing::TestWithParam<bool> {};
 TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   const std::string dir = GetParam() ? "C:\\Tidemoor AU" : "C:\\Tidemoor CU",
                     held = dir + "\\data\\maps\\harbour.map";
-  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteTreeA(root, kEntry);
+  e2e::CleanRegistry::Clear();
   Snapshot expected = Prefix(), files;
   Install(TDM_DEMO_FULL_SETUP, dir, GetParam());
   std::uint64_t bytes = 0;
@@ -136,9 +130,10 @@ driver::Window UninstallWindow() {
 
 TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
   const std::string dir = "C:\\Tidemoor Window";
+  e2e::CleanRegistry::Clear();
   Install(TDM_DEMO_FULL_SETUP, dir);
   WriteSavegame(dir);
-  CLang::SetLanguage(std::stoul(Value("Software\\Tidemoor", "Language")));
+  CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
   auto text = [](std::uint32_t id) { return std::string(CLang::GetText(id)); };
   driver::Window form = UninstallWindow();
   EXPECT_EQ(form.Text() + form.Child("Label1").Text() + form.Child("Label2").Text() +

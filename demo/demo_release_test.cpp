@@ -1,43 +1,20 @@
-// The demo release as Windows sees it: the clients' version resources carry the versions
-// the manifests promise, the payload folders hold what they should, and the signed
-// Setup.exe mksetup made loads its icon and starts.
+// The demo's readmes, and the signed Setup.exe loads its icon and starts (the clients'
+// versions and the payloads: the install journeys).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "journey.h"
 #include "test_readers_win.h"
 
 namespace {
 
-using test_support::FileExists;
-
 std::string Demo(const std::string& relative) {
   char path[MAX_PATH] = {};
   const std::string self(path, GetModuleFileNameA(nullptr, path, sizeof path));
   return self.substr(0, self.find_last_of('\\') + 1) + relative;
-}
-
-TEST(DemoRelease, ClientVersionsAndFilesOfEachPayload) {
-  for (const auto& [payload, build] : {std::pair{"payload-full\\", 3u}, {"payload-update\\", 4u}}) {
-    const std::string client = Demo(payload) + "TDMClient.exe";
-    std::vector<char> info(GetFileVersionInfoSizeA(client.c_str(), nullptr));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT size = 0;
-    ASSERT_TRUE(
-        !info.empty() &&
-        GetFileVersionInfoA(client.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) &&
-        VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
-    EXPECT_EQ(fixed->dwProductVersionMS, 807u);
-    EXPECT_EQ(fixed->dwProductVersionLS, build);
-  }
-  EXPECT_TRUE(FileExists(Demo("payload-full\\data\\old_intro.dat")));
-  EXPECT_FALSE(FileExists(Demo("payload-update\\data\\old_intro.dat")));
-  EXPECT_EQ(test_support::ReadContents(Demo("payload-full\\data\\empty.dat")), "");
-  EXPECT_TRUE(FileExists(Demo("payload-full\\data\\sounds\\ambient sounds\\gulls.snd")));
 }
 
 TEST(DemoRelease, ReadmesAreWindows1252WithCrLf) {

@@ -100,25 +100,6 @@ TEST(Form, HasTheDesignedSizeNestedControlsAndRoutesTheirClicksAndExceptions) {
             std::make_tuple(1, FALSE, HWND{}));
 }
 
-// Its window (the task-bar entry, which the install journey checks) owns the forms.
-TEST(Application, ATerminatedOneNeverShowsTheMainFormAndDestroyFormsEndsAll) {
-  Application& application = Application::Instance();
-  TestForm form;
-  application.CreateForm(form, kDesign);
-  HWND owner = GetWindow(form.hwnd(), GW_OWNER);
-  ASSERT_TRUE(IsWindow(owner));
-  RECT frame{};
-  GetWindowRect(owner, &frame);
-  EXPECT_EQ(frame.right - frame.left, 0);
-  application.Terminate();
-  application.Run();
-  EXPECT_FALSE(form.Visible());
-  EXPECT_TRUE(application.Terminated());
-  application.DestroyForms();
-  EXPECT_EQ(form.destroyed, 1);
-  EXPECT_FALSE(IsWindow(owner));
-}
-
 // A form over C:\tdm-dirlist\{Alpha\beta, Alpha\Delta, Gamma, note.txt}, removed afterwards.
 class DirectoryListTest : public ::testing::Test {
  protected:
