@@ -1,7 +1,5 @@
-// Installations through the real wizard on an archive built in memory, boxes recorded:
-// what lands on disk, in the registry and in the link folders, what the status line and
-// the bar show, each failure ending on the failure page with one box; the keyboard; the
-// splash bar. Linked again with the refusing registry calls (InstallWithoutMachineRights).
+// The real wizard on an archive built in memory, boxes recorded: installations, failures,
+// the keyboard, the splash bar; linked again with refusing registry calls (no rights).
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>

@@ -14,8 +14,7 @@
 namespace e2e {
 namespace {
 
-// Installations of the demo release, and of its update: what the user sees and what lands
-// on disk, in the registry, the link folders (every detail: install_engine_test).
+// The demo release and its update: what the user sees and gets (in detail: install_engine_test).
 
 namespace fs = std::filesystem;
 
@@ -85,8 +84,7 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   const std::string directory = "C:\\Games\\Tidemoor CU";
   SetupRun full(TDM_DEMO_FULL_SETUP);
   Window wizard = full.Start();
-  // One task-bar entry (an unowned window but no tool window, or an application window):
-  // the application's, which owns the wizard.
+  // One task-bar entry (unowned and no tool window, or an app window), owning the wizard.
   std::vector<Window> entries;
   for (const Window& window : full.App().TopLevelWindows()) {
     const LONG_PTR extended = GetWindowLongPtrA(window.Handle(), GWL_EXSTYLE);
@@ -116,16 +114,14 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   ExpectGroup(ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor", directory);
   Finish(full, wizard, true, directory);
 
-  // The update adopts the directory, replaces files, deletes the obsolete one, makes
-  // no desktop icon.
+  // The update adopts the directory, deletes the obsolete file, makes no desktop icon.
   ASSERT_TRUE(driver::FileExists(directory + "\\data\\old_intro.dat"));
   DeleteFileA(desktop.c_str());
   SetupRun update(TDM_DEMO_UPDATE_SETUP);
   wizard = update.Start();
   update.WalkToSettings(wizard);
   EXPECT_EQ(wizard.Child("Edit1").Text(), directory);
-  // Another directory than the registered one, be it only by a trailing backslash, is
-  // refused on the spot.
+  // Another directory, be it only by a trailing backslash, is refused on the spot.
   wizard.Child("Edit1").Type(directory + "\\");
   wizard.Child("Button1").Click();
   const driver::MessageBoxWindow refusal = update.App().WaitForMessageBox();
@@ -159,8 +155,7 @@ TEST(Install, ForAllUsersWithoutDesktopIcon) {
   Finish(full, wizard, false, directory);
 }
 
-// The wizard as a user moves through it: keys and buttons, the language switch, the
-// directory dialog on another drive, a close refused while the files are copied.
+// The wizard: keys and buttons, the language, the directory dialog, a close refused.
 
 TEST(Wizard, KeysAndButtonsBackAndForthThenTheOtherLanguage) {
   SetupRun run(TDM_DEMO_FULL_SETUP);
@@ -184,7 +179,7 @@ TEST(Wizard, KeysAndButtonsBackAndForthThenTheOtherLanguage) {
   forward.Click();
   ASSERT_TRUE(wizard.Child("TabSheet2").IsVisible());
   EXPECT_EQ(forward.Text(), Text(kMsgStart));
-  // Where Tab goes on each page: u_setup_keyboard_test.
+  // Where Tab goes: install_engine_test.
   wizard.Child("Button3").Click();
   wizard.Child("Button3").Click();
   // The other language rebinds every caption at once.
@@ -268,13 +263,11 @@ TEST(Wizard, CloseIsRefusedWhileCopyingThenTheSuccessPageEnds) {
   EXPECT_EQ(run.App().WaitForExit(), 0u);
 }
 
-// Starts refused with one box: a spoiled archive, an earlier installation that does not
-// fit (which one, with which text: earlier_installation_test).
+// Starts refused with one box (which box for which earlier installation: setup_core_test).
 
 using archive::SetupKind;
 
-// The box's caption and text. OK on it ends Setup.exe; a wizard shown instead would
-// keep it running.
+// The box's caption and text; a wizard shown after OK would keep Setup.exe running.
 std::pair<std::string, std::string> Refuse(SetupRun& run, const std::string& arguments = "-debug") {
   run.StartOnly(arguments);
   const driver::MessageBoxWindow box = run.App().WaitForMessageBox();
@@ -348,8 +341,7 @@ TEST(EarlierInstallation, UpdateOverAnotherClientVersionIsRefused) {
                       std::string("This update can only be installed on client version 0.807.")));
 }
 
-// A full disk, a read-only medium (ctest's tmpfs mounts, drive M:), a file held open: the
-// failure page, nothing registered, other files alone (the box for each: install_engine_test).
+// Full disk, read-only medium (tmpfs mounts as M:), a file held open: nothing registered.
 
 // Runs the demo installer into `directory` and returns the failure box's text.
 std::string FailInto(const std::string& directory) {
