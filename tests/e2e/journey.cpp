@@ -25,7 +25,10 @@ testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::s
     throw driver::DriverError("no free space for " + path);
   const auto free = static_cast<long long>(bytes.QuadPart / (1024 * 1024));
   const long long figure = std::atoll(shown.c_str());
-  if (shown == std::to_string(figure) + " MB" && std::llabs(figure - free) <= free / 100 + 1)
+  // Tests running alongside copy and remove Wine prefixes of about 700 MB between Setup's
+  // query and this one; the other drive's figure differs by far more (checked by the callers).
+  const long long slack = free / 100 + 2048;
+  if (shown == std::to_string(figure) + " MB" && std::llabs(figure - free) <= slack)
     return testing::AssertionSuccess();
   return testing::AssertionFailure()
          << "shown \"" << shown << "\", free on " << path << ": " << free << " MB";
