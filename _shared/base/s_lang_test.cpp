@@ -65,8 +65,13 @@ constexpr std::string_view kCatalogue = R"(0|&Next >>|&Weiter >>|
 49|Your Client was already be updated. You don't need this update.|Ihr Client ist bereits aktualisiert worden, daher ist dieses Update nicht notwendig.|
 50|Missing client file:|Fehlende Client-Datei:|
 100|Uninstallation:|Deinstallation:|
+101|Attention!|Achtung!|
 102|&Yes, I want to uninstall the program!|&Ja, ich möchte das Programm deinstallieren!|
 103|Do DELETE &Savegames and updates too|&Spielstände und Updates auch LÖSCHEN|
+104|Please confirm the uninstallation.|Bitte bestätigen Sie die Deinstallation.|
+105|Uninstallation progress|Deinstallations-Status:|
+106|An error occured while unistallation!|Während der Deinstallation trat ein Fehler auf!|
+107|Uninstallation successful finished.|Deinstallation erfolgreich abgeschlossen.|
 108|Delete a file/directory failed!|Löschen einer Datei/Verzeichnisses schlug fehl!|
 109|Remove links and registry entries|Verknüpfungen und Registrierung löschen|
 200|Action-Log:|Aktions-Log:|
@@ -118,7 +123,7 @@ TEST(CLang, GermanFirstThenEveryIdHasItsTextInBothLanguagesByteForByteAndOthersN
     EXPECT_EQ(TextOf(2, id), "<null>") << id;
     EXPECT_EQ(TextOf(4294967295u, id), "<null>") << id;
   }
-  EXPECT_EQ(rows, 74);
+  EXPECT_EQ(rows, 79);
   EXPECT_EQ(CLang::GetLanguage(), 4294967295u);
 }
 
