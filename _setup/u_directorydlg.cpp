@@ -34,7 +34,9 @@ void SizeToText(gui::Label& label) {
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   SelectObject(dc, previous);
   ReleaseDC(label.hwnd(), dc);
-  SetWindowPos(label.hwnd(), nullptr, 0, 0, extent.cx, 13,
+  RECT box{};
+  GetWindowRect(label.hwnd(), &box);
+  SetWindowPos(label.hwnd(), nullptr, 0, 0, extent.cx, box.bottom - box.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

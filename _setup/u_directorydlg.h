@@ -11,7 +11,6 @@
 #include "controls.h"
 #include "directory_list.h"
 #include "drive_combo.h"
-#include "font.h"
 #include "form.h"
 
 class TFSelectDirectory : public gui::Form {
@@ -49,7 +48,6 @@ class TFSelectDirectory : public gui::Form {
   // when the wizard has no archive.
   std::string installDirSuffix_;
   HWND lastFocus_ = nullptr;
-  gui::Font boldFont_;
 };
 
 extern TFSelectDirectory* FSelectDirectory;

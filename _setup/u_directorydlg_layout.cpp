@@ -1,5 +1,5 @@
-// The directory dialog's layout at 96 dots per inch, not scaled. Controls are
-// created in tab order; the labels take no focus.
+// The directory dialog's layout at 96 dots per inch, which the form scales to its
+// monitor's. Controls are created in tab order; the labels take no focus.
 #include <windows.h>
 
 #include "control_ids.h"
@@ -9,9 +9,8 @@ using gui::Align;
 namespace ids = setup::ids;
 
 void TFSelectDirectory::CreateControls() {
-  boldFont_ = gui::Font({"MS Sans Serif", -11, true});
   HFONT plain = font();
-  HFONT bold = boldFont_.handle();
+  HFONT bold = FormFont({"MS Sans Serif", -11, true});
 
   DirectoryListBox1.Create({"DirectoryListBox1", ids::dir_DirectoryListBox1, this, 16, 16, 209, 225,
                             plain, Align::Left, 0});

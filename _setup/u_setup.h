@@ -8,7 +8,6 @@
 
 #include "archive_cursor.h"
 #include "controls.h"
-#include "font.h"
 #include "form.h"
 #include "setup_archive.h"
 
@@ -129,8 +128,6 @@ class TFSetup : public gui::Form {
 
   // Set while CopyFiles runs: the form refuses to close under it.
   bool installing_ = false;
-
-  gui::Font boldFont_, bannerFont_, memoFont_;
 };
 
 extern TFSetup* FSetup;

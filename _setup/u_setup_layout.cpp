@@ -1,6 +1,6 @@
 // The wizard's layout: every control's place, font, alignment and tab order at 96
-// dots per inch, not scaled. Controls are created in table order, which is also the
-// order the tab key walks within each page.
+// dots per inch; the form scales them to its monitor's. Controls are created in table order, which
+// is also the order the tab key walks within each page.
 #include <windows.h>
 
 #include "control_ids.h"
@@ -10,19 +10,17 @@ using gui::Align;
 namespace ids = setup::ids;
 
 void TFSetup::CreateControls() {
-  boldFont_ = gui::Font({"MS Sans Serif", -11, true});
-  bannerFont_ = gui::Font({"Tahoma", -11, false});
-  memoFont_ = gui::Font({"Courier New", -11, false});
   HFONT plain = font();
-  HFONT bold = boldFont_.handle();
+  HFONT bold = FormFont({"MS Sans Serif", -11, true});
+  HFONT banner = FormFont({"Tahoma", -11, false});
+  HFONT memo = FormFont({"Courier New", -11, false});
 
   // Outside the pages; Button1 first in tab order.
   Button1.Create({"Button1", ids::Button1, this, 240, 344, 105, 25, bold, Align::Center, 0});
   Button2.Create({"Button2", ids::Button2, this, 16, 344, 105, 25, bold, Align::Center, 1});
   Button3.Create({"Button3", ids::Button3, this, 128, 344, 105, 25, bold, Align::Center, 2});
   Label1.Create({"Label1", ids::Label1, this, 16, 24, 329, 13, bold, Align::Center});
-  Label2.Create(
-      {"Label2", ids::Label2, this, 16, 383, 331, 14, bannerFont_.handle(), Align::Center});
+  Label2.Create({"Label2", ids::Label2, this, 16, 383, 331, 14, banner, Align::Center});
   GroupBox1.Create({"GroupBox1", ids::GroupBox1, this, 16, 48, 329, 281, plain});
   // The page control and its pages take no tab stop; Tab walks into the shown page.
   PageControl1.Create({"PageControl1", ids::PageControl1, &GroupBox1, 8, 16, 313, 257, bold});
@@ -46,8 +44,8 @@ void TFSetup::CreateControls() {
       {"box_language", ids::box_language, &TabSheet1, 48, 128, 209, 21, bold, Align::Left, 0});
 
   lbl_disclaimer.Create({"lbl_disclaimer", ids::lbl_disclaimer, &TabSheet6, 0, 0, 305, 13, bold});
-  memo_disclaimer.Create({"memo_disclaimer", ids::memo_disclaimer, &TabSheet6, 0, 16, 305, 193,
-                          memoFont_.handle(), Align::Left, 0});
+  memo_disclaimer.Create(
+      {"memo_disclaimer", ids::memo_disclaimer, &TabSheet6, 0, 16, 305, 193, memo, Align::Left, 0});
   chk_disclaimer.Create(
       {"chk_disclaimer", ids::chk_disclaimer, &TabSheet6, 0, 216, 305, 17, bold, Align::Left, 1});
   chk_disclaimer2.Create(

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "controls.h"
-#include "font.h"
 #include "form.h"
 
 class TFSplash : public gui::Form {
@@ -18,9 +17,6 @@ class TFSplash : public gui::Form {
  protected:
   void CreateControls() override;
   void FormCreate() override;
-
- private:
-  gui::Font infoFont_;
 };
 
 extern TFSplash* FSplash;

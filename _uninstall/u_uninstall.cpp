@@ -29,8 +29,7 @@ void TFUninstall::Create() {
 void TFUninstall::CreateControls() {
   namespace ids = uninstall::ids;
   using gui::Align;
-  boldFont_ = gui::Font({"MS Sans Serif", -11, true});
-  HFONT bold = boldFont_.handle();
+  HFONT bold = FormFont({"MS Sans Serif", -11, true});
   HFONT plain = font();
   Button1.Create({"Button1", ids::Button1, this, 240, 224, 105, 25, bold, Align::Center, 0});
   Button2.Create({"Button2", ids::Button2, this, 16, 224, 105, 25, bold, Align::Center, 1});

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "controls.h"
-#include "font.h"
 #include "form.h"
 #include "uninstall_work_win.h"
 
@@ -46,7 +45,6 @@ class TFUninstall : public gui::Form, private uninstall::RemovalObserver {
   void Failed(const std::string& path) override;
 
   uninstall::Installation installation_;
-  gui::Font boldFont_;
   std::string failures_;
   int failureCount_ = 0;
   bool running_ = false, finished_ = false, succeeded_ = false;

@@ -31,8 +31,12 @@ void Control::Create(const ControlSpec& design) {
   DWORD windowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style.style;
   if (design.tabOrder >= 0) windowStyle |= WS_TABSTOP;
   HWND parent = design.parent != nullptr ? design.parent->hwnd() : nullptr;
-  HWND hwnd = CreateWindowExA(style.exStyle, style.windowClass, "", windowStyle, design.left,
-                              design.top, design.width, design.height, parent,
+  design_ = {design.left, design.top, design.left + design.width, design.top + design.height};
+  font_ = design.font;
+  dpi_ = design.parent != nullptr ? design.parent->Dpi() : WindowDpi(nullptr);
+  const RECT place = PlaceAtDpi();
+  HWND hwnd = CreateWindowExA(style.exStyle, style.windowClass, "", windowStyle, place.left,
+                              place.top, place.right - place.left, place.bottom - place.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (hwnd == nullptr) RaiseLastWindowError(design.name);
@@ -40,8 +44,35 @@ void Control::Create(const ControlSpec& design) {
   // Stock controls get a subclass only to learn when Windows destroys them with
   // their parent, so the object never touches a dead handle.
   SetWindowSubclass(hwnd, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  if (design.font != nullptr) SetFont(design.font);
+  if (font_ != nullptr) SetFont(font_);
   AfterCreate(design);
+  DpiChanged();
+}
+
+RECT Control::DesignRect() const {
+  return design_;
+}
+
+int Control::Scaled(int designPixels) const {
+  return ScaleToDpi(designPixels, dpi_);
+}
+
+RECT Control::PlaceAtDpi() const {
+  // Edges scaled, not sizes, so that neighbours that touch in the design still touch.
+  return {Scaled(design_.left), Scaled(design_.top), Scaled(design_.right),
+          Scaled(design_.bottom + DroppedHeight())};
+}
+
+void Control::ApplyDpi(int dpi, HFONT font) {
+  if (hwnd_ == nullptr) return;
+  dpi_ = dpi;
+  font_ = font;
+  // The font first: a drop-down list sizes its field by it, and DpiChanged corrects that.
+  if (font_ != nullptr) SetFont(font_);
+  const RECT place = PlaceAtDpi();
+  SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  DpiChanged();
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -14,6 +14,9 @@ namespace gui {
 
 using Callback = std::function<void()>;
 
+// A drop-down list's field as tall as `height`, or taller where its font needs more.
+void FitDropDownField(HWND combo, int height);
+
 // A fixed-size caption on one line: a text wider than its box is clipped there,
 // never wrapped onto a line the box does not show.
 class Label : public Control {
@@ -28,7 +31,6 @@ class Label : public Control {
 
  private:
   Align align_ = Align::Left;
-  HFONT font_ = nullptr;
 };
 
 class Button : public Control {
@@ -101,7 +103,8 @@ class ComboBox : public Control {
  protected:
   Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
-  void AfterCreate(const ControlSpec& design) override;
+  int DroppedHeight() const override { return 160; }
+  void DpiChanged() override;
 };
 
 class ProgressBar : public Control {

@@ -19,13 +19,13 @@ Control::Style Label::StyleFor(const ControlSpec& design) const {
 
 void Label::AfterCreate(const ControlSpec& design) {
   align_ = design.align;
-  font_ = design.font;  // an owner-drawn static keeps no font of its own
 }
 
 bool Label::HandleDrawItem(const DRAWITEMSTRUCT& item) {
   RECT box = item.rcItem;
   FillRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNFACE));
-  HGDIOBJ previous = font_ != nullptr ? SelectObject(item.hDC, font_) : nullptr;
+  // An owner-drawn static keeps no font of its own.
+  HGDIOBJ previous = font() != nullptr ? SelectObject(item.hDC, font()) : nullptr;
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   const std::string text = Text();
@@ -134,9 +134,23 @@ void ComboBox::HandleCommand(WORD code) {
   if (code == CBN_SELCHANGE) Raise(onChange);
 }
 
-void ComboBox::AfterCreate(const ControlSpec& design) {
-  // The window of a drop-down list includes its opened list.
-  SetWindowPos(hwnd_, nullptr, 0, 0, design.width, design.height + 160, SWP_NOMOVE | SWP_NOZORDER);
+void FitDropDownField(HWND combo, int height) {
+  RECT field{};
+  GetWindowRect(combo, &field);
+  if (field.bottom - field.top >= height) return;
+  // Windows versions count the field's frame into the item height differently: the
+  // second round corrects by what the first one gave.
+  auto item = static_cast<int>(SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  item += height - (field.bottom - field.top);
+  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+  GetWindowRect(combo, &field);
+  item += height - (field.bottom - field.top);
+  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+}
+
+void ComboBox::DpiChanged() {
+  const RECT design = DesignRect();
+  FitDropDownField(hwnd_, Scaled(design.bottom) - Scaled(design.top));
 }
 
 void ComboBox::Clear() {
@@ -194,7 +208,9 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       HDC dc = BeginPaint(hwnd, &paint);
       RECT frame;
       GetClientRect(hwnd, &frame);
-      frame.top += 6;  // half the caption font's height, where a captionless frame starts
+      // Half the caption font's height, where a captionless frame starts.
+      const Window* box = Window::FromHandle(hwnd);
+      frame.top += ScaleToDpi(6, box != nullptr ? box->Dpi() : kDesignDpi);
       DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
       EndPaint(hwnd, &paint);
       return 0;

@@ -39,7 +39,7 @@ class DirectoryListBox : public Control {
 
  protected:
   Style StyleFor(const ControlSpec& design) const override;
-  void AfterCreate(const ControlSpec& design) override;
+  void DpiChanged() override;
   void HandleCommand(WORD code) override;
   bool HandleDrawItem(const DRAWITEMSTRUCT& item) override;
 

@@ -11,6 +11,7 @@
 namespace gui {
 namespace {
 
+// Design pixels at 96 dpi.
 constexpr int kItemHeight = 16;
 constexpr int kIndentPerLevel = 8;
 
@@ -108,11 +109,12 @@ class SolidBrush {
 };
 
 // A small folder: a tab and a body, paler when the folder lies on the open path.
-void DrawFolderGlyph(HDC dc, int left, int top, bool open) {
+void DrawFolderGlyph(HDC dc, int left, int top, bool open, int dpi) {
   const SolidBrush frame(RGB(150, 110, 20));
   const SolidBrush fill(open ? RGB(255, 236, 160) : RGB(250, 204, 80));
-  RECT tab{left, top + 2, left + 7, top + 5};
-  RECT body{left, top + 4, left + 16, top + 14};
+  auto at = [dpi](int designPixels) { return ScaleToDpi(designPixels, dpi); };
+  RECT tab{left, top + at(2), left + at(7), top + at(5)};
+  RECT body{left, top + at(4), left + at(16), top + at(14)};
   FillRect(dc, &tab, frame.get());
   FillRect(dc, &body, frame.get());
   InflateRect(&body, -1, -1);
@@ -127,8 +129,9 @@ Control::Style DirectoryListBox::StyleFor(const ControlSpec&) const {
           WS_EX_CLIENTEDGE};
 }
 
-void DirectoryListBox::AfterCreate(const ControlSpec&) {
-  SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, kItemHeight);
+void DirectoryListBox::DpiChanged() {
+  SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scaled(kItemHeight));
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 bool DirectoryListBox::SetDirectory(const std::string& path) {
@@ -208,21 +211,22 @@ bool DirectoryListBox::HandleDrawItem(const DRAWITEMSTRUCT& item) {
   if (item.itemID == static_cast<UINT>(-1)) return true;
   const auto data = static_cast<LPARAM>(item.itemData);
   const auto depth = static_cast<int>(data & ~kSubfolderEntry);
-  const int left = line.left + 2 + depth * kIndentPerLevel;
-  DrawFolderGlyph(dc, left, line.top, (data & kSubfolderEntry) == 0);
+  const int left = line.left + Scaled(2 + depth * kIndentPerLevel);
+  DrawFolderGlyph(dc, left, line.top, (data & kSubfolderEntry) == 0, Dpi());
 
   std::vector<char> text(static_cast<size_t>(SendMessageA(hwnd_, LB_GETTEXTLEN, item.itemID, 0)) +
                          1);
   SendMessageA(hwnd_, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
   SIZE extent{};
   GetTextExtentPoint32A(dc, text.data(), lstrlenA(text.data()), &extent);
-  RECT label{left + 19, line.top, std::min<LONG>(left + 23 + extent.cx, line.right), line.bottom};
+  RECT label{left + Scaled(19), line.top, std::min<LONG>(left + Scaled(23) + extent.cx, line.right),
+             line.bottom};
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   FillRect(dc, &label, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT textArea = label;
-  textArea.left += 2;
+  textArea.left += Scaled(2);
   DrawTextA(dc, text.data(), -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &label);
   return true;

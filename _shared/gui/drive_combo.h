@@ -28,6 +28,8 @@ class DriveComboBox : public Control {
   Style StyleFor(const ControlSpec& design) const override;
   void AfterCreate(const ControlSpec& design) override;
   void HandleCommand(WORD code) override;
+  int DroppedHeight() const override { return 160; }
+  void DpiChanged() override;
 
  private:
   DirectoryListBox* list_ = nullptr;

@@ -29,10 +29,13 @@ Control::Style DriveComboBox::StyleFor(const ControlSpec&) const {
   return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL};
 }
 
-void DriveComboBox::AfterCreate(const ControlSpec& design) {
-  // The window of a drop-down list includes its opened list.
-  SetWindowPos(hwnd_, nullptr, 0, 0, design.width, design.height + 160, SWP_NOMOVE | SWP_NOZORDER);
+void DriveComboBox::AfterCreate(const ControlSpec&) {
   Reload();
+}
+
+void DriveComboBox::DpiChanged() {
+  const RECT design = DesignRect();
+  FitDropDownField(hwnd_, Scaled(design.bottom) - Scaled(design.top));
 }
 
 void DriveComboBox::LinkTo(DirectoryListBox& list) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "dpi.h"
+
 namespace gui {
 
 struct FontSpec {
@@ -14,7 +16,8 @@ struct FontSpec {
 class Font {
  public:
   Font() = default;
-  explicit Font(const FontSpec& design);
+  // The design's height scaled from 96 to `dpi`.
+  explicit Font(const FontSpec& design, int dpi = kDesignDpi);
   ~Font();
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;

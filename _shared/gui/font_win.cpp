@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "dpi.h"
+
 namespace gui {
 
-Font::Font(const FontSpec& design) {
+Font::Font(const FontSpec& design, int dpi) {
   LOGFONTA log{};
-  log.lfHeight = design.height;
+  log.lfHeight = ScaleToDpi(design.height, dpi);
   log.lfWeight = design.bold ? FW_BOLD : FW_NORMAL;
   log.lfCharSet = DEFAULT_CHARSET;
   log.lfQuality = DEFAULT_QUALITY;

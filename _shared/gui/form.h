@@ -1,5 +1,6 @@
 // Form: a top-level window with a fixed client size, its controls created from a
-// layout table, and the creation and destruction handlers of its class.
+// layout table, and the creation and destruction handlers of its class. Sizes, fonts
+// and icon follow the DPI of the monitor the form is on; the design is at 96.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "dpi.h"
 #include "font.h"
 #include "window.h"
 
@@ -18,7 +20,7 @@ HICON ProgramIcon(int size);
 struct FormDesign {
   const char* name;
   const char* caption;
-  int clientWidth;
+  int clientWidth;  // pixels at 96 dpi
   int clientHeight;
   // WS_CAPTION | WS_SYSMENU | ... : a single fixed border; DS_MODALFRAME adds the
   // dialog frame.
@@ -56,9 +58,14 @@ class Form : public Window {
   // enabled descendants that does, in tab order; null when there is none.
   static HWND FirstTabStop(HWND window);
 
-  HFONT font() const { return font_.handle(); }
-  int clientWidth() const { return design_.clientWidth; }
-  int clientHeight() const { return design_.clientHeight; }
+  // The design font, and any other font the layout table names, at the form's DPI.
+  // The form keeps them and makes them anew when its DPI changes.
+  HFONT font() const { return fonts_.empty() ? nullptr : fonts_.front().font.handle(); }
+  HFONT FormFont(const FontSpec& spec);
+  // The client size at the form's DPI.
+  int clientWidth() const { return ScaleToDpi(design_.clientWidth, dpi_); }
+  int clientHeight() const { return ScaleToDpi(design_.clientHeight, dpi_); }
+  int Dpi() const override { return dpi_; }
   bool modal() const { return modal_; }
 
  protected:
@@ -74,9 +81,38 @@ class Form : public Window {
   static const char* WindowClass();
 
   void RestoreFocus();
+  // Lays the form out at `dpi`: fonts, controls, icons; the window's size is the
+  // caller's (the rectangle Windows suggests, or the client size at creation).
+  void ApplyDpi(int dpi);
+  void SetIcons();
+  // The outer size at `dpi` of a window with the design's client size.
+  SIZE OuterSizeAt(int dpi) const;
+
+  struct DesignFont {
+    FontSpec spec;
+    Font font;
+  };
+  // The program's icon loaded at one size for this form alone.
+  class OwnedIcon {
+   public:
+    OwnedIcon() = default;
+    explicit OwnedIcon(int size);
+    ~OwnedIcon();
+    OwnedIcon(const OwnedIcon&) = delete;
+    // Swaps, so the icon replaced goes with the moved-from object.
+    OwnedIcon& operator=(OwnedIcon&& other) noexcept;
+    HICON handle() const { return icon_; }
+
+   private:
+    HICON icon_ = nullptr;
+    bool owned_ = false;  // the system's shared icon is not destroyed
+  };
 
   FormDesign design_{};
-  Font font_;
+  int dpi_ = kDesignDpi;
+  std::vector<DesignFont> fonts_;
+  // Set on the window, which keeps no copy: they live as long as it shows them.
+  OwnedIcon smallIcon_, bigIcon_;
   HWND lastFocus_ = nullptr;
   std::vector<HWND> disabledByModal_;
   bool modal_ = false;

@@ -1,6 +1,10 @@
 #include "form.h"
 
+#include <cstring>
+#include <utility>
+
 #include "application.h"
+#include "control.h"
 #include "gui_exception.h"
 
 namespace gui {
@@ -14,6 +18,44 @@ HICON ProgramIcon(int size) {
   const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId),
                                  IMAGE_ICON, size, size, LR_SHARED);
   return icon != nullptr ? static_cast<HICON>(icon) : LoadIcon(nullptr, IDI_APPLICATION);
+}
+
+namespace {
+
+struct WindowStyles {
+  DWORD style;
+  DWORD exStyle;
+};
+
+WindowStyles StylesOf(const FormDesign& design) {
+  // DS_MODALFRAME means nothing to a window of this class; it asks for the dialog frame.
+  const bool dialogFrame = (design.style & DS_MODALFRAME) != 0;
+  return {(design.style & ~static_cast<DWORD>(DS_MODALFRAME)) | WS_CLIPCHILDREN,
+          static_cast<DWORD>(WS_EX_CONTROLPARENT | (dialogFrame ? WS_EX_DLGMODALFRAME : 0))};
+}
+
+bool SameFont(const FontSpec& a, const FontSpec& b) {
+  return a.height == b.height && a.bold == b.bold && std::strcmp(a.face, b.face) == 0;
+}
+
+}  // namespace
+
+Form::OwnedIcon::OwnedIcon(int size) {
+  // Not shared: a shared icon keeps the size it was first loaded at.
+  icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId),
+                                        IMAGE_ICON, size, size, 0));
+  owned_ = icon_ != nullptr;
+  if (!owned_) icon_ = ProgramIcon(size);
+}
+
+Form::OwnedIcon::~OwnedIcon() {
+  if (owned_) DestroyIcon(icon_);
+}
+
+Form::OwnedIcon& Form::OwnedIcon::operator=(OwnedIcon&& other) noexcept {
+  std::swap(icon_, other.icon_);
+  std::swap(owned_, other.owned_);
+  return *this;
 }
 
 const char* Form::WindowClass() {
@@ -33,22 +75,75 @@ const char* Form::WindowClass() {
 
 void Form::CreateForm(const FormDesign& design, HWND owner) {
   design_ = design;
-  font_ = Font(design.font);
-  // DS_MODALFRAME means nothing to a window of this class; it asks for the dialog frame.
-  const bool dialogFrame = (design.style & DS_MODALFRAME) != 0;
-  const DWORD style = (design.style & ~static_cast<DWORD>(DS_MODALFRAME)) | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_CONTROLPARENT | (dialogFrame ? WS_EX_DLGMODALFRAME : 0);
-  RECT frame{0, 0, design.clientWidth, design.clientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  CreateWindowExA(exStyle, WindowClass(), design.caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                  GetModuleHandleA(nullptr), this);
+  // The system's DPI until the window can tell its monitor's.
+  dpi_ = WindowDpi(nullptr);
+  const WindowStyles styles = StylesOf(design);
+  const SIZE outer = OuterSizeAt(dpi_);
+  CreateWindowExA(styles.exStyle, WindowClass(), design.caption, styles.style, CW_USEDEFAULT,
+                  CW_USEDEFAULT, outer.cx, outer.cy, owner, nullptr, GetModuleHandleA(nullptr),
+                  this);
   if (hwnd_ == nullptr) RaiseLastWindowError(design.name);
-  // A modal frame draws no class icon in the title bar, only one set on the window.
-  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(ProgramIcon(GetSystemMetrics(SM_CXSMICON))));
+  if (const int monitorDpi = WindowDpi(hwnd_); monitorDpi != dpi_) {
+    dpi_ = monitorDpi;
+    const SIZE size = OuterSizeAt(dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  fonts_.clear();
+  fonts_.push_back({design.font, Font(design.font, dpi_)});
+  SetIcons();
   CreateControls();
   FormCreate();
+}
+
+HFONT Form::FormFont(const FontSpec& spec) {
+  for (const DesignFont& made : fonts_)
+    if (SameFont(made.spec, spec)) return made.font.handle();
+  fonts_.push_back({spec, Font(spec, dpi_)});
+  return fonts_.back().font.handle();
+}
+
+SIZE Form::OuterSizeAt(int dpi) const {
+  const WindowStyles styles = StylesOf(design_);
+  const RECT client{0, 0, ScaleToDpi(design_.clientWidth, dpi),
+                    ScaleToDpi(design_.clientHeight, dpi)};
+  const RECT outer = OuterRectForDpi(client, styles.style, styles.exStyle, dpi);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void Form::SetIcons() {
+  // A modal frame draws no class icon in the title bar, only one set on the window.
+  OwnedIcon small(SystemMetricForDpi(SM_CXSMICON, dpi_));
+  OwnedIcon big(SystemMetricForDpi(SM_CXICON, dpi_));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.handle()));
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.handle()));
+  // The icons shown before go with the locals, now that the window no longer shows them.
+  smallIcon_ = std::move(small);
+  bigIcon_ = std::move(big);
+}
+
+void Form::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  std::vector<DesignFont> previous = std::move(fonts_);
+  fonts_.clear();
+  for (const DesignFont& made : previous) fonts_.push_back({made.spec, Font(made.spec, dpi)});
+  // Every control of the form, however deep, with its design font made anew.
+  auto relayout = [](HWND child, LPARAM data) -> BOOL {
+    const auto& [form, old] = *reinterpret_cast<std::pair<Form*, std::vector<DesignFont>*>*>(data);
+    auto* control = dynamic_cast<Control*>(Window::FromHandle(child));
+    if (control == nullptr) return TRUE;
+    HFONT font = control->font();
+    for (size_t i = 0; i < old->size(); ++i)
+      if ((*old)[i].font.handle() == font) {
+        font = form->fonts_[i].font.handle();
+        break;
+      }
+    control->ApplyDpi(form->dpi_, font);
+    return TRUE;
+  };
+  std::pair<Form*, std::vector<DesignFont>*> change{this, &previous};
+  EnumChildWindows(hwnd_, relayout, reinterpret_cast<LPARAM>(&change));
+  SetIcons();
 }
 
 void Form::Destroy() {
@@ -204,6 +299,21 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_DPICHANGED: {
+      // The form now lies on a monitor of another DPI: laid out anew at that DPI, it
+      // takes the place and size Windows suggests.
+      const int dpi = HIWORD(wParam);
+      if (dpi > 0) Guarded([&] { ApplyDpi(dpi); });
+      const auto* place = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, place->left, place->top, place->right - place->left,
+                   place->bottom - place->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case kWmGetDpiScaledSize:
+      // Asked before a move to another DPI: the client area scales exactly, the frame
+      // takes what that DPI gives it (Windows would scale the whole window instead).
+      *reinterpret_cast<SIZE*>(lParam) = OuterSizeAt(static_cast<int>(wParam));
+      return TRUE;
     case WM_DESTROY:
       if (!destroyed_) {
         destroyed_ = true;

@@ -36,6 +36,10 @@ class Window {
 
   static Window* FromHandle(HWND hwnd);
 
+  // The DPI the window is laid out at; a form and its controls keep their own, so that
+  // a change of monitor reaches them all at once.
+  virtual int Dpi() const;
+
   // A notification (WM_COMMAND code) raised by this control, reflected by its parent.
   virtual void HandleCommand(WORD /*code*/) {}
   // An owner-drawn control paints its item; false leaves it to Windows.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "application.h"
+#include "dpi.h"
 #include "gui_exception.h"
 
 namespace gui {
@@ -86,6 +87,10 @@ void Window::DestroyHandle() {
 
 Window* Window::FromHandle(HWND hwnd) {
   return hwnd != nullptr ? static_cast<Window*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+}
+
+int Window::Dpi() const {
+  return WindowDpi(hwnd_);
 }
 
 std::string Window::Text() const {
