@@ -12,12 +12,16 @@ namespace {
 constexpr char kFormClass[] = "TdmForm";
 // The program's icon group (Setup.exe's own, or the publisher's that mksetup put in).
 constexpr WORD kProgramIconId = 1;
+// IDI_APPLICATION, the system's icon of a program without one.
+constexpr WORD kSystemProgramIconId = 32512;
 }  // namespace
 
 HICON ProgramIcon(int size) {
   const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId),
                                  IMAGE_ICON, size, size, LR_SHARED);
-  return icon != nullptr ? static_cast<HICON>(icon) : LoadIcon(nullptr, IDI_APPLICATION);
+  if (icon != nullptr) return static_cast<HICON>(icon);
+  return static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(kSystemProgramIconId), IMAGE_ICON,
+                                       size, size, LR_SHARED));
 }
 
 namespace {
