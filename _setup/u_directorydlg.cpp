@@ -134,6 +134,12 @@ LRESULT TFSelectDirectory::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
                                                                  : DirectoryListBox1.hwnd());
       }
       return 0;
+    case WM_DPICHANGED: {
+      // The label goes back to its designed width with the new DPI; its text's is wanted.
+      const LRESULT result = gui::Form::HandleMessage(message, wParam, lParam);
+      SizeToText(Label1);
+      return result;
+    }
     default:
       break;
   }
