@@ -114,6 +114,12 @@ struct Rotation {
   friend bool operator==(const Rotation&, const Rotation&) = default;
 };
 
+// What mksetup writes into the updater program of a release with [Updater]: the feed's
+// URL (its bytes, no terminator) and the raw public key (X||Y) the updater trusts.
+inline constexpr char kUpdaterResourceType[] = "TDMFEED";
+inline constexpr char kUpdaterUrlResource[] = "URL";
+inline constexpr char kUpdaterKeyResource[] = "KEY";
+
 // "ab/abcdef..." below files/: where a content file lives in the feed.
 std::string ContentPath(const Hash& hash);
 std::string HexText(const std::uint8_t* bytes, std::size_t size);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "archive_listing.h"
+#include "embedded_programs.h"
 #include "icon_file.h"
 #include "manifest.h"
 #include "progress.h"
@@ -78,7 +79,10 @@ bool BuildArchive(const Manifest& manifest, const Arguments& a, const fs::path& 
                   bool showProgress, std::ostream& err, int& segmentCount, std::string& error) {
   archive::ArchiveDescription description;
   archive::ArchivePlan plan;
-  if (!DescribeRelease(manifest, a.payload, description, plan, error)) return false;
+  if (!DescribeRelease(manifest, a.payload, description, plan, error) ||
+      !SignEmbeddedPrograms(manifest, a.signing, description, error) ||
+      !archive::PlanArchive(description, plan, error))
+    return false;
   ProgressLine progress(err, showProgress);
   const bool ok = BuildSegmentFiles(
       description, plan, outdir,

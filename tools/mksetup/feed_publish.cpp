@@ -4,6 +4,7 @@
 #include <set>
 
 #include "commands.h"
+#include "embedded_programs.h"
 #include "feed_crypto.h"
 #include "feed_reader.h"
 #include "feed_store.h"
@@ -168,6 +169,7 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
   SigningKey key;
   if (!ReadManifest(publish.manifest, manifest, error) ||
       !DescribeRelease(manifest, publish.payload, d, plan, error) ||
+      !SignEmbeddedPrograms(manifest, publish.signing, d, error) ||
       !LoadSigningKey(options.key, key, error))
     return Refuse(err, error);
   if (manifest.kind != archive::SetupKind::Full)
@@ -212,7 +214,7 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
     index.serverList = contents.back().content;
   }
   for (const feed::ReleaseFile& file : release.files)
-    if (FoldCase(file.name) == "updater.exe") {
+    if (FoldCase(file.name) == FoldCase(kUpdaterName)) {
       index.updater = file.content;
       index.updaterVersion = release.version;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "feed_format.h"
+#include "signing.h"
 
 namespace mksetup {
 
@@ -28,6 +29,7 @@ struct PublishOptions {
   std::filesystem::path payload;  // overrides the manifest's, when given
   std::string updatesFrom;        // "807.3"; empty: the feed's oldest release
   std::array<std::filesystem::path, feed::kLanguageCount> patchNotes;  // German, English
+  SigningOptions signing;  // for the embedded programs, as the release's installers have them
 };
 
 int PublishRelease(const PublishOptions& publish, const FeedOptions& options, std::ostream& out,

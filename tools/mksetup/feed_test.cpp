@@ -11,11 +11,17 @@
 #include <sstream>
 
 #include "commands.h"
+#include "embedded_programs.h"
 #include "feed_crypto.h"
 #include "feed_publish.h"
 #include "feed_reader.h"
 #include "feed_store.h"
 #include "feed_writer.h"
+#include "pe_resources.h"
+#include "pe_test_image.h"
+#include "release_description.h"
+#include "run_program.h"
+#include "setup_exe.h"
 
 namespace mksetup {
 
@@ -136,13 +142,13 @@ class Feed : public ::testing::Test {
     Put("payload/Liesmich.txt", "lies");
     Put("payload/Readme.txt", "read");
     Put("terms.txt", "Terms\n");
-    Put("r.ini", Manifest("807.3"));
+    Put("r.ini", Release("807.3"));
     ASSERT_EQ(Run({"keygen", P("publisher")}), kExitOk) << err_.str();
     ASSERT_EQ(Run({"keygen", P("stranger")}), kExitOk);
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  static std::string Manifest(const std::string& version) {
+  static std::string Release(const std::string& version) {
     return "[Setup]\nKind = Full\nTitle = Tidemoor\nInstallFolder = \\Tidemoor\n"
            "StartMenuGroup = Tidemoor\nPackageVersion = " +
            version +
@@ -190,7 +196,7 @@ class Feed : public ::testing::Test {
 TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
   Put("payload/TDMClient.exe", "MZ client 2");
-  Put("r.ini", Manifest("807.4"));
+  Put("r.ini", Release("807.4"));
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
   EXPECT_NE(out_.str().find("4 files, 1 new (11 bytes written), serial 2"), std::string::npos)
       << out_.str();
@@ -220,12 +226,12 @@ TEST_F(Feed, BadInputWritesNothing) {
     std::string key, message;
   } rows[] = {
       {[] {}, "publisher", "PackageVersion 807.3 is not above the feed's newest 807.3"},
-      {[&] { Put("r.ini", Manifest("807.4")); }, "stranger",
+      {[&] { Put("r.ini", Release("807.4")); }, "stranger",
        "stranger.key: does not match the key the feed is signed with"},
-      {[&] { Put("r.ini", Manifest("807.4") + "[Shortcuts]\nGame = gone.exe\n"); }, "publisher",
+      {[&] { Put("r.ini", Release("807.4") + "[Shortcuts]\nGame = gone.exe\n"); }, "publisher",
        "\"gone.exe\" is not a file of the payload"},
       {[&] {
-         Put("r.ini", Manifest("807.4"));
+         Put("r.ini", Release("807.4"));
          Put("feed/index.tdmfeed", "not an index");
        },
        "publisher", "index.tdmfeed: is not a feed index"},
@@ -250,7 +256,7 @@ TEST_F(Feed, AKilledPublishLeavesTheFeedAsItWas) {
   const auto before = Contents();
   Put("payload/TDMClient.exe", "MZ client 2");
   Put("payload/new.dat", "new");
-  Put("r.ini", Manifest("807.4"));
+  Put("r.ini", Release("807.4"));
   const pid_t child = fork();
   if (child == 0) {
     g_killAtContent = 1;
@@ -278,11 +284,75 @@ TEST_F(Feed, RefreshAndRotationKeepOldReadersAccepting) {
       << err_.str();
   EXPECT_EQ(Verify(), kExitOk) << out_.str();  // through the rotation record
   EXPECT_EQ(Publish(), kExitFailed);           // the old key signs no more
-  Put("r.ini", Manifest("807.4"));
+  Put("r.ini", Release("807.4"));
   EXPECT_EQ(Publish("stranger"), kExitOk) << err_.str();
   for (const auto& entry : fs::directory_iterator(dir_ / "feed" / "keys"))
     if (entry.path().extension() == ".rot") fs::remove(entry.path());
   EXPECT_EQ(Verify(), kExitFailed);  // without the record the old key's reader refuses
+}
+
+TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
+  peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
+  const std::string updater = "[Updater]\nProgram = updater-src.exe\nFeed = http://127.0.0.1/f/\n";
+  const auto describe = [&](const std::string& more, archive::ArchiveDescription& d, Manifest& m) {
+    Put("r.ini", Release("807.3") + updater + more);
+    m = Manifest{};
+    archive::ArchivePlan plan;
+    std::string error;
+    return ReadManifest(dir_ / "r.ini", m, error) && DescribeRelease(m, {}, d, plan, error)
+               ? std::string()
+               : error;
+  };
+  archive::ArchiveDescription d;
+  Manifest m;
+  ASSERT_EQ(describe("PublicKey = publisher.pub\n", d, m), "");
+  ASSERT_EQ(d.files.back().name, "updater.exe");
+  ASSERT_EQ(d.shortcuts.size(), 1u);
+  EXPECT_EQ(d.shortcuts[0].targetFile + std::to_string(d.shortcuts[0].linkNameId), "updater.exe23");
+  std::vector<std::uint8_t> url, key;
+  const auto stamped = peres::testing::ReadFile(d.files.back().sourcePath.string());
+  std::string error;
+  ASSERT_TRUE(peres::ReadResource(stamped, "TDMFEED", "URL", url, error) &&
+              peres::ReadResource(stamped, "TDMFEED", "KEY", key, error))
+      << error;
+  feed::PublicKey publicKey;
+  ASSERT_TRUE(LoadPublicKey(P("publisher.pub"), publicKey, error));
+  EXPECT_EQ(std::string(url.begin(), url.end()), "http://127.0.0.1/f/");
+  EXPECT_TRUE(std::equal(key.begin(), key.end(), publicKey.begin(), publicKey.end()));
+  const std::pair<std::string, std::string> refusals[] = {
+      {"PublicKey = publisher.key\n", "[Updater] PublicKey: " + P("publisher.key") + ": is not"},
+      {"PublicKey = publisher.pub\n[Shortcuts]\nGame = TDMClient.exe\n", ""},
+  };
+  for (const auto& [more, problem] : refusals)
+    EXPECT_NE(describe(more, d, m).find(problem), std::string::npos) << more;
+  EXPECT_EQ(d.shortcuts.size(), 1u) << "a Game link of the manifest's own stays";
+  Put("payload/Updater.exe", "MZ");
+  EXPECT_NE(describe("PublicKey = publisher.pub\n", d, m).find("already has \"Updater.exe\""),
+            std::string::npos);
+  fs::remove(dir_ / "payload" / "Updater.exe");
+
+  // Signed once: a second build of the release takes the same signed bytes.
+  const auto tool = [this](const std::vector<std::string>& args) {
+    return RunProgram(args, P("log"));
+  };
+  Put("pw", "pw\n");
+  ASSERT_EQ(tool({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=T",
+                  "-keyout", P("k.pem"), "-out", P("c.pem")}) +
+                tool({"openssl", "pkcs12", "-export", "-inkey", P("k.pem"), "-in", P("c.pem"),
+                      "-passout", "file:" + P("pw"), "-out", P("c.p12")}),
+            0);
+  const SigningOptions signing{P("c.p12"), P("pw"), "", ""};
+  ASSERT_EQ(describe("PublicKey = publisher.pub\n", d, m), "");
+  ASSERT_TRUE(SignEmbeddedPrograms(m, signing, d, error)) << error;
+  const fs::path signedUpdater = d.files.back().sourcePath;
+  const auto first = peres::testing::ReadFile(signedUpdater.string());
+  EXPECT_TRUE(IsSigned(first));
+  const auto signedAt = fs::last_write_time(signedUpdater);
+  ASSERT_EQ(describe("PublicKey = publisher.pub\n", d, m), "");
+  ASSERT_TRUE(SignEmbeddedPrograms(m, signing, d, error)) << error;
+  EXPECT_EQ(fs::last_write_time(d.files.back().sourcePath), signedAt);
+  EXPECT_EQ(peres::testing::ReadFile(d.files.back().sourcePath.string()), first);
+  EXPECT_EQ(d.files.back().size, first.size());
 }
 
 }  // namespace

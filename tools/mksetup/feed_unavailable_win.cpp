@@ -1,6 +1,7 @@
 // mksetup.exe is built without OpenSSL: the feed's signing and hashing live in the
 // host build, which publishers run.
 #include "commands.h"
+#include "feed_crypto.h"
 #include "feed_publish.h"
 #include "release_commands.h"
 
@@ -29,6 +30,10 @@ int VerifyFeed(const std::filesystem::path&, const std::filesystem::path&, std::
 }
 int ListFeed(const std::filesystem::path&, std::ostream&, std::ostream& err) {
   return Unavailable(err);
+}
+bool LoadPublicKey(const std::filesystem::path&, feed::PublicKey&, std::string& error) {
+  error = "this mksetup.exe cannot read public keys; run the host build's mksetup";
+  return false;
 }
 int GenerateKeyPair(const std::string&, std::ostream&, std::ostream& err) {
   return Unavailable(err);

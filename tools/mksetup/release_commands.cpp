@@ -94,6 +94,8 @@ int Publish(const Parsed& p, std::ostream& out, std::ostream& err) {
   publish.payload = p.One("--payload");
   publish.updatesFrom = p.One("--updates-from");
   publish.patchNotes = {p.One("--patchnotes-german"), p.One("--patchnotes-english")};
+  publish.signing = {p.One("--sign"), p.One("--password-file"), p.One("--password-env"),
+                     p.One("--timestamp")};
   options.feed = p.One("--feed");
   options.key = p.One("--key");
   options.mirrors = p.All("--mirror");
@@ -126,7 +128,7 @@ const char kReleaseUsage[] =
     "       mksetup keygen <NAME>    (writes NAME.key and NAME.pub)\n"
     "       mksetup publish <NEW.ini> --feed DIR --key NAME.key [--payload DIR]\n"
     "               [--updates-from V] [--valid-days N] [--mirror URL]... [--servers FILE]\n"
-    "               [--patchnotes-german FILE] [--patchnotes-english FILE]\n"
+    "               [--patchnotes-german FILE] [--patchnotes-english FILE] [--sign ...]\n"
     "       mksetup feed refresh DIR --key NAME.key [--valid-days N] [--mirror URL]...\n"
     "       mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]\n"
     "       mksetup feed verify DIR --pubkey NAME.pub\n"
@@ -156,7 +158,8 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
   } else if (command == "publish") {
     code = !Parse(args, 1,
                   {"--feed", "--key", "--payload", "--updates-from", "--valid-days", "--mirror",
-                   "--servers", "--patchnotes-german", "--patchnotes-english"},
+                   "--servers", "--patchnotes-german", "--patchnotes-english", "--sign",
+                   "--password-file", "--password-env", "--timestamp"},
                   p, err)
                ? kExitUsage
                : Publish(p, out, err);

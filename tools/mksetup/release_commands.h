@@ -4,7 +4,7 @@
 //   mksetup keygen NAME                      NAME.key (private) and NAME.pub
 //   mksetup publish NEW.ini --feed DIR --key NAME.key [--payload D] [--updates-from V]
 //                   [--valid-days N] [--mirror URL]... [--servers F]
-//                   [--patchnotes-german F] [--patchnotes-english F]
+//                   [--patchnotes-german F] [--patchnotes-english F] [--sign ...]
 //   mksetup feed refresh DIR --key NAME.key [--valid-days N] [--mirror URL]...
 //   mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]
 //   mksetup feed verify DIR --pubkey NAME.pub

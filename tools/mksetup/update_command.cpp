@@ -5,6 +5,7 @@
 #include <random>
 
 #include "commands.h"
+#include "embedded_programs.h"
 #include "icon_file.h"
 #include "manifest.h"
 #include "release_description.h"
@@ -80,6 +81,8 @@ int BuildDerivedUpdate(const UpdateOptions& o, std::ostream& out, std::ostream& 
       !ReadManifest(o.newManifest, newManifest, error) ||
       !DescribeRelease(oldManifest, o.oldPayload, oldRelease, plan, error) ||
       !DescribeRelease(newManifest, o.newPayload, newRelease, plan, error) ||
+      !SignEmbeddedPrograms(oldManifest, o.signing, oldRelease, error) ||
+      !SignEmbeddedPrograms(newManifest, o.signing, newRelease, error) ||
       !DeriveUpdate({PathText(o.oldManifest), &oldRelease}, {PathText(o.newManifest), &newRelease},
                     SameFileBytes, update, error) ||
       !LoadIcon(newManifest, icon, error)) {
