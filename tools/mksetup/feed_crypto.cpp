@@ -216,20 +216,41 @@ feed::Hash Sha256(const std::uint8_t* data, std::size_t size) {
   return hash;
 }
 
+Sha256Stream::Sha256Stream() : context_(EVP_MD_CTX_new()) {
+  auto* context = static_cast<EVP_MD_CTX*>(context_);
+  if (context != nullptr && EVP_DigestInit_ex(context, EVP_sha256(), nullptr) != 1) {
+    EVP_MD_CTX_free(context);
+    context_ = nullptr;
+  }
+}
+
+Sha256Stream::~Sha256Stream() {
+  EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(context_));
+}
+
+bool Sha256Stream::Update(const void* data, std::size_t size) {
+  return context_ != nullptr &&
+         EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(context_), data, size) == 1;
+}
+
+bool Sha256Stream::Finish(feed::Hash& hash) {
+  unsigned int length = 0;
+  return context_ != nullptr &&
+         EVP_DigestFinal_ex(static_cast<EVP_MD_CTX*>(context_), hash.data(), &length) == 1;
+}
+
 bool Sha256File(const fs::path& file, feed::Hash& hash, std::uint64_t& size) {
   std::ifstream in(file, std::ios::binary);
-  MdContext context(EVP_MD_CTX_new());
-  if (!in || !context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) return false;
+  Sha256Stream stream;
   std::vector<char> buffer(1 << 20);
   size = 0;
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     const auto got = static_cast<std::size_t>(in.gcount());
     size += got;
-    if (got > 0 && EVP_DigestUpdate(context.get(), buffer.data(), got) != 1) return false;
+    if (got > 0 && !stream.Update(buffer.data(), got)) return false;
   }
-  unsigned int length = 0;
-  return in.eof() && !in.bad() && EVP_DigestFinal_ex(context.get(), hash.data(), &length) == 1;
+  return in.eof() && !in.bad() && stream.Finish(hash);
 }
 
 }  // namespace mksetup

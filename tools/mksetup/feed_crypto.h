@@ -53,6 +53,20 @@ bool VerifyWithLibcrypto(const feed::PublicKey& key, const std::uint8_t* message
                          const feed::Signature& signature);
 
 feed::Hash Sha256(const std::uint8_t* data, std::size_t size);
+
+// SHA-256 of bytes that come in pieces.
+class Sha256Stream {
+ public:
+  Sha256Stream();
+  ~Sha256Stream();
+  Sha256Stream(const Sha256Stream&) = delete;
+  Sha256Stream& operator=(const Sha256Stream&) = delete;
+  bool Update(const void* data, std::size_t size);
+  bool Finish(feed::Hash& hash);
+
+ private:
+  void* context_;  // EVP_MD_CTX
+};
 // Streams the file; false when it cannot be read whole.
 bool Sha256File(const std::filesystem::path& file, feed::Hash& hash, std::uint64_t& size);
 

@@ -109,9 +109,19 @@ bool StoreContent(const fs::path& feed, const feed::ContentRef& content, const f
   if (ok && !source.empty()) {
     // Hashed again while copied: a payload file changed since it was hashed must not
     // be stored under the old hash.
-    std::vector<std::uint8_t> copy;
-    ok = ReadWholeFile(source, copy) && copy.size() == content.size &&
-         Sha256(copy.data(), copy.size()) == content.hash && out.Write(copy.data(), copy.size());
+    std::ifstream in(source, std::ios::binary);
+    Sha256Stream stream;
+    std::vector<std::uint8_t> buffer(1 << 20);
+    std::uint64_t copied = 0;
+    while (ok && in) {
+      in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+      const auto got = static_cast<std::size_t>(in.gcount());
+      copied += got;
+      ok = stream.Update(buffer.data(), got) && out.Write(buffer.data(), got);
+    }
+    feed::Hash hash{};
+    ok = ok && in.eof() && !in.bad() && copied == content.size && stream.Finish(hash) &&
+         hash == content.hash;
     if (!ok) {
       error = PathText(source) + ": changed while it was published, or cannot be read";
       return false;

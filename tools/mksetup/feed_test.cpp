@@ -319,6 +319,11 @@ TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
   ASSERT_TRUE(LoadPublicKey(P("publisher.pub"), publicKey, error));
   EXPECT_EQ(std::string(url.begin(), url.end()), "http://127.0.0.1/f/");
   EXPECT_TRUE(std::equal(key.begin(), key.end(), publicKey.begin(), publicKey.end()));
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();  // the feed names its newest updater
+  ASSERT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(out_.str().find("updater: 807.3, " + std::to_string(stamped.size()) + " bytes"),
+            std::string::npos)
+      << out_.str();
   const std::pair<std::string, std::string> refusals[] = {
       {"PublicKey = publisher.key\n", "[Updater] PublicKey: " + P("publisher.key") + ": is not"},
       {"PublicKey = publisher.pub\n[Shortcuts]\nGame = TDMClient.exe\n", ""},
