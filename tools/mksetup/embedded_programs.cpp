@@ -120,10 +120,14 @@ bool SignEmbeddedPrograms(const Manifest& m, const SigningOptions& signing,
     const fs::path signedFrom = folder / ("signed-" + file.name + ".from");
     const std::string from = ReadBytes(file.sourcePath) + certificate;
     if (!fs::is_regular_file(signedFile, code) || ReadBytes(signedFrom) != from) {
-      const fs::path partial = folder / ("signing-" + file.name);
-      if (!SignExecutable(signing, file.sourcePath, partial, folder, error)) return false;
-      fs::rename(partial, signedFile, code);
-      if (code || !WriteBytes(signedFrom, from)) {
+      const fs::path scratch = folder / "signing", partial = scratch / file.name;
+      fs::create_directories(scratch, code);
+      std::error_code renamed, ignored;
+      const bool signedNow = SignExecutable(signing, file.sourcePath, partial, scratch, error);
+      if (signedNow) fs::rename(partial, signedFile, renamed);
+      fs::remove_all(scratch, ignored);
+      if (!signedNow) return false;
+      if (renamed || !WriteBytes(signedFrom, from)) {
         error = PathText(signedFile) + ": cannot be written";
         return false;
       }
