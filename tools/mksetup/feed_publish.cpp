@@ -62,7 +62,13 @@ bool OpenFeed(const fs::path& folder, const std::vector<feed::TrustedKey>& trust
     return false;
   }
   if (!fs::exists(indexFile, code)) {
-    if (fs::is_empty(folder, code)) return true;
+    // Empty, or holding only what a first publish that was stopped had stored.
+    bool startable = true;
+    for (const auto& entry : fs::directory_iterator(folder, code))
+      startable =
+          startable && entry.is_directory() &&
+          (entry.path().filename() == kContentFolder || entry.path().filename() == kKeyFolder);
+    if (startable && !code) return true;
     error = PathText(folder) + ": is not a feed (it has no " + kIndexFileName + ") and not empty";
     return false;
   }
