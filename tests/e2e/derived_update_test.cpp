@@ -17,7 +17,7 @@ constexpr char kDir[] = "C:\\Tidemoor Derived";
 struct Entry {
   bool directory = false;
   std::string bytes;
-  std::uint64_t lastWrite = 0;
+  std::uint64_t creation = 0, lastWrite = 0;
   bool operator==(const Entry&) const = default;
 };
 using Tree = std::map<std::string, Entry>;  // upper-case relative name
@@ -37,7 +37,9 @@ void Walk(const std::string& dir, const std::string& relative, Tree& tree) {
       continue;
     }
     entry.bytes = test_support::ReadContents(path).value_or("unreadable");
-    entry.lastWrite = test_support::ReadTimes(path).value_or(test_support::FileTimes{}).lastWrite;
+    const auto times = test_support::ReadTimes(path).value_or(test_support::FileTimes{});
+    entry.creation = times.creation;
+    entry.lastWrite = times.lastWrite;
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
