@@ -247,7 +247,7 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
       !WriteIndex(options.feed, index, key, options.validDays, error))
     return Refuse(err, error);
   out << "published " << VersionText(release.version) << " to " << PathText(options.feed) << ": "
-      << release.files.size() << " files, " << newFiles << " new (" << written
+      << release.files.size() << " release files; " << newFiles << " new files stored (" << written
       << " bytes written), serial " << index.serial << ", valid until " << UnixText(index.expiresAt)
       << "\n";
   return kExitOk;

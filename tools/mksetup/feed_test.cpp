@@ -198,7 +198,8 @@ TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
   Put("payload/TDMClient.exe", "MZ client 2");
   Put("r.ini", Release("807.4"));
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
-  EXPECT_NE(out_.str().find("4 files, 1 new (11 bytes written), serial 2"), std::string::npos)
+  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (11 bytes written), serial 2"),
+            std::string::npos)
       << out_.str();
   ASSERT_EQ(Verify(), kExitOk) << out_.str();
   EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
