@@ -30,7 +30,9 @@ bool WriteBytes(const fs::path& file, const std::string& bytes) {
   return !out.fail();
 }
 
-const char* UrlProblem(const std::string& url) {
+}  // namespace
+
+const char* FeedUrlProblem(const std::string& url) {
   if (!url.starts_with("http://") && !url.starts_with("https://"))
     return "is not an http:// or https:// address";
   if (url.size() > kMaxUrlLength) return "is longer than 2048 characters";
@@ -39,6 +41,8 @@ const char* UrlProblem(const std::string& url) {
       return "holds a blank or control character";
   return nullptr;
 }
+
+namespace {
 
 fs::path FromManifest(const Manifest& m, const std::string& value) {
   return m.folder / fs::path(std::u8string(value.begin(), value.end()));
@@ -59,7 +63,7 @@ bool AddUpdater(const Manifest& m, archive::ArchiveDescription& d, std::string& 
               "\", which the updater brings";
       return false;
     }
-  if (const char* problem = UrlProblem(m.updaterFeed.value)) {
+  if (const char* problem = FeedUrlProblem(m.updaterFeed.value)) {
     error = m.updaterFeed.where + ": \"" + m.updaterFeed.value + "\" " + problem;
     return false;
   }

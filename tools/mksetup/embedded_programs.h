@@ -18,6 +18,10 @@ inline constexpr char kUpdaterName[] = "updater.exe";
 
 std::filesystem::path ReleaseProgramsFolder(const Manifest& manifest);
 
+// Why an address cannot be a feed's or a mirror's: not http:// or https://, longer
+// than the index holds, a blank or control character in it. Null when it can.
+const char* FeedUrlProblem(const std::string& url);
+
 // [Updater]: adds updater.exe, stamped, and a start-menu link to it under the game's
 // link name when the manifest gives none. Refuses a payload that has updater.exe, a
 // feed URL that is not http:// or https://, a key file that is not a public key.

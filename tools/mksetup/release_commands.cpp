@@ -6,6 +6,7 @@
 #include <map>
 
 #include "commands.h"
+#include "embedded_programs.h"
 #include "feed_publish.h"
 #include "update_command.h"
 
@@ -52,6 +53,16 @@ bool Parse(const std::vector<std::string>& args, std::size_t from,
   return true;
 }
 
+bool Mirrors(const Parsed& parsed, FeedOptions& options, std::ostream& err) {
+  options.mirrors = parsed.All("--mirror");
+  for (const std::string& mirror : options.mirrors)
+    if (const char* problem = FeedUrlProblem(mirror)) {
+      err << "mksetup: --mirror \"" << mirror << "\" " << problem << "\n";
+      return false;
+    }
+  return true;
+}
+
 bool ValidDays(const Parsed& parsed, FeedOptions& options, std::ostream& err) {
   const std::string text = parsed.One("--valid-days");
   if (text.empty()) return true;
@@ -89,7 +100,7 @@ int Publish(const Parsed& p, std::ostream& out, std::ostream& err) {
   FeedOptions options;
   if (p.positional.size() != 1 || p.One("--feed").empty() || p.One("--key").empty())
     return Usage(err << "mksetup: publish needs NEW.ini, --feed and --key\n");
-  if (!ValidDays(p, options, err)) return kExitUsage;
+  if (!ValidDays(p, options, err) || !Mirrors(p, options, err)) return kExitUsage;
   publish.manifest = p.positional[0];
   publish.payload = p.One("--payload");
   publish.updatesFrom = p.One("--updates-from");
@@ -98,19 +109,18 @@ int Publish(const Parsed& p, std::ostream& out, std::ostream& err) {
                      p.One("--timestamp")};
   options.feed = p.One("--feed");
   options.key = p.One("--key");
-  options.mirrors = p.All("--mirror");
   options.servers = p.One("--servers");
   return PublishRelease(publish, options, out, err);
 }
 
 int Feed(const Parsed& p, std::ostream& out, std::ostream& err) {
   FeedOptions options;
-  if (p.positional.size() != 2 || !ValidDays(p, options, err)) return Usage(err);
+  if (p.positional.size() != 2 || !ValidDays(p, options, err) || !Mirrors(p, options, err))
+    return Usage(err);
   const std::string& action = p.positional[0];
   options.feed = p.positional[1];
   options.key = p.One("--key");
   options.newKey = p.One("--new-key");
-  options.mirrors = p.All("--mirror");
   if (action == "verify" && !p.One("--pubkey").empty() && options.key.empty())
     return VerifyFeed(options.feed, p.One("--pubkey"), out, err);
   if (action == "refresh" && !options.key.empty() && options.newKey.empty())
