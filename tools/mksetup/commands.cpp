@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "archive_listing.h"
+#include "embedded_programs.h"
 #include "icon_file.h"
 #include "manifest.h"
 #include "progress.h"
+#include "release_commands.h"
 #include "release_description.h"
 #include "segment_files.h"
 #include "setup_exe.h"
@@ -77,7 +79,10 @@ bool BuildArchive(const Manifest& manifest, const Arguments& a, const fs::path& 
                   bool showProgress, std::ostream& err, int& segmentCount, std::string& error) {
   archive::ArchiveDescription description;
   archive::ArchivePlan plan;
-  if (!DescribeRelease(manifest, a.payload, description, plan, error)) return false;
+  if (!DescribeRelease(manifest, a.payload, description, plan, error) ||
+      !SignEmbeddedPrograms(manifest, a.signing, description, error) ||
+      !archive::PlanArchive(description, plan, error))
+    return false;
   ProgressLine progress(err, showProgress);
   const bool ok = BuildSegmentFiles(
       description, plan, outdir,
@@ -241,13 +246,14 @@ int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kExitUsage;
   }
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kUsage;
+    out << kUsage << kReleaseUsage;
     return kExitOk;
   }
   if (args.size() == 1 && args[0] == "--version") {
     out << kVersion;
     return kExitOk;
   }
+  if (int code = 0; RunReleaseCommand(args, out, err, code)) return code;
   if (!Split(args, parsed, err)) return kExitUsage;
   if (args[0] == "archive") return Archive(parsed, out, err, showProgress);
   if (args[0] == "setup") return Setup(parsed, out, err, showProgress);

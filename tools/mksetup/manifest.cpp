@@ -66,6 +66,10 @@ class ManifestReader {
     if (SameName(section.name, "Obsolete")) return Obsolete(section);
     if (SameName(section.name, "Uninstall"))
       return Bind(section, {{"Program", &m_.uninstaller, true}});
+    if (SameName(section.name, "Updater"))
+      return Bind(section, {{"Program", &m_.updaterProgram, true},
+                            {"Feed", &m_.updaterFeed, true},
+                            {"PublicKey", &m_.updaterPublicKey, true}});
     return Fail(label_ + " line " + std::to_string(section.line) + ": unknown section [" +
                 section.name + "]");
   }

@@ -45,6 +45,8 @@ struct Manifest {
   std::vector<ShortcutSetting> shortcuts;  // in start-menu order
   std::vector<Setting> obsoleteFiles;
   Setting uninstaller;  // [Uninstall] Program: added as uninstall.exe with the release's list
+  // [Updater]: the program added as updater.exe, with the feed's URL and key written in.
+  Setting updaterProgram, updaterFeed, updaterPublicKey;
 };
 
 // The catalogue ids of the three start-menu link names.

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "embedded_programs.h"
 #include "ini_file.h"
 #include "name_rules.h"
 #include "payload_scan.h"
@@ -40,6 +41,7 @@ class ReleaseDescriber {
     if (!Payload(payloadOverride)) return false;
     // Its targets may name uninstall.exe before AddUninstaller has added it.
     if (!m_.uninstaller.where.empty()) files_.insert("uninstall.exe");
+    if (!m_.updaterProgram.where.empty()) files_.insert(kUpdaterName);
     for (std::uint32_t language = 0; language < archive::kLanguageCount; ++language)
       if (!PayloadFileName(m_.readmeFile[language], d_.readmes[language].readmeFile) ||
           !LinkName(m_.readmeLink[language], d_.readmes[language].readmeLinkName))
@@ -57,7 +59,7 @@ class ReleaseDescriber {
       if (!Text(obsolete, name) || !Check(obsolete, RelativeNameProblem(name))) return false;
       d_.obsoleteFiles.push_back(std::move(name));
     }
-    return AddUninstaller(m_, d_, error_);
+    return AddUpdater(m_, d_, error_) && AddUninstaller(m_, d_, error_);
   }
 
  private:

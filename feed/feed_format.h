@@ -1,0 +1,127 @@
+// The update feed's index: one file that a host tool writes and the updater reads.
+// A fixed envelope (magic, format version, key id, signature, body length) around
+// the exact bytes the signature covers; the body is a stream of little-endian
+// fields and length-prefixed texts. One definition for both sides.
+//
+// Envelope, 88 bytes:
+//   8   magic                "TDMFEED\x1A" (index) or "TDMKEYR\x1A" (key rotation)
+//   4   envelope version     1
+//   8   key id               first 8 bytes of SHA-256 of the signer's X||Y
+//   64  signature            ECDSA P-256 over SHA-256 of the body, raw r||s
+//   4   body length          the rest of the file, exactly
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace feed {
+
+inline constexpr std::size_t kMagicSize = 8;
+inline constexpr char kIndexMagic[kMagicSize + 1] = "TDMFEED\x1A";
+inline constexpr char kRotationMagic[kMagicSize + 1] = "TDMKEYR\x1A";
+inline constexpr std::uint32_t kEnvelopeVersion = 1;
+// The body layout this code writes and reads; a feed that needs a newer reader says so
+// in its body (minReaderVersion) once the envelope has been checked.
+inline constexpr std::uint32_t kBodyVersion = 1;
+
+inline constexpr std::size_t kKeyIdSize = 8;
+inline constexpr std::size_t kPublicKeySize = 64;  // X||Y of a P-256 point, big-endian each
+inline constexpr std::size_t kSignatureSize = 64;  // r||s, 32 bytes each, big-endian
+inline constexpr std::size_t kHashSize = 32;       // SHA-256
+inline constexpr std::size_t kEnvelopeSize = kMagicSize + 4 + kKeyIdSize + kSignatureSize + 4;
+
+// The index names texts as the archive carries them: Windows-1252, at most 255 bytes.
+inline constexpr std::size_t kMaxTextLength = 255;
+// Bounds the reader applies before it reserves anything, so a hostile count cannot
+// make it allocate: a count must also fit the bytes that are left.
+inline constexpr std::uint32_t kMaxCount = 1'000'000;
+
+using KeyId = std::array<std::uint8_t, kKeyIdSize>;
+using PublicKey = std::array<std::uint8_t, kPublicKeySize>;
+using Signature = std::array<std::uint8_t, kSignatureSize>;
+using Hash = std::array<std::uint8_t, kHashSize>;
+
+struct Version {
+  std::uint32_t ms = 0;
+  std::uint32_t ls = 0;
+  friend auto operator<=>(const Version&, const Version&) = default;
+};
+
+// A file of the feed, stored once under files/<first two hex digits>/<64 hex digits>.
+struct ContentRef {
+  Hash hash{};
+  std::uint64_t size = 0;
+  bool present() const { return hash != Hash{}; }
+  friend bool operator==(const ContentRef&, const ContentRef&) = default;
+};
+
+struct ReleaseFile {
+  std::string name;            // relative, "/" between folders, as the archive stores it
+  std::uint64_t fileTime = 0;  // FILETIME, as the archive stores it
+  ContentRef content;
+  friend bool operator==(const ReleaseFile&, const ReleaseFile&) = default;
+};
+
+struct ReleaseShortcut {
+  std::string targetFile;
+  std::uint32_t linkNameId = 0;
+  friend bool operator==(const ReleaseShortcut&, const ReleaseShortcut&) = default;
+};
+
+inline constexpr std::uint32_t kLanguageCount = 2;  // 0 German, 1 English
+
+// One release, described as its Full archive describes it, so that an updater can
+// write its files, uninstall list and links as Setup would.
+struct Release {
+  Version version;
+  Version updatesFrom;  // the oldest installed version this release can update
+  std::string title;
+  std::string startMenuGroup;
+  std::vector<std::string> directories;  // each after its parent, empty ones included
+  std::vector<ReleaseFile> files;
+  std::array<std::string, kLanguageCount> readmeFiles;
+  std::array<std::string, kLanguageCount> readmeLinks;
+  std::string programFile;
+  std::string desktopLinkName;
+  std::vector<ReleaseShortcut> shortcuts;
+  std::array<ContentRef, kLanguageCount> patchNotes;  // patchnotes_deutsch/_english.txt
+  friend bool operator==(const Release&, const Release&) = default;
+};
+
+struct Index {
+  std::uint32_t bodyVersion = kBodyVersion;
+  std::uint32_t minReaderVersion = 1;  // the lowest updater that can read this feed
+  std::string product;
+  std::uint64_t serial = 0;          // only grows
+  std::uint64_t issuedAt = 0;        // seconds since 1970-01-01 UTC
+  std::uint64_t expiresAt = 0;       // seconds since 1970-01-01 UTC
+  std::vector<PublicKey> keys;       // the keys an updater accepts from now on
+  std::vector<std::string> mirrors;  // update servers' base URLs, the first preferred
+  Version updaterVersion;            // the newest updater program, when `updater` is present
+  ContentRef updater;
+  ContentRef serverList;
+  std::vector<Release> releases;  // oldest first
+  friend bool operator==(const Index&, const Index&) = default;
+};
+
+// A key rotation: the old key (the envelope's signer) names the key that follows it.
+struct Rotation {
+  PublicKey newKey{};
+  std::uint64_t serial = 0;  // the index serial from which the new key signs
+  friend bool operator==(const Rotation&, const Rotation&) = default;
+};
+
+// What mksetup writes into the updater program of a release with [Updater]: the feed's
+// URL (its bytes, no terminator) and the raw public key (X||Y) the updater trusts.
+inline constexpr char kUpdaterResourceType[] = "TDMFEED";
+inline constexpr char kUpdaterUrlResource[] = "URL";
+inline constexpr char kUpdaterKeyResource[] = "KEY";
+
+// "ab/abcdef..." below files/: where a content file lives in the feed.
+std::string ContentPath(const Hash& hash);
+std::string HexText(const std::uint8_t* bytes, std::size_t size);
+
+}  // namespace feed

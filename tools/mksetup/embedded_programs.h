@@ -1,0 +1,36 @@
+// The programs mksetup embeds in a release beside the payload: the updater (stamped
+// with the feed's URL and public key) and, with --sign, the uninstaller and the
+// updater signed with the release's certificate. Each is prepared once per release in
+// a folder beside the manifest (release-0.<version>/), so that the Full installer, a
+// derived Update and the feed made from one release carry the same bytes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "archive_writer.h"
+#include "manifest.h"
+#include "signing.h"
+
+namespace mksetup {
+
+inline constexpr char kUpdaterName[] = "updater.exe";
+
+std::filesystem::path ReleaseProgramsFolder(const Manifest& manifest);
+
+// Why an address cannot be a feed's or a mirror's: not http:// or https://, longer
+// than the index holds, a blank or control character in it. Null when it can.
+const char* FeedUrlProblem(const std::string& url);
+
+// [Updater]: adds updater.exe, stamped, and a start-menu link to it under the game's
+// link name when the manifest gives none. Refuses a payload that has updater.exe, a
+// feed URL that is not http:// or https://, a key file that is not a public key.
+bool AddUpdater(const Manifest& manifest, archive::ArchiveDescription& description,
+                std::string& error);
+
+// With a certificate, puts the signed uninstall.exe and updater.exe in place of the
+// unsigned ones, signing each only when this release has not signed those bytes yet.
+bool SignEmbeddedPrograms(const Manifest& manifest, const SigningOptions& signing,
+                          archive::ArchiveDescription& description, std::string& error);
+
+}  // namespace mksetup

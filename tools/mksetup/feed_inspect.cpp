@@ -1,0 +1,171 @@
+// feed verify and list: the index read only after its signature is checked, then
+// every file it names checked for size and SHA-256.
+#include <algorithm>
+#include <chrono>
+
+#include "commands.h"
+#include "feed_crypto.h"
+#include "feed_publish.h"
+#include "feed_reader.h"
+#include "feed_store.h"
+#include "file_time.h"
+#include "manifest.h"
+
+namespace mksetup {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An updater that knows only an older key follows the rotation records to the key
+// that signs now; each record must be signed by a key already accepted.
+constexpr int kMaxRotations = 16;
+
+std::string Hex(const feed::KeyId& id) {
+  return feed::HexText(id.data(), id.size());
+}
+
+std::string Version(const feed::Version& v) {
+  return std::to_string(v.ms) + "." + std::to_string(v.ls);
+}
+
+std::string UnixTime(std::uint64_t seconds) {
+  return FormatFileTime(kUnixEpochAsFileTime + seconds * 10'000'000);
+}
+
+bool ReadTrusted(const fs::path& folder, std::vector<feed::TrustedKey> trusted, feed::Index& index,
+                 std::string& error) {
+  const fs::path indexFile = IndexPath(folder);
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(indexFile, bytes)) {
+    error = PathText(folder) + ": is not a feed (no readable " + kIndexFileName + ")";
+    return false;
+  }
+  feed::ReadProblem problem = feed::ReadProblem::kNone;
+  for (int step = 0; step <= kMaxRotations; ++step) {
+    problem = feed::ReadIndex(bytes.data(), bytes.size(), trusted, VerifyWithLibcrypto, index);
+    feed::Envelope envelope;
+    std::vector<std::uint8_t> record;
+    feed::Rotation rotation;
+    if (problem != feed::ReadProblem::kUnknownKey ||
+        feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) !=
+            feed::ReadProblem::kNone ||
+        !ReadWholeFile(KeyFile(folder, envelope.keyId, ".rot"), record) ||
+        feed::ReadRotation(record.data(), record.size(), trusted, VerifyWithLibcrypto, rotation) !=
+            feed::ReadProblem::kNone)
+      break;
+    trusted.push_back(Trusted(rotation.newKey));
+  }
+  if (problem == feed::ReadProblem::kNone) return true;
+  error = PathText(indexFile) + ": " + feed::ProblemText(problem);
+  return false;
+}
+
+// Every content file the index names, once each.
+std::vector<std::pair<std::string, feed::ContentRef>> NamedContents(const feed::Index& index) {
+  std::vector<std::pair<std::string, feed::ContentRef>> named;
+  for (const feed::Release& release : index.releases) {
+    for (const feed::ReleaseFile& file : release.files)
+      named.emplace_back(Version(release.version) + " " + file.name, file.content);
+    for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language)
+      if (release.patchNotes[language].present())
+        named.emplace_back(Version(release.version) +
+                               (language == 0 ? " patch notes (German)" : " patch notes (English)"),
+                           release.patchNotes[language]);
+  }
+  if (index.updater.present()) named.emplace_back("the updater", index.updater);
+  if (index.serverList.present()) named.emplace_back("the game server list", index.serverList);
+  return named;
+}
+
+}  // namespace
+
+int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& out,
+               std::ostream& err) {
+  std::string error;
+  feed::PublicKey key;
+  feed::Index index;
+  if (!LoadPublicKey(publicKey, key, error)) {
+    err << "mksetup: " << error << "\n";
+    return kExitFailed;
+  }
+  if (!ReadTrusted(folder, {Trusted(key)}, index, error)) {
+    out << "BAD: " << error << "\n";
+    return kExitFailed;
+  }
+  std::size_t checked = 0;
+  std::uint64_t bytes = 0;
+  std::vector<feed::Hash> seen;
+  for (const auto& [name, content] : NamedContents(index)) {
+    if (std::find(seen.begin(), seen.end(), content.hash) != seen.end()) continue;
+    seen.push_back(content.hash);
+    const fs::path file = ContentFile(folder, content.hash);
+    feed::Hash hash;
+    std::uint64_t size = 0;
+    if (!Sha256File(file, hash, size) || size != content.size || hash != content.hash) {
+      out << "BAD: " << name << ": " << PathText(file)
+          << (fs::exists(file) ? " does not match its size and SHA-256" : " is missing") << "\n";
+      return kExitFailed;
+    }
+    ++checked;
+    bytes += size;
+  }
+  const auto now =
+      static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count());
+  if (feed::CheckFreshness(index, 0, now) == feed::Freshness::kExpired) {
+    out << "BAD: the index expired on " << UnixTime(index.expiresAt)
+        << " (mksetup feed refresh signs it again)\n";
+    return kExitFailed;
+  }
+  out << "signature: valid, serial " << index.serial << ", valid until "
+      << UnixTime(index.expiresAt) << "\n"
+      << index.releases.size() << " releases, " << checked << " files (" << bytes
+      << " bytes) match their SHA-256\nOK\n";
+  return kExitOk;
+}
+
+int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
+  std::vector<std::uint8_t> bytes;
+  feed::Envelope envelope;
+  feed::PublicKey key{};
+  std::string error;
+  if (!ReadWholeFile(IndexPath(folder), bytes) ||
+      feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) !=
+          feed::ReadProblem::kNone) {
+    err << "mksetup: " << PathText(folder) << ": is not a feed (no readable " << kIndexFileName
+        << ")\n";
+    return kExitFailed;
+  }
+  // The feed's own copy of its key: enough to show the index whole; feed verify
+  // --pubkey checks it against the key a publisher trusts.
+  feed::Index index;
+  if (!LoadPublicKey(KeyFile(folder, envelope.keyId, ".pub"), key, error) ||
+      !ReadTrusted(folder, {Trusted(key)}, index, error)) {
+    err << "mksetup: " << error << "\n";
+    return kExitFailed;
+  }
+  out << "product: " << index.product << "\nserial: " << index.serial
+      << "\nissued: " << UnixTime(index.issuedAt) << "\nexpires: " << UnixTime(index.expiresAt)
+      << "\nsigned by key: " << Hex(envelope.keyId) << "\nreader version: at least "
+      << index.minReaderVersion << "\n";
+  for (const feed::PublicKey& accepted : index.keys)
+    out << "accepted key: " << Hex(KeyIdOf(accepted)) << "\n";
+  for (const std::string& mirror : index.mirrors) out << "mirror: " << mirror << "\n";
+  if (index.updater.present())
+    out << "updater: " << Version(index.updaterVersion) << ", " << index.updater.size << " bytes\n";
+  if (index.serverList.present()) out << "game servers: " << index.serverList.size << " bytes\n";
+  for (const feed::Release& release : index.releases) {
+    std::uint64_t size = 0;
+    for (const feed::ReleaseFile& file : release.files) size += file.content.size;
+    out << "release " << Version(release.version) << " \"" << release.title
+        << "\": " << release.directories.size() << " folders, " << release.files.size()
+        << " files (" << size << " bytes), updates from " << Version(release.updatesFrom)
+        << (release.patchNotes[0].present() || release.patchNotes[1].present() ? ", patch notes"
+                                                                               : "")
+        << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace mksetup

@@ -1,0 +1,301 @@
+#include "feed_publish.h"
+
+#include <chrono>
+#include <set>
+
+#include "commands.h"
+#include "embedded_programs.h"
+#include "feed_crypto.h"
+#include "feed_reader.h"
+#include "feed_store.h"
+#include "feed_writer.h"
+#include "file_time.h"
+#include "manifest.h"
+#include "name_rules.h"
+#include "release_description.h"
+
+namespace mksetup {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kSecondsPerDay = 86'400;
+
+std::uint64_t NowUnix() {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
+                                        std::chrono::system_clock::now().time_since_epoch())
+                                        .count());
+}
+
+std::string VersionText(const feed::Version& v) {
+  return std::to_string(v.ms) + "." + std::to_string(v.ls);
+}
+
+std::string KeyIdText(const feed::KeyId& id) {
+  return feed::HexText(id.data(), id.size());
+}
+
+std::string UnixText(std::uint64_t seconds) {
+  return FormatFileTime(kUnixEpochAsFileTime + seconds * 10'000'000);
+}
+
+int Refuse(std::ostream& err, const std::string& message) {
+  err << "mksetup: " << message << "\n";
+  return kExitFailed;
+}
+
+// The feed as it stands: no index yet in an empty or missing folder, otherwise the
+// index checked against `trusted`.
+struct OpenedFeed {
+  bool exists = false;
+  feed::Index index;
+  feed::KeyId signer{};
+};
+
+bool OpenFeed(const fs::path& folder, const std::vector<feed::TrustedKey>& trusted,
+              const std::string& keyLabel, OpenedFeed& opened, std::string& error) {
+  std::error_code code;
+  const fs::path indexFile = IndexPath(folder);
+  if (!fs::exists(folder, code)) return true;
+  if (!fs::is_directory(folder, code)) {
+    error = PathText(folder) + ": is not a folder";
+    return false;
+  }
+  if (!fs::exists(indexFile, code)) {
+    // Empty, or holding only what a first publish that was stopped had stored.
+    bool startable = true;
+    for (const auto& entry : fs::directory_iterator(folder, code))
+      startable =
+          startable && entry.is_directory() &&
+          (entry.path().filename() == kContentFolder || entry.path().filename() == kKeyFolder);
+    if (startable && !code) return true;
+    error = PathText(folder) + ": is not a feed (it has no " + kIndexFileName + ") and not empty";
+    return false;
+  }
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(indexFile, bytes)) {
+    error = PathText(indexFile) + ": cannot be read";
+    return false;
+  }
+  feed::Envelope envelope;
+  if (feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) ==
+      feed::ReadProblem::kNone)
+    opened.signer = envelope.keyId;
+  const feed::ReadProblem problem =
+      feed::ReadIndex(bytes.data(), bytes.size(), trusted, VerifyWithLibcrypto, opened.index);
+  if (problem == feed::ReadProblem::kUnknownKey) {
+    error = keyLabel + ": does not match the key the feed is signed with (key id " +
+            KeyIdText(opened.signer) + ")";
+    return false;
+  }
+  if (problem != feed::ReadProblem::kNone) {
+    error = PathText(indexFile) + ": " + feed::ProblemText(problem);
+    return false;
+  }
+  opened.exists = true;
+  return true;
+}
+
+// Signs the index with `key` for another `validDays` and replaces the index file.
+bool WriteIndex(const fs::path& folder, feed::Index& index, const SigningKey& key, int validDays,
+                std::string& error) {
+  index.serial += 1;
+  index.issuedAt = NowUnix();
+  index.expiresAt = index.issuedAt + static_cast<std::uint64_t>(validDays) * kSecondsPerDay;
+  const std::vector<std::uint8_t> body = feed::IndexBody(index);
+  feed::Signature signature;
+  if (!key.Sign(body, signature, error)) return false;
+  if (!ReplaceFile(IndexPath(folder), feed::Seal(feed::kIndexMagic, key.id(), signature, body),
+                   error))
+    return false;
+  OnFeedWritten("index");
+  return true;
+}
+
+bool LoadSigningKey(const fs::path& file, SigningKey& key, std::string& error) {
+  return key.Load(file, error);
+}
+
+// The public key beside the index, so that `list` can check what it shows.
+bool StorePublicKey(const fs::path& folder, const SigningKey& key, std::string& error) {
+  const fs::path target = KeyFile(folder, key.id(), ".pub");
+  return fs::exists(target) || ReplaceFile(target, key.PublicPem(), error);
+}
+
+struct Sourced {
+  feed::ContentRef content;
+  fs::path source;
+  std::vector<std::uint8_t> bytes;
+};
+
+bool HashSource(const fs::path& source, const std::vector<std::uint8_t>& bytes, Sourced& out,
+                std::string& error) {
+  out.source = source;
+  out.bytes = bytes;
+  if (!source.empty()) {
+    if (Sha256File(source, out.content.hash, out.content.size)) return true;
+    error = PathText(source) + ": cannot be read";
+    return false;
+  }
+  out.content = {Sha256(bytes.data(), bytes.size()), bytes.size()};
+  return true;
+}
+
+feed::Release ReleaseOf(const archive::ArchiveDescription& d) {
+  feed::Release r;
+  r.version = {d.packageVersionMS, d.packageVersionLS};
+  r.title = d.title;
+  r.startMenuGroup = d.startMenuGroup;
+  r.directories = d.directories;
+  for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language) {
+    r.readmeFiles[language] = d.readmes[language].readmeFile;
+    r.readmeLinks[language] = d.readmes[language].readmeLinkName;
+  }
+  r.programFile = d.programFile;
+  r.desktopLinkName = d.desktopLinkName;
+  for (const archive::WriterShortcut& s : d.shortcuts)
+    r.shortcuts.push_back({s.targetFile, s.linkNameId});
+  return r;
+}
+
+std::string ProductOf(const Manifest& manifest) {
+  std::string product = manifest.installFolder.value;
+  const std::size_t slash = product.find_last_of('\\');
+  return slash == std::string::npos ? product : product.substr(slash + 1);
+}
+
+}  // namespace
+
+int PublishRelease(const PublishOptions& publish, const FeedOptions& options, std::ostream& out,
+                   std::ostream& err) {
+  std::string error;
+  Manifest manifest;
+  archive::ArchiveDescription d;
+  archive::ArchivePlan plan;
+  SigningKey key;
+  if (!ReadManifest(publish.manifest, manifest, error) ||
+      !DescribeRelease(manifest, publish.payload, d, plan, error) ||
+      !SignEmbeddedPrograms(manifest, publish.signing, d, error) ||
+      !LoadSigningKey(options.key, key, error))
+    return Refuse(err, error);
+  if (manifest.kind != archive::SetupKind::Full)
+    return Refuse(err, PathText(publish.manifest) +
+                           ": [Setup] Kind is Update; a feed takes full releases (the updater "
+                           "works out what changed)");
+  OpenedFeed opened;
+  if (!OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
+    return Refuse(err, error);
+  feed::Index& index = opened.index;
+  feed::Release release = ReleaseOf(d);
+  const std::string product = ProductOf(manifest);
+  if (opened.exists && index.product != product)
+    return Refuse(err, PathText(publish.manifest) + ": [Setup] InstallFolder names the product \"" +
+                           product + "\", the feed is for \"" + index.product + "\"");
+  if (opened.exists && !index.releases.empty() && release.version <= index.releases.back().version)
+    return Refuse(err, PathText(publish.manifest) + ": [Setup] PackageVersion " +
+                           VersionText(release.version) + " is not above the feed's newest " +
+                           VersionText(index.releases.back().version));
+  release.updatesFrom = index.releases.empty() ? release.version : index.releases.front().version;
+  if (!publish.updatesFrom.empty() &&
+      !ParseVersion(publish.updatesFrom, release.updatesFrom.ms, release.updatesFrom.ls))
+    return Refuse(err,
+                  "--updates-from \"" + publish.updatesFrom + "\" is not a version like 807.3");
+
+  // Everything is read and hashed before the first byte goes into the feed.
+  std::vector<Sourced> contents;
+  for (const archive::WriterFile& file : d.files) {
+    Sourced& sourced = contents.emplace_back();
+    if (!HashSource(file.sourcePath, {file.bytes.begin(), file.bytes.end()}, sourced, error))
+      return Refuse(err, error);
+    release.files.push_back({file.name, file.fileTime, sourced.content});
+  }
+  for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language) {
+    if (publish.patchNotes[language].empty()) continue;
+    if (!HashSource(publish.patchNotes[language], {}, contents.emplace_back(), error))
+      return Refuse(err, error);
+    release.patchNotes[language] = contents.back().content;
+  }
+  if (!options.servers.empty()) {
+    if (!HashSource(options.servers, {}, contents.emplace_back(), error)) return Refuse(err, error);
+    index.serverList = contents.back().content;
+  }
+  for (const feed::ReleaseFile& file : release.files)
+    if (FoldCase(file.name) == FoldCase(kUpdaterName)) {
+      index.updater = file.content;
+      index.updaterVersion = release.version;
+    }
+  if (!options.mirrors.empty()) index.mirrors = options.mirrors;
+  if (!opened.exists) {
+    index.product = product;
+    index.keys = {key.publicKey()};
+  }
+  index.releases.push_back(release);
+
+  std::uint64_t written = 0;
+  std::size_t newFiles = 0;
+  for (const Sourced& content : contents) {
+    bool stored = false;
+    if (!StoreContent(options.feed, content.content, content.source, content.bytes, stored, error))
+      return Refuse(err, error);
+    if (stored) {
+      written += content.content.size;
+      ++newFiles;
+      OnFeedWritten("content");
+    }
+  }
+  if (!StorePublicKey(options.feed, key, error) ||
+      !WriteIndex(options.feed, index, key, options.validDays, error))
+    return Refuse(err, error);
+  out << "published " << VersionText(release.version) << " to " << PathText(options.feed) << ": "
+      << release.files.size() << " release files; " << newFiles << " new files stored (" << written
+      << " bytes written), serial " << index.serial << ", valid until " << UnixText(index.expiresAt)
+      << "\n";
+  return kExitOk;
+}
+
+int RefreshFeed(const FeedOptions& options, std::ostream& out, std::ostream& err) {
+  std::string error;
+  SigningKey key;
+  OpenedFeed opened;
+  if (!LoadSigningKey(options.key, key, error) ||
+      !OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
+    return Refuse(err, error);
+  if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
+  if (!options.mirrors.empty()) opened.index.mirrors = options.mirrors;
+  if (!WriteIndex(options.feed, opened.index, key, options.validDays, error))
+    return Refuse(err, error);
+  out << "refreshed " << PathText(options.feed) << ": serial " << opened.index.serial
+      << ", valid until " << UnixText(opened.index.expiresAt) << "\n";
+  return kExitOk;
+}
+
+int RotateFeedKey(const FeedOptions& options, std::ostream& out, std::ostream& err) {
+  std::string error;
+  SigningKey oldKey, newKey;
+  OpenedFeed opened;
+  if (!LoadSigningKey(options.key, oldKey, error) ||
+      !LoadSigningKey(options.newKey, newKey, error) ||
+      !OpenFeed(options.feed, {Trusted(oldKey.publicKey())}, PathText(options.key), opened, error))
+    return Refuse(err, error);
+  if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
+  if (newKey.publicKey() == oldKey.publicKey())
+    return Refuse(err, PathText(options.newKey) + ": is the key the feed is signed with already");
+  // The old key vouches for the new one; an updater that knows only the old key reads
+  // this record first and then accepts the index the new key signs.
+  const feed::Rotation rotation{newKey.publicKey(), opened.index.serial + 1};
+  const std::vector<std::uint8_t> body = feed::RotationBody(rotation);
+  feed::Signature signature;
+  if (!oldKey.Sign(body, signature, error) ||
+      !ReplaceFile(KeyFile(options.feed, newKey.id(), ".rot"),
+                   feed::Seal(feed::kRotationMagic, oldKey.id(), signature, body), error) ||
+      !StorePublicKey(options.feed, newKey, error))
+    return Refuse(err, error);
+  opened.index.keys = {newKey.publicKey()};
+  if (!WriteIndex(options.feed, opened.index, newKey, options.validDays, error))
+    return Refuse(err, error);
+  out << "rotated " << PathText(options.feed) << " from key " << KeyIdText(oldKey.id()) << " to "
+      << KeyIdText(newKey.id()) << ", serial " << opened.index.serial << "\n";
+  return kExitOk;
+}
+
+}  // namespace mksetup

@@ -1,0 +1,48 @@
+// The publisher's commands on a feed folder: publish a release, refresh the index's
+// expiry, rotate the signing key, verify and list. Bad input is refused with a message
+// naming the file or key before anything is written.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "feed_format.h"
+#include "signing.h"
+
+namespace mksetup {
+
+struct FeedOptions {
+  std::filesystem::path feed;
+  std::filesystem::path key;     // the private key that signs
+  std::filesystem::path newKey;  // rotate: the key that signs from now on
+  int validDays = 30;
+  std::vector<std::string> mirrors;  // replace the feed's list when given
+  std::filesystem::path servers;     // the game server list, when given
+};
+
+struct PublishOptions {
+  std::filesystem::path manifest;
+  std::filesystem::path payload;  // overrides the manifest's, when given
+  std::string updatesFrom;        // "807.3"; empty: the feed's oldest release
+  std::array<std::filesystem::path, feed::kLanguageCount> patchNotes;  // German, English
+  SigningOptions signing;  // for the embedded programs, as the release's installers have them
+};
+
+int PublishRelease(const PublishOptions& publish, const FeedOptions& options, std::ostream& out,
+                   std::ostream& err);
+int RefreshFeed(const FeedOptions& options, std::ostream& out, std::ostream& err);
+int RotateFeedKey(const FeedOptions& options, std::ostream& out, std::ostream& err);
+// `publicKey`: the key to trust; empty for list, which trusts the feed's own key file.
+int VerifyFeed(const std::filesystem::path& feed, const std::filesystem::path& publicKey,
+               std::ostream& out, std::ostream& err);
+int ListFeed(const std::filesystem::path& feed, std::ostream& out, std::ostream& err);
+
+// Called after each step that writes into the feed ("content", "index"); nothing in
+// production. A test links its own, to stop a publish between two steps.
+void OnFeedWritten(const char* step);
+
+}  // namespace mksetup

@@ -1,0 +1,7 @@
+#include "feed_publish.h"
+
+namespace mksetup {
+
+void OnFeedWritten(const char*) {}
+
+}  // namespace mksetup

@@ -1,0 +1,39 @@
+// The feed folder on disk: content files under files/ named by their SHA-256, the
+// key files under keys/, and index.tdmfeed, replaced last and in one rename. Every
+// file is written under a temporary name, flushed to the disk and then renamed, so
+// a reader never sees half a file and a killed publish leaves the index as it was.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "feed_format.h"
+
+namespace mksetup {
+
+inline constexpr char kIndexFileName[] = "index.tdmfeed";
+inline constexpr char kContentFolder[] = "files";
+inline constexpr char kKeyFolder[] = "keys";
+
+std::filesystem::path IndexPath(const std::filesystem::path& feed);
+std::filesystem::path ContentFile(const std::filesystem::path& feed, const feed::Hash& hash);
+// keys/<16 hex digits of the key id>.pub (the public key) or .rot (its rotation record).
+std::filesystem::path KeyFile(const std::filesystem::path& feed, const feed::KeyId& id,
+                              const char* extension);
+
+bool ReadWholeFile(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes);
+
+// Writes `bytes` as `file` through a flushed temporary file and one rename.
+bool ReplaceFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes,
+                 std::string& error);
+
+// Stores a content file unless one of that hash and size is there already; `source`
+// is read when not empty, `bytes` otherwise. `written` tells whether bytes were
+// written. The source's hash is checked while it is copied.
+bool StoreContent(const std::filesystem::path& feed, const feed::ContentRef& content,
+                  const std::filesystem::path& source, const std::vector<std::uint8_t>& bytes,
+                  bool& written, std::string& error);
+
+}  // namespace mksetup

@@ -1,0 +1,372 @@
+// The feed: the index's round trip and refusals through libcrypto, and the publisher's
+// commands on a folder, a publish killed half-way included.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+#include "embedded_programs.h"
+#include "feed_crypto.h"
+#include "feed_publish.h"
+#include "feed_reader.h"
+#include "feed_store.h"
+#include "feed_writer.h"
+#include "pe_resources.h"
+#include "pe_test_image.h"
+#include "release_description.h"
+#include "run_program.h"
+#include "setup_exe.h"
+
+namespace mksetup {
+
+// The publish seam: stops the process at the n-th content file when armed.
+int g_killAtContent = 0;
+void OnFeedWritten(const char* step) {
+  if (g_killAtContent > 0 && std::strcmp(step, "content") == 0 && --g_killAtContent == 0)
+    std::raise(SIGKILL);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+feed::Index SampleIndex(const feed::PublicKey& key) {
+  feed::Index index;
+  index.product = "Tidemoor";
+  index.serial = 7;
+  index.issuedAt = 1'700'000'000;
+  index.expiresAt = 1'800'000'000;
+  index.keys = {key};
+  index.mirrors = {"http://127.0.0.1:8080/feed/", "http://mirror.example/tidemoor/"};
+  index.updater = {{1, 2, 3}, 40'000};
+  index.updaterVersion = {807, 4};
+  feed::Release release;
+  release.version = {807, 4};
+  release.updatesFrom = {807, 3};
+  release.title = "Tidemoor 0.807.4";
+  release.startMenuGroup = "Tidemoor";
+  release.directories = {"data", "data/empty folder"};
+  release.files = {{"TDMClient.exe", 133171776001234567ull, {{9}, 12}},
+                   {"data/gr\xFC\xDF.txt", 1, {{8}, 0}}};
+  release.readmeFiles = {"liesmich.txt", "readme.txt"};
+  release.readmeLinks = {"Wichtige Informationen.lnk", "Important information.lnk"};
+  release.programFile = "TDMClient.exe";
+  release.desktopLinkName = "Tidemoor.lnk";
+  release.shortcuts = {{"uninstall.exe", 25}, {"TDMClient.exe", 23}};
+  release.patchNotes[1] = {{7}, 99};
+  index.releases = {release, release};
+  index.releases[0].version = {807, 3};
+  return index;
+}
+
+Bytes Signed(const SigningKey& key, const Bytes& body, const char* magic = feed::kIndexMagic) {
+  feed::Signature signature;
+  std::string error;
+  EXPECT_TRUE(key.Sign(body, signature, error)) << error;
+  return feed::Seal(magic, key.id(), signature, body);
+}
+
+feed::ReadProblem Read(const Bytes& file, const SigningKey& key, feed::Index& index) {
+  return feed::ReadIndex(file.data(), file.size(), {Trusted(key.publicKey())}, VerifyWithLibcrypto,
+                         index);
+}
+
+TEST(FeedIndex, RoundTripsAndRefusesEveryChangedByte) {
+  SigningKey key, other;
+  std::string error;
+  ASSERT_TRUE(key.Generate(error) && other.Generate(error)) << error;
+  const feed::Index sample = SampleIndex(key.publicKey());
+  const Bytes file = Signed(key, feed::IndexBody(sample));
+  feed::Index read;
+  ASSERT_EQ(Read(file, key, read), feed::ReadProblem::kNone);
+  EXPECT_EQ(read, sample);
+  for (std::size_t at = 0; at < file.size(); ++at) {
+    Bytes changed = file;
+    changed[at] ^= 0x01;
+    EXPECT_NE(Read(changed, key, read), feed::ReadProblem::kNone) << "byte " << at;
+  }
+  Bytes body = feed::IndexBody(sample);
+  Bytes newer = body, nul = body, cut = file, longer = file, version = file;
+  newer[4] = 2;    // minReaderVersion 2
+  nul[8 + 2] = 0;  // a NUL in the product's name
+  cut.pop_back();
+  longer.push_back(0);
+  version[8] = 2;
+  const struct {
+    Bytes file;
+    const SigningKey* reader;
+    feed::ReadProblem expected;
+  } rows[] = {
+      {Bytes(file.begin(), file.begin() + 20), &key, feed::ReadProblem::kTruncated},
+      {cut, &key, feed::ReadProblem::kTruncated},
+      {longer, &key, feed::ReadProblem::kTruncated},
+      {version, &key, feed::ReadProblem::kNewerEnvelope},
+      {Signed(key, body, feed::kRotationMagic), &key, feed::ReadProblem::kNotAFeed},
+      {file, &other, feed::ReadProblem::kUnknownKey},
+      {Signed(key, newer), &key, feed::ReadProblem::kNewerFeed},
+      {Signed(key, nul), &key, feed::ReadProblem::kMalformed},
+      {Signed(key, Bytes(body.begin(), body.end() - 1)), &key, feed::ReadProblem::kMalformed},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(Read(row.file, *row.reader, read), row.expected) << feed::ProblemText(row.expected);
+}
+
+TEST(FeedIndex, FreshnessRefusesReplayedAndExpired) {
+  feed::Index index;
+  index.serial = 5;
+  index.expiresAt = 1000;
+  const struct {
+    std::uint64_t seen, now;
+    feed::Freshness expected;
+  } rows[] = {{0, 999, feed::Freshness::kFresh},
+              {5, 999, feed::Freshness::kFresh},
+              {6, 999, feed::Freshness::kReplayed},
+              {4, 1000, feed::Freshness::kExpired}};
+  for (const auto& row : rows)
+    EXPECT_EQ(feed::CheckFreshness(index, row.seen, row.now), row.expected) << row.seen;
+}
+
+class Feed : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir_ / "payload" / "data" / "empty");
+    Put("payload/TDMClient.exe", "MZ client 1");
+    Put("payload/shared.dat", std::string(5000, 's'));
+    Put("payload/Liesmich.txt", "lies");
+    Put("payload/Readme.txt", "read");
+    Put("terms.txt", "Terms\n");
+    Put("r.ini", Release("807.3"));
+    ASSERT_EQ(Run({"keygen", P("publisher")}), kExitOk) << err_.str();
+    ASSERT_EQ(Run({"keygen", P("stranger")}), kExitOk);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static std::string Release(const std::string& version) {
+    return "[Setup]\nKind = Full\nTitle = Tidemoor\nInstallFolder = \\Tidemoor\n"
+           "StartMenuGroup = Tidemoor\nPackageVersion = " +
+           version +
+           "\nPayload = payload\n[Terms]\nGerman = terms.txt\nEnglish = terms.txt\n"
+           "[Readme]\nGermanFile = Liesmich.txt\nGermanLink = L.lnk\nEnglishFile = Readme.txt\n"
+           "EnglishLink = R.lnk\n[Program]\nFile = TDMClient.exe\nDesktopLink = Tidemoor.lnk\n";
+  }
+  std::string P(const std::string& name) const { return (dir_ / name).string(); }
+  void Put(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+  int Run(const std::vector<std::string>& args) {
+    out_.str("");
+    err_.str("");
+    return RunMksetup(args, out_, err_);
+  }
+  int Publish(const std::string& key = "publisher") {
+    return Run({"publish", P("r.ini"), "--feed", P("feed"), "--key", P(key + ".key")});
+  }
+  int Verify() { return Run({"feed", "verify", P("feed"), "--pubkey", P("publisher.pub")}); }
+  // Every file of the feed with its bytes.
+  std::map<std::string, std::string> Contents() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_ / "feed"))
+      if (entry.is_regular_file()) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+      }
+    return files;
+  }
+  void Flip(const fs::path& file, std::size_t at) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekg(static_cast<std::streamoff>(at));
+    const char byte = static_cast<char>(f.get() ^ 0x20);
+    f.seekp(static_cast<std::streamoff>(at));
+    f.put(byte);
+  }
+
+  fs::path dir_ =
+      fs::temp_directory_path() /
+      ("feed-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::ostringstream out_, err_;
+};
+
+TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  Put("payload/TDMClient.exe", "MZ client 2");
+  Put("r.ini", Release("807.4"));
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (11 bytes written), serial 2"),
+            std::string::npos)
+      << out_.str();
+  ASSERT_EQ(Verify(), kExitOk) << out_.str();
+  EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (5019 bytes), "
+                            "updates from 807.3"),
+            std::string::npos)
+      << out_.str();
+  const auto files = Contents();
+  for (const auto& [name, bytes] : files) {
+    if (bytes.empty() || name.find(".pub") != std::string::npos) continue;
+    for (std::size_t at : {std::size_t{0}, bytes.size() / 2, bytes.size() - 1}) {
+      Flip(name, at);
+      EXPECT_EQ(Verify(), kExitFailed) << name << " byte " << at;
+      Flip(name, at);
+    }
+  }
+  EXPECT_EQ(Verify(), kExitOk);
+}
+
+TEST_F(Feed, BadInputWritesNothing) {
+  ASSERT_EQ(Publish(), kExitOk);
+  const auto before = Contents();
+  const struct {
+    std::function<void()> arrange;
+    std::string key, message;
+  } rows[] = {
+      {[] {}, "publisher", "PackageVersion 807.3 is not above the feed's newest 807.3"},
+      {[&] { Put("r.ini", Release("807.4")); }, "stranger",
+       "stranger.key: does not match the key the feed is signed with"},
+      {[&] { Put("r.ini", Release("807.4") + "[Shortcuts]\nGame = gone.exe\n"); }, "publisher",
+       "\"gone.exe\" is not a file of the payload"},
+      {[&] {
+         Put("r.ini", Release("807.4"));
+         Put("feed/index.tdmfeed", "not an index");
+       },
+       "publisher", "index.tdmfeed: is not a feed index"},
+  };
+  for (const auto& row : rows) {
+    row.arrange();
+    EXPECT_EQ(Publish(row.key), kExitFailed) << row.message;
+    EXPECT_NE(err_.str().find(row.message), std::string::npos) << err_.str();
+  }
+  Put("feed/index.tdmfeed", before.at(P("feed/index.tdmfeed")));
+  EXPECT_EQ(Contents(), before);
+  fs::create_directories(dir_ / "other");
+  Put("other/x", "x");
+  EXPECT_EQ(Run({"publish", P("r.ini"), "--feed", P("other"), "--key", P("publisher.key")}),
+            kExitFailed);
+  EXPECT_NE(err_.str().find("is not a feed (it has no index.tdmfeed) and not empty"),
+            std::string::npos);
+}
+
+// Publishes in a child that the seam kills at the second content file it stores.
+void PublishKilled(const std::function<int()>& publish) {
+  const pid_t child = fork();
+  if (child == 0) {
+    g_killAtContent = 2;
+    publish();
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+}
+
+TEST_F(Feed, AKilledPublishLeavesTheFeedAsItWas) {
+  PublishKilled([&] { return Publish(); });  // the first: no index yet, and one may start
+  EXPECT_FALSE(fs::exists(dir_ / "feed" / "index.tdmfeed"));
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  const auto before = Contents();
+  Put("payload/TDMClient.exe", "MZ client 2");
+  Put("payload/new.dat", "new");
+  Put("r.ini", Release("807.4"));
+  PublishKilled([&] { return Publish(); });
+  const auto after = Contents();
+  EXPECT_EQ(after.at(P("feed/index.tdmfeed")), before.at(P("feed/index.tdmfeed")));
+  for (const auto& [name, bytes] : before) EXPECT_EQ(after.at(name), bytes) << name;
+  EXPECT_EQ(Verify(), kExitOk);
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();  // and the next one goes through
+}
+
+TEST_F(Feed, RefreshAndRotationKeepOldReadersAccepting) {
+  ASSERT_EQ(Publish(), kExitOk);
+  ASSERT_EQ(Run({"feed", "refresh", P("feed"), "--key", P("publisher.key"), "--valid-days", "9"}),
+            kExitOk);
+  EXPECT_NE(out_.str().find("serial 2"), std::string::npos) << out_.str();
+  ASSERT_EQ(Run({"feed", "rotate", P("feed"), "--key", P("publisher.key"), "--new-key",
+                 P("stranger.key")}),
+            kExitOk)
+      << err_.str();
+  EXPECT_EQ(Verify(), kExitOk) << out_.str();  // through the rotation record
+  EXPECT_EQ(Publish(), kExitFailed);           // the old key signs no more
+  Put("r.ini", Release("807.4"));
+  EXPECT_EQ(Publish("stranger"), kExitOk) << err_.str();
+  for (const auto& entry : fs::directory_iterator(dir_ / "feed" / "keys"))
+    if (entry.path().extension() == ".rot") fs::remove(entry.path());
+  EXPECT_EQ(Verify(), kExitFailed);  // without the record the old key's reader refuses
+}
+
+TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
+  peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
+  const std::string updater = "[Updater]\nProgram = updater-src.exe\nFeed = http://127.0.0.1/f/\n";
+  const auto describe = [&](const std::string& more, archive::ArchiveDescription& d, Manifest& m) {
+    Put("r.ini", Release("807.3") + updater + more);
+    m = Manifest{};
+    archive::ArchivePlan plan;
+    std::string error;
+    return ReadManifest(dir_ / "r.ini", m, error) && DescribeRelease(m, {}, d, plan, error)
+               ? std::string()
+               : error;
+  };
+  archive::ArchiveDescription d;
+  Manifest m;
+  ASSERT_EQ(describe("PublicKey = publisher.pub\n", d, m), "");
+  ASSERT_EQ(d.files.back().name, "updater.exe");
+  ASSERT_EQ(d.shortcuts.size(), 1u);
+  EXPECT_EQ(d.shortcuts[0].targetFile + std::to_string(d.shortcuts[0].linkNameId), "updater.exe23");
+  std::vector<std::uint8_t> url, key;
+  const auto stamped = peres::testing::ReadFile(d.files.back().sourcePath.string());
+  std::string error;
+  ASSERT_TRUE(peres::ReadResource(stamped, "TDMFEED", "URL", url, error) &&
+              peres::ReadResource(stamped, "TDMFEED", "KEY", key, error))
+      << error;
+  feed::PublicKey publicKey;
+  ASSERT_TRUE(LoadPublicKey(P("publisher.pub"), publicKey, error));
+  EXPECT_EQ(std::string(url.begin(), url.end()), "http://127.0.0.1/f/");
+  EXPECT_TRUE(std::equal(key.begin(), key.end(), publicKey.begin(), publicKey.end()));
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();  // the feed names its newest updater
+  ASSERT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(out_.str().find("updater: 807.3, " + std::to_string(stamped.size()) + " bytes"),
+            std::string::npos)
+      << out_.str();
+  const std::pair<std::string, std::string> refusals[] = {
+      {"PublicKey = publisher.key\n", "[Updater] PublicKey: " + P("publisher.key") + ": is not"},
+      {"PublicKey = publisher.pub\n[Shortcuts]\nGame = TDMClient.exe\n", ""},
+  };
+  for (const auto& [more, problem] : refusals)
+    EXPECT_NE(describe(more, d, m).find(problem), std::string::npos) << more;
+  EXPECT_EQ(d.shortcuts.size(), 1u) << "a Game link of the manifest's own stays";
+  Put("payload/Updater.exe", "MZ");
+  EXPECT_NE(describe("PublicKey = publisher.pub\n", d, m).find("already has \"Updater.exe\""),
+            std::string::npos);
+  fs::remove(dir_ / "payload" / "Updater.exe");
+
+  // Signed once: a second build of the release takes the same signed bytes.
+  const auto tool = [this](const std::vector<std::string>& args) {
+    return RunProgram(args, P("log"));
+  };
+  Put("pw", "pw\n");
+  ASSERT_EQ(tool({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=T",
+                  "-keyout", P("k.pem"), "-out", P("c.pem")}) +
+                tool({"openssl", "pkcs12", "-export", "-inkey", P("k.pem"), "-in", P("c.pem"),
+                      "-passout", "file:" + P("pw"), "-out", P("c.p12")}),
+            0);
+  const SigningOptions signing{P("c.p12"), P("pw"), "", ""};
+  ASSERT_EQ(describe("PublicKey = publisher.pub\n", d, m), "");
+  ASSERT_TRUE(SignEmbeddedPrograms(m, signing, d, error)) << error;
+  const fs::path signedUpdater = d.files.back().sourcePath;
+  const auto first = peres::testing::ReadFile(signedUpdater.string());
+  EXPECT_TRUE(IsSigned(first));
+  const auto signedAt = fs::last_write_time(signedUpdater);
+  ASSERT_EQ(describe("PublicKey = publisher.pub\n", d, m), "");
+  ASSERT_TRUE(SignEmbeddedPrograms(m, signing, d, error)) << error;
+  EXPECT_EQ(fs::last_write_time(d.files.back().sourcePath), signedAt);
+  EXPECT_EQ(peres::testing::ReadFile(d.files.back().sourcePath.string()), first);
+  EXPECT_EQ(d.files.back().size, first.size());
+}
+
+}  // namespace
+}  // namespace mksetup
