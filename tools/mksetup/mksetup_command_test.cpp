@@ -7,9 +7,16 @@
 #include "archive_walk.h"
 #include "commands.h"
 #include "icon_file.h"
+#include "manifest.h"
 #include "pe_test_image.h"
 #include "run_program.h"
 #include "segment_files.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace mksetup {
 namespace {
@@ -71,8 +78,10 @@ class MksetupCommand : public ::testing::Test {
   void SetUp() override {
     fs::create_directories(dir_ / "payload" / "data" / "maps");
     fs::create_directories(dir_ / "payload" / "empty");
-    for (const char* name : {"TDMClient.exe", "Liesmich.txt", "Readme.txt", "data/Uninstall.exe"})
+    for (const char* name : {"Liesmich.txt", "Readme.txt", "data/Uninstall.exe"})
       Put(std::string("payload/") + name, name);
+    peres::testing::WriteFile(P("payload/TDMClient.exe"), peres::testing::MakeClientImage(807, 3));
+    Put("u.exe", "uninstaller");
     Put("payload/data/maps/sea.map", std::string(70'000, '\x7F'));
     Put("payload/data/maps/zero.map", "");
     Put("terms_de.txt", "\xEF\xBB\xBFNutzungsbedingungen\r\n\r\n\xC3\x84nderungen\r\n");
@@ -123,6 +132,14 @@ class MksetupCommand : public ::testing::Test {
       fs::temp_directory_path() /
       ("mksetup-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::ostringstream out_, err_;
+
+  // Files a build left beside Setup.exe.
+  int Strays() const {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      count += entry.path().filename().string().starts_with("Setup.exe.");
+    return count;
+  }
 };
 
 struct Collected final : archive::ArchiveVisitor {
@@ -150,10 +167,10 @@ TEST_F(MksetupCommand, ArchiveRoundTripsThePayload) {
   maps.clear();  // Windows renames no mapped file
   EXPECT_EQ(c.seen, (Args{"Nutzungsbedingungen", "", "\xC4nderungen", "Terms of use", "data/",
                           "data/maps/", "empty/", "Liesmich.txt=Liesmich.", "Readme.txt=Readme.tx",
-                          "TDMClient.exe=TDMClient", "data/Uninstall.exe=data/Unin",
+                          "TDMClient.exe=MZ" + std::string(7, '\0'), "data/Uninstall.exe=data/Unin",
                           "data/maps/sea.map=" + std::string(9, '\x7F'), "data/maps/zero.map="}));
   EXPECT_EQ(Run({"list", files[0], files[1], files[2]}), kExitOk);
-  for (const char* line : {"\"TDMClient.exe\"  13 bytes  2024-02-29 23:05:42 UTC",
+  for (const char* line : {"\"TDMClient.exe\"  2048 bytes  2024-02-29 23:05:42 UTC",
                            "group: \"Tidemoor \xC3\x9C\"",  // listed as UTF-8
                            "shortcut: \"data/Uninstall.exe\", link name id 25\n"
                            "shortcut: \"TDMClient.exe\", link name id 23\n"
@@ -165,7 +182,12 @@ TEST_F(MksetupCommand, ArchiveRoundTripsThePayload) {
   EXPECT_EQ(Run({"verify", files[0], files[1], files[2]}), kExitFailed);
   EXPECT_TRUE(Said("BAD: segment 1 stores checksum")) << out_.str();
   EXPECT_EQ(Run({"verify", files[0]}), kExitFailed);  // a Full archive without segments 2, 3
-  Change("Kind = Full", "Kind = Update");             // an Update needs only one: the others go
+  EXPECT_EQ(Run({"verify", P("terms_en.txt")}), kExitFailed);
+  EXPECT_TRUE(Said("BAD: not an installer or setup archive")) << out_.str();
+  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
+  EXPECT_EQ(Run({"verify", P("stub")}), kExitFailed);
+  EXPECT_TRUE(Said("stub: not an installer: it carries no setup archive")) << err_.str();
+  Change("Kind = Full", "Kind = Update", "[Uninstall]\nProgram = u.exe\n");  // one: the others go
   ASSERT_EQ(Archive(), kExitOk) << err_.str();
   EXPECT_TRUE(fs::exists(files[0]) && !fs::exists(files[1]) && !fs::exists(files[2]));
 }
@@ -179,7 +201,14 @@ TEST_F(MksetupCommand, CommandLines) {
       {{"-h"}, kExitOk, "usage: mksetup archive"},
       {{"pack"}, kExitUsage, "unknown command pack"},
       {{"archive", "t.ini", "out", "--payload"}, kExitUsage, "--payload needs one value"},
-      {{"setup", "t", "--stub", "s", "-o", "o", "--password-env", "V"}, kExitUsage, "usage:"},
+      {{"setup", "t", "--stub", "s", "-o", "o", "--password-env", "V"},
+       kExitUsage,
+       "go with --sign"},
+      {{"setup", "t", "-o", "o"},
+       kExitUsage,
+       "mksetup: setup needs --stub <SetupStub.exe>\nusage:"},
+      {{"setup", "t", "--stub", "s"}, kExitUsage, "mksetup: setup needs -o <Setup.exe>\nusage:"},
+      {{"setup", "--help"}, kExitOk, "usage: mksetup archive"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Run(row.args), row.code) << row.said;
@@ -199,8 +228,11 @@ TEST_F(MksetupCommand, RefusesWhatTheArchiveCannotCarry) {
       {"= payload", "= elsewhere", "", "payload", "payload folder does not exist"},
       {"Tidemoor 0.807", std::string(256, 'T'), "", "[Setup] Title",
        "256 bytes long in Windows-1252; at most 255 fit"},
-      {"Kind = Full", "Kind = Update", "[Obsolete]\nFile = C:\\x.dll\n", "[Obsolete] File",
+      {"Kind = Full", "Kind = Update",
+       "[Obsolete]\nFile = C:\\x.dll\n[Uninstall]\nProgram = u.exe\n", "[Obsolete] File",
        "drive letter"},
+      {"= 807.3", "= 807.4", "", "line 6, [Setup] PackageVersion",
+       "TDMClient.exe carries product version 807.3, not 807.4"},
   };
   for (const auto& row : rows) {
     Change(row.from, row.to, row.tail);
@@ -226,6 +258,69 @@ TEST_F(MksetupCommand, RefusesPayloadsTheFormatCannotCarry) {
     fs::resize_file(dir_ / name, 80'000'001);
   }
   ExpectRefused("the payload does not fit", "more than 3 segments");
+  for (const char* name : {"payload/p0", "payload/p1", "payload/p2"}) fs::remove(dir_ / name);
+  // Links: packed as what they lead to, inside the payload only, and never in a loop.
+  const fs::path payload = dir_ / "payload";
+  const struct {
+    fs::path target;
+    const char* problem;
+  } links[] = {{"/etc/passwd", "leads outside the payload, to /etc/passwd"},
+               {"/etc", "leads outside the payload, to /etc"},
+               {payload / "data", "a link to a folder that holds it"},
+               {"gone", "a link whose target cannot be found"},
+               {payload / "data" / "maps", ""},
+               {"../Readme.txt", ""}};
+  for (const auto& link : links) {
+    fs::create_symlink(link.target, payload / "data" / "link");
+    if (*link.problem)
+      ExpectRefused(PathText(payload / "data" / "link") + ": ", link.problem);
+    else
+      EXPECT_EQ(Archive(), kExitOk) << err_.str();
+    fs::remove(payload / "data" / "link");
+  }
+}
+
+// An output that is one of the build's inputs, by any name, or a folder is refused
+// before anything is written.
+TEST_F(MksetupCommand, OutputsThatAreInputsOrFoldersAreRefused) {
+  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
+  fs::create_hard_link(dir_ / "payload" / "Readme.txt", dir_ / "alias.exe");
+  fs::create_directory(dir_ / "folder");
+  for (const char* output :
+       {"stub", "t.ini", "terms_en.txt", "payload/data/maps/sea.map", "alias.exe", "folder"}) {
+    const bool folder = fs::is_directory(P(output));
+    const auto before = folder ? std::vector<std::uint8_t>{} : peres::testing::ReadFile(P(output));
+    EXPECT_EQ(Run({"setup", P("t.ini"), "--stub", P("stub"), "-o", P(output)}), kExitFailed);
+    EXPECT_TRUE(Said(folder ? ": is a folder" : "which this build reads")) << err_.str();
+    EXPECT_TRUE(folder ? fs::is_empty(P(output)) : peres::testing::ReadFile(P(output)) == before);
+  }
+  Put("payload/ID_SETUPFILE1.bin", "mine");
+  EXPECT_EQ(Run({"archive", P("t.ini"), P("payload")}), kExitFailed);
+  EXPECT_TRUE(Said("which this build reads") &&
+              peres::testing::ReadFile(P("payload/ID_SETUPFILE1.bin")).size() == 4);
+}
+
+// Killed in the middle of a large build, mksetup leaves the earlier Setup.exe whole and
+// nothing beside it but its own folder.
+TEST_F(MksetupCommand, AKilledBuildKeepsTheEarlierSetup) {
+  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
+  Put("Setup.exe", "the earlier installer");
+  Put("payload/data/big.dat", "");
+  fs::resize_file(dir_ / "payload" / "data" / "big.dat", 200'000'000);
+  const pid_t child = fork();
+  if (child == 0) _exit(Setup({}));
+  bool building = false;  // a segment being written in the build's own folder
+  for (int wait = 0; !building && wait < 20'000; ++wait, usleep(1000))
+    for (const auto& entry :
+         fs::recursive_directory_iterator(dir_, fs::directory_options::skip_permission_denied))
+      building =
+          building || (entry.path().extension() == ".partial" && entry.file_size() > 1'000'000);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(building && WIFSIGNALED(status));
+  EXPECT_EQ(peres::testing::ReadFile(P("Setup.exe")).size(), 21u);
+  EXPECT_EQ(Strays(), 1);  // the build's folder, named afresh by every run
 }
 
 TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
@@ -240,6 +335,12 @@ TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
   Put("setup.ico", TestIcon());
   Change("Payload = payload", "Payload = payload\nIcon = setup.ico");
   setenv("TDM_TEST_PASSWORD", "pw", 1);
+  const std::string secret = "pw";  // handed over through a pipe, never a file
+  EXPECT_EQ(RunProgram({"sh", "-c", "cat $0; test -p $0 && echo :pipe", kSecretArgument}, P("log"),
+                       &secret),
+            0);
+  EXPECT_EQ(peres::testing::ReadFile(P("log")),
+            std::vector<std::uint8_t>({'p', 'w', ':', 'p', 'i', 'p', 'e', '\n'}));
   const Args signing = {"--sign", P("cert.p12"), "--password-env", "TDM_TEST_PASSWORD"};
   ASSERT_EQ(Setup(signing), kExitOk) << err_.str();
   EXPECT_TRUE(Said(" with 3 archive segments, signed\n") && !fs::exists(P("Setup.exe.parts")));
@@ -256,7 +357,8 @@ TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
   peres::testing::WriteFile(P("Setup.exe"), image);
   EXPECT_EQ(Run({"verify", P("Setup.exe"), "--ca", P("cert.pem")}), kExitFailed);
   EXPECT_EQ(out_.str(), "BAD: signature: the file was changed after it was signed\n");
-  // Failed signing leaves no Setup.exe, not even the earlier one.
+  // Failed signing leaves the earlier Setup.exe as it was, and nothing beside it.
+  const auto earlier = peres::testing::ReadFile(P("Setup.exe"));
   const std::pair<Args, std::string> failures[] = {
       {{"--sign", P("cert.p12"), "--password-file", P("key.pem")},
        "signing failed: Failed to parse PKCS#12"},
@@ -264,7 +366,7 @@ TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
       {{"--sign", P("none.p12")}, "none.p12 cannot be read"}};
   for (const auto& [options, error] : failures) {
     EXPECT_EQ(Setup(options), kExitFailed);
-    EXPECT_TRUE(Said(error) && !fs::exists(P("Setup.exe")) && !fs::exists(P("Setup.exe.parts")))
+    EXPECT_TRUE(Said(error) && peres::testing::ReadFile(P("Setup.exe")) == earlier && Strays() == 0)
         << err_.str();
   }
   Put("setup.ico", "MZ");

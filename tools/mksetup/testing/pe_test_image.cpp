@@ -100,6 +100,22 @@ std::vector<std::uint8_t> MakeStubImage() {
   return b;
 }
 
+std::vector<std::uint8_t> MakeClientImage(std::uint32_t ms, std::uint32_t ls) {
+  Image b = MakeStubImage();
+  const std::uint32_t at = 344, size = 92;  // after the manifest; header, key, fixed part
+  Put(b, kResourceRaw + kVersionDataEntry, kResourceRva + at);
+  Put(b, kResourceRaw + kVersionDataEntry + 4, size);
+  const std::size_t v = kResourceRaw + at;
+  Put(b, v, size, 2);
+  Put(b, v + 2, 52, 2);
+  const std::string key = "VS_VERSION_INFO";
+  for (std::size_t i = 0; i < key.size(); ++i) Put(b, v + 6 + 2 * i, key[i], 2);
+  Put(b, v + 40, 0xFEEF04BD);
+  Put(b, v + 56, ms);
+  Put(b, v + 60, ls);
+  return b;
+}
+
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
