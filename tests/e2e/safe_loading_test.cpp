@@ -43,21 +43,35 @@ TEST(SafeLoading, ProgramsImportOnlyDllsWindowsTakesFromSystem32) {
   }
 }
 
-// An update reads the installed client's version (version.dll) and its window uses
-// the common controls and the theme: planted under those names, none is loaded.
+// Wine loads its own DLL wherever a native one of that name lies, unless told to prefer
+// a native one, as Windows does: the planted DLLs are so preferred for Setup.exe. Its
+// window takes the common controls and the theme (uxtheme is loaded late, by comctl32);
+// a version.dll cannot be shown here, as Wine's own user32 imports it before the
+// program's first statement (Windows' does not).
+void PreferNativeDlls(const char* names) {
+  char overrides[512] = {};
+  const DWORD length = GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+  const std::string value =
+      (length > 0 && length < sizeof overrides ? std::string(overrides) + ";" : "") + names +
+      "=n,b";
+  SetEnvironmentVariableA("WINEDLLOVERRIDES", value.c_str());
+}
+
 TEST(SafeLoading, DllsPlantedBesideSetupAreNotLoaded) {
   const CleanRegistry clean;
   archive::ArchiveDescription release = TestRelease(archive::SetupKind::Update);
   release.requiredVersionLS = 2;
   SetupRun run(AllPresent(WriteSegments(release)));
-  const char* const planted[] = {"version.dll", "comctl32.dll", "uxtheme.dll"};
+  const char* const planted[] = {"comctl32.dll", "uxtheme.dll"};
   for (const char* name : planted)
     ASSERT_TRUE(CopyFileA(driver::WinePath(TDM_PLANTED_DLL).c_str(),
                           run.Folder().PathOf(name).c_str(), FALSE));
+  PreferNativeDlls("comctl32,uxtheme");
   RegisterEarlier(run.Folder().PathOf("Tidemoor"), 1, driver::WinePath(TDM_DEMO_CLIENT));
   run.StartOnly();
   const driver::MessageBoxWindow box = run.App().WaitForMessageBox();
-  EXPECT_EQ(box.Caption(), Text(kMsgWrongClientVersion, 1));  // the client's version was read
+  // The client's version was read (version.dll, loaded late) and the box has a theme.
+  EXPECT_EQ(box.Caption(), Text(kMsgWrongClientVersion, 1));
   box.Press();
   EXPECT_EQ(run.App().WaitForExit(), 0u);
   for (const char* name : planted)
