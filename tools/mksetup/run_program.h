@@ -12,9 +12,8 @@ inline constexpr char kSecretArgument[] = "<secret>";
 
 // Runs `args` (args[0] looked up on the search path) with standard output and error
 // written to `output`. With `secret`, every kSecretArgument becomes the path of a pipe
-// ("/dev/fd/N") holding those bytes, so a password never touches the disk. Returns
-// the exit code, or -1 when it could not be started (or, on Windows, when a secret
-// is given: there is no such path there).
+// ("/dev/fd/N", on Windows "\\.\pipe\...") that serves those bytes, so a password
+// never touches the disk. Returns the exit code, or -1 when it could not be started.
 int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& output,
                const std::string* secret = nullptr);
 

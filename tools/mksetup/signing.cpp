@@ -86,8 +86,7 @@ bool SignExecutable(const SigningOptions& options, const fs::path& in, const fs:
   if (code == 0 && fs::is_regular_file(out)) return true;
   fs::remove(out, ignored);
   if (code < 0) {
-    error = "cannot start osslsigncode to sign (Debian's package osslsigncode provides it" +
-            std::string(secret ? "; on Windows give the password with --password-file)" : ")");
+    error = "cannot start osslsigncode to sign (Debian's package osslsigncode provides it)";
     return false;
   }
   const std::string output = ReadText(log);

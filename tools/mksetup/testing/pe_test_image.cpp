@@ -102,17 +102,13 @@ std::vector<std::uint8_t> MakeStubImage() {
 
 std::vector<std::uint8_t> MakeClientImage(std::uint32_t ms, std::uint32_t ls) {
   Image b = MakeStubImage();
-  const std::uint32_t at = 344, size = 92;  // after the manifest; header, key, fixed part
+  const std::uint32_t at = 344, v = kResourceRaw + at;  // after the manifest: 92 bytes
   Put(b, kResourceRaw + kVersionDataEntry, kResourceRva + at);
-  Put(b, kResourceRaw + kVersionDataEntry + 4, size);
-  const std::size_t v = kResourceRaw + at;
-  Put(b, v, size, 2);
-  Put(b, v + 2, 52, 2);
-  const std::string key = "VS_VERSION_INFO";
-  for (std::size_t i = 0; i < key.size(); ++i) Put(b, v + 6 + 2 * i, key[i], 2);
-  Put(b, v + 40, 0xFEEF04BD);
-  Put(b, v + 56, ms);
-  Put(b, v + 60, ls);
+  Put(b, kResourceRaw + kVersionDataEntry + 4, 92);
+  Put(b, v + 2, 52, 2);  // the fixed part's size, after the key, at 40
+  for (std::size_t i = 0; i < 15; ++i) Put(b, v + 6 + 2 * i, "VS_VERSION_INFO"[i], 2);
+  for (const auto& [offset, value] : {std::pair{40u, 0xFEEF04BDu}, {56u, ms}, {60u, ls}})
+    Put(b, v + offset, value);
   return b;
 }
 
