@@ -1,9 +1,6 @@
 // A DLL planted beside Setup.exe (in a Downloads folder, say) must not run with its rights.
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "journey.h"
 #include "pe_imports.h"
 
@@ -19,11 +16,11 @@ const std::string kKnownDlls =
 
 TEST(SafeLoading, ProgramsImportOnlyDllsWindowsTakesFromSystem32) {
   for (const char* program : {TDM_SETUP_STUB_EXE, TDM_UNINSTALL_EXE, TDM_DEMO_FULL_SETUP}) {
-    std::ifstream in(driver::WinePath(program), std::ios::binary);
+    const std::string file = ReadContents(driver::WinePath(program)).value_or("");
     std::vector<std::string> dlls;
     std::string error;
-    EXPECT_TRUE(peres::ReadImportedDlls(std::vector<std::uint8_t>(std::istreambuf_iterator(in), {}),
-                                        dlls, error) &&
+    EXPECT_TRUE(peres::ReadImportedDlls(std::vector<std::uint8_t>(file.begin(), file.end()), dlls,
+                                        error) &&
                 dlls.size() >= 3)  // kernel32, user32, msvcrt at least
         << program << ": " << error;
     for (std::string dll : dlls)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -139,12 +140,10 @@ class MksetupCommand : public ::testing::Test {
     return fs::is_regular_file(dir_ / name) ? std::string(std::istreambuf_iterator<char>(in), {})
                                             : "";
   }
-  // Files a build left beside Setup.exe.
-  int Strays() const {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(dir_))
-      count += entry.path().filename().string().starts_with("Setup.exe.");
-    return count;
+  auto Strays() const {  // files a build left beside Setup.exe
+    return std::count_if(fs::directory_iterator(dir_), {}, [](const fs::directory_entry& e) {
+      return e.path().filename().string().starts_with("Setup.exe.");
+    });
   }
 };
 
@@ -190,9 +189,6 @@ TEST_F(MksetupCommand, ArchiveRoundTripsThePayload) {
   EXPECT_EQ(Run({"verify", files[0]}), kExitFailed);  // a Full archive without segments 2, 3
   EXPECT_EQ(Run({"verify", P("terms_en.txt")}), kExitFailed);
   EXPECT_TRUE(Said("BAD: not an installer or setup archive")) << out_.str();
-  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
-  EXPECT_EQ(Run({"verify", P("stub")}), kExitFailed);
-  EXPECT_TRUE(Said("stub: not an installer: it carries no setup archive")) << err_.str();
   Change("Kind = Full", "Kind = Update", "[Uninstall]\nProgram = u.exe\n");  // one: the others go
   ASSERT_EQ(Archive(), kExitOk) << err_.str();
   EXPECT_TRUE(fs::exists(files[0]) && !fs::exists(files[1]) && !fs::exists(files[2]));
