@@ -40,7 +40,8 @@ bool CheckSegments(const ArchiveSegments& a, std::string& problem) {
     const auto& bytes = a.segments[n - 1];
     const std::string name = "segment " + std::to_string(n);
     if (bytes.size() < kSegmentChecksumSize) {
-      problem = name + " is shorter than its 8-byte checksum";
+      problem = n == 1 ? "not an installer or setup archive: shorter than a checksum"
+                       : name + " is shorter than its 8-byte checksum";
       return false;
     }
     if (bytes.size() > 0xFFFFFFFFull) {
