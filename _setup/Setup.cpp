@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "s_safe_loading_win.h"
 #include "u_directorydlg.h"
 #include "u_setup.h"
 #include "u_splash.h"
@@ -26,6 +27,7 @@ TFSelectDirectory directoryDialog;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const bool dllsFromSystem32 = LoadDllsFromSystem32Only();
   const char* params = setup::CommandLineTail(GetCommandLineA());
   if (setup::IsDebugSwitch(params)) {
     const char* logFile =
@@ -34,6 +36,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   CLog::Instance()->Log(1, kUnit, 54, "starting setup, version %i, params: %s", kSetupVersion,
                         params);
+  if (!dllsFromSystem32)
+    CLog::Instance()->Log(1, kUnit, __LINE__, "SetDefaultDllDirectories failed or is missing");
 
   gui::Application& application = gui::Application::Instance();
   try {

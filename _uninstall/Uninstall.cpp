@@ -17,6 +17,7 @@
 #include "s_lang.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "s_safe_loading_win.h"
 #include "u_uninstall.h"
 
 namespace {
@@ -151,6 +152,7 @@ int RunCopy(const uninstall::CommandOptions& options) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const bool dllsFromSystem32 = LoadDllsFromSystem32Only();
   const char* tail = setup::CommandLineTail(GetCommandLineA());
   uninstall::CommandOptions options;
   const bool understood = uninstall::ParseCommandOptions(tail, options);
@@ -169,6 +171,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       CLog::Instance()->Open(kLogLevel, CStr::Instance()->Format("%suninstall.log", temp));
   }
   CLog::Instance()->Log(1, kUnit, __LINE__, "starting uninstall, params: %s", tail);
+  if (!dllsFromSystem32)
+    CLog::Instance()->Log(1, kUnit, __LINE__, "SetDefaultDllDirectories failed or is missing");
   int code = kNotAllRemoved;
   try {
     code = RunCopy(options);

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include "embedded_programs.h"
 #include "icon_file.h"
 #include "manifest.h"
+#include "output_guard.h"
 #include "progress.h"
 #include "release_commands.h"
 #include "release_description.h"
@@ -30,6 +32,11 @@ const char kUsage[] =
     "       mksetup list <ID_SETUPFILE1.bin [2 [3]] | Setup.exe>\n"
     "       mksetup verify <ID_SETUPFILE1.bin [2 [3]] | Setup.exe> [--ca <cert.pem>]\n"
     "       mksetup --help | --version\n";
+
+int Usage(std::ostream& err, const std::string& problem) {
+  err << "mksetup: " << problem << "\n" << kUsage;
+  return kExitUsage;
+}
 
 // Positional arguments and the options that take a value.
 struct Arguments {
@@ -60,14 +67,14 @@ bool Split(const std::vector<std::string>& args, Arguments& parsed, std::ostream
       if (args[i] == name) option = target;
     if (option == nullptr) {
       if (args[i].size() > 1 && args[i][0] == '-') {
-        err << "mksetup: unknown option " << args[i] << "\n" << kUsage;
+        Usage(err, "unknown option " + args[i]);
         return false;
       }
       parsed.positional.push_back(args[i]);
       continue;
     }
     if (i + 1 == args.size() || !option->empty() || args[i + 1].empty()) {
-      err << "mksetup: " << args[i] << " needs one value\n" << kUsage;
+      Usage(err, args[i] + " needs one value");
       return false;
     }
     *option = args[++i];
@@ -75,21 +82,33 @@ bool Split(const std::vector<std::string>& args, Arguments& parsed, std::ostream
   return true;
 }
 
-bool BuildArchive(const Manifest& manifest, const Arguments& a, const fs::path& outdir,
-                  bool showProgress, std::ostream& err, int& segmentCount, std::string& error) {
+// The manifest read and its payload described: everything is checked before the
+// first byte is written.
+struct Release {
+  Manifest manifest;
   archive::ArchiveDescription description;
   archive::ArchivePlan plan;
-  if (!DescribeRelease(manifest, a.payload, description, plan, error) ||
-      !SignEmbeddedPrograms(manifest, a.signing, description, error) ||
-      !archive::PlanArchive(description, plan, error))
+  std::vector<fs::path> inputs;
+};
+
+bool DescribeManifest(const Arguments& a, Release& release, std::string& error) {
+  if (!ReadManifest(a.positional[0], release.manifest, error) ||
+      !DescribeRelease(release.manifest, a.payload, release.description, release.plan, error) ||
+      !SignEmbeddedPrograms(release.manifest, a.signing, release.description, error) ||
+      !archive::PlanArchive(release.description, release.plan, error))
     return false;
+  release.inputs = BuildInputs(a.positional[0], release.manifest, release.description);
+  return true;
+}
+
+bool BuildArchive(const Release& release, const fs::path& outdir, bool showProgress,
+                  std::ostream& err, std::string& error) {
   ProgressLine progress(err, showProgress);
   const bool ok = BuildSegmentFiles(
-      description, plan, outdir,
+      release.description, release.plan, outdir,
       [&progress](std::uint64_t done, std::uint64_t total) { progress.Update(done, total); },
       error);
   progress.Finish();
-  segmentCount = plan.segmentCount;
   return ok;
 }
 
@@ -108,55 +127,71 @@ bool LoadIcon(const Manifest& manifest, std::optional<IconResources>& icon, std:
 }
 
 int Archive(const Arguments& a, std::ostream& out, std::ostream& err, bool showProgress) {
-  if (a.positional.size() != 2 || a.HasSetupOptions() || !a.ca.empty()) {
-    err << kUsage;
-    return kExitUsage;
-  }
+  if (a.positional.size() != 2) return Usage(err, "archive takes a manifest and a folder");
+  if (a.HasSetupOptions() || !a.ca.empty()) return Usage(err, "that option is not archive's");
   const fs::path outdir = a.positional[1];
   std::string error;
-  int segments = 0;
-  Manifest manifest;
-  if (!ReadManifest(a.positional[0], manifest, error) ||
-      !BuildArchive(manifest, a, outdir, showProgress, err, segments, error)) {
-    RemoveSegmentFiles(outdir);  // nothing of an earlier build may pass for this one
+  Release release;
+  const auto failed = [&err, &error] {
     err << "mksetup: " << error << "\n";
     return kExitFailed;
+  };
+  if (!DescribeManifest(a, release, error)) {
+    RemoveSegmentFiles(outdir);  // nothing of an earlier build may pass for this one
+    return failed();
   }
+  for (int n = 1; n <= archive::kMaxSegments; ++n)
+    if (!CheckOutput(SegmentFilePath(outdir, n), release.inputs, error)) return failed();
+  if (!BuildArchive(release, outdir, showProgress, err, error)) return failed();
+  const int segments = release.plan.segmentCount;
   out << "wrote " << segments << " segment" << (segments == 1 ? "" : "s") << " to "
       << PathText(outdir) << "\n";
   return kExitOk;
 }
 
+// Why a setup command line cannot be run, or nullptr.
+const char* SetupUsageProblem(const Arguments& a) {
+  const SigningOptions& s = a.signing;
+  if (a.positional.size() != 1) return "setup takes one manifest";
+  if (a.stub.empty()) return "setup needs --stub <SetupStub.exe>";
+  if (a.output.empty()) return "setup needs -o <Setup.exe>";
+  if (!a.ca.empty()) return "--ca belongs to verify";
+  if (s.certificate.empty() &&
+      (!s.passwordFile.empty() || !s.passwordVariable.empty() || !s.timestampUrl.empty()))
+    return "--password-file, --password-env and --timestamp go with --sign";
+  if (!s.passwordFile.empty() && !s.passwordVariable.empty())
+    return "give --password-file or --password-env, not both";
+  return nullptr;
+}
+
+// Builds in a folder of its own beside the output and renames the finished file over
+// the output only at the end: a failed or killed build leaves the earlier Setup.exe.
 int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showProgress) {
+  if (const char* problem = SetupUsageProblem(a)) return Usage(err, problem);
   const SigningOptions& signing = a.signing;
-  const bool passwordWithoutCertificate =
-      signing.certificate.empty() &&
-      (!signing.passwordFile.empty() || !signing.passwordVariable.empty() ||
-       !signing.timestampUrl.empty());
-  if (a.positional.size() != 1 || a.stub.empty() || a.output.empty() || !a.ca.empty() ||
-      passwordWithoutCertificate ||
-      (!signing.passwordFile.empty() && !signing.passwordVariable.empty())) {
-    err << kUsage;
-    return kExitUsage;
-  }
   const fs::path output = a.output;
-  fs::path parts = output;
-  parts += ".parts";
-  fs::path partial = output;
-  partial += ".partial";
-  std::error_code ignored;
-  fs::remove(output, ignored);
   std::string error;
-  int segments = 0;
-  Manifest manifest;
+  Release release;
   std::optional<IconResources> icon;
-  bool ok = ReadManifest(a.positional[0], manifest, error) && LoadIcon(manifest, icon, error) &&
-            BuildArchive(manifest, a, parts, showProgress, err, segments, error) &&
-            WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error);
+  bool ok = DescribeManifest(a, release, error) && LoadIcon(release.manifest, icon, error);
+  if (ok) {
+    release.inputs.insert(release.inputs.end(),
+                          {a.stub, signing.certificate, signing.passwordFile});
+    ok = CheckOutput(output, release.inputs, error);
+  }
+  fs::path work;
+  if (!ok || !CreateWorkFolder(output, work, error)) {
+    err << "mksetup: " << error << "\n";
+    return kExitFailed;
+  }
+  const fs::path parts = work / "parts", partial = work / "Setup.exe";
+  const int segments = release.plan.segmentCount;
+  ok = BuildArchive(release, parts, showProgress, err, error) &&
+       WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error);
   fs::path finished = partial;
   if (ok && !signing.certificate.empty()) {
-    finished = parts / "signed.exe";
-    ok = SignExecutable(signing, partial, finished, parts, error);
+    finished = work / "signed.exe";
+    ok = SignExecutable(signing, partial, finished, work, error);
   }
   if (ok) {
     std::error_code code;
@@ -164,8 +199,8 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
     if (code) error = PathText(output) + ": " + code.message();
     ok = !code;
   }
-  fs::remove_all(parts, ignored);
-  fs::remove(partial, ignored);
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
   if (!ok) {
     err << "mksetup: " << error << "\n";
     return kExitFailed;
@@ -190,7 +225,7 @@ bool OpenArchive(const std::vector<std::string>& files, OpenedArchive& opened, s
   const std::vector<std::uint8_t> copy(image.begin(), image.end());
   opened.segments = ArchiveSegments{};
   if (!ReadSetupExeSegments(copy, opened.fromExe, opened.segments.count, error)) {
-    error = files[0] + ": " + error;
+    error = files[0] + ": not an installer: it carries no setup archive (" + error + ")";
     return false;
   }
   for (int n = 0; n < opened.segments.count; ++n) opened.segments.segments[n] = opened.fromExe[n];
@@ -198,11 +233,10 @@ bool OpenArchive(const std::vector<std::string>& files, OpenedArchive& opened, s
 }
 
 int Inspect(const Arguments& a, bool list, std::ostream& out, std::ostream& err) {
-  if (a.positional.empty() || a.positional.size() > archive::kMaxSegments || !a.payload.empty() ||
-      a.HasSetupOptions() || (list && !a.ca.empty())) {
-    err << kUsage;
-    return kExitUsage;
-  }
+  if (a.positional.empty() || a.positional.size() > archive::kMaxSegments)
+    return Usage(err, "give segment files 1 to 3, or one Setup.exe");
+  if (!a.payload.empty() || a.HasSetupOptions() || (list && !a.ca.empty()))
+    return Usage(err, std::string("that option is not ") + (list ? "list's" : "verify's"));
   OpenedArchive opened;
   std::string error;
   if (!OpenArchive(a.positional, opened, error)) {
@@ -241,11 +275,10 @@ int Inspect(const Arguments& a, bool list, std::ostream& out, std::ostream& err)
 int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                bool showProgress) {
   Arguments parsed;
-  if (args.empty()) {
-    err << kUsage;
-    return kExitUsage;
-  }
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  if (args.empty()) return Usage(err, "name a command");
+  // "setup --help" asks for the usage as much as "--help" alone does.
+  if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+      std::find(args.begin(), args.end(), "-h") != args.end()) {
     out << kUsage << kReleaseUsage;
     return kExitOk;
   }
@@ -259,8 +292,7 @@ int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args[0] == "setup") return Setup(parsed, out, err, showProgress);
   if (args[0] == "list") return Inspect(parsed, true, out, err);
   if (args[0] == "verify") return Inspect(parsed, false, out, err);
-  err << "mksetup: unknown command " << args[0] << "\n" << kUsage;
-  return kExitUsage;
+  return Usage(err, "unknown command " + args[0]);
 }
 
 }  // namespace mksetup

@@ -137,7 +137,7 @@ class Feed : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(dir_ / "payload" / "data" / "empty");
-    Put("payload/TDMClient.exe", "MZ client 1");
+    PutClient(3);
     Put("payload/shared.dat", std::string(5000, 's'));
     Put("payload/Liesmich.txt", "lies");
     Put("payload/Readme.txt", "read");
@@ -159,6 +159,11 @@ class Feed : public ::testing::Test {
   std::string P(const std::string& name) const { return (dir_ / name).string(); }
   void Put(const std::string& name, const std::string& bytes) {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+  // A client whose version resource says 0.807.<ls>, as the release's PackageVersion.
+  void PutClient(std::uint32_t ls) {
+    peres::testing::WriteFile((dir_ / "payload" / "TDMClient.exe").string(),
+                              peres::testing::MakeClientImage(807, ls));
   }
   int Run(const std::vector<std::string>& args) {
     out_.str("");
@@ -195,15 +200,15 @@ class Feed : public ::testing::Test {
 
 TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
-  Put("payload/TDMClient.exe", "MZ client 2");
+  PutClient(4);
   Put("r.ini", Release("807.4"));
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
-  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (11 bytes written), serial 2"),
+  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (2048 bytes written), serial 2"),
             std::string::npos)
       << out_.str();
   ASSERT_EQ(Verify(), kExitOk) << out_.str();
   EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
-  EXPECT_NE(out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (5019 bytes), "
+  EXPECT_NE(out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), "
                             "updates from 807.3"),
             std::string::npos)
       << out_.str();
@@ -227,8 +232,11 @@ TEST_F(Feed, BadInputWritesNothing) {
     std::string key, message;
   } rows[] = {
       {[] {}, "publisher", "PackageVersion 807.3 is not above the feed's newest 807.3"},
-      {[&] { Put("r.ini", Release("807.4")); }, "stranger",
-       "stranger.key: does not match the key the feed is signed with"},
+      {[&] {
+         Put("r.ini", Release("807.4"));
+         PutClient(4);
+       },
+       "stranger", "stranger.key: does not match the key the feed is signed with"},
       {[&] { Put("r.ini", Release("807.4") + "[Shortcuts]\nGame = gone.exe\n"); }, "publisher",
        "\"gone.exe\" is not a file of the payload"},
       {[&] {
@@ -270,7 +278,7 @@ TEST_F(Feed, AKilledPublishLeavesTheFeedAsItWas) {
   EXPECT_FALSE(fs::exists(dir_ / "feed" / "index.tdmfeed"));
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
   const auto before = Contents();
-  Put("payload/TDMClient.exe", "MZ client 2");
+  PutClient(4);
   Put("payload/new.dat", "new");
   Put("r.ini", Release("807.4"));
   PublishKilled([&] { return Publish(); });
@@ -293,6 +301,7 @@ TEST_F(Feed, RefreshAndRotationKeepOldReadersAccepting) {
   EXPECT_EQ(Verify(), kExitOk) << out_.str();  // through the rotation record
   EXPECT_EQ(Publish(), kExitFailed);           // the old key signs no more
   Put("r.ini", Release("807.4"));
+  PutClient(4);
   EXPECT_EQ(Publish("stranger"), kExitOk) << err_.str();
   for (const auto& entry : fs::directory_iterator(dir_ / "feed" / "keys"))
     if (entry.path().extension() == ".rot") fs::remove(entry.path());

@@ -10,10 +10,40 @@
 namespace mksetup {
 namespace {
 
-bool ParseU32(std::string_view text, std::uint32_t& value) {
-  if (text.empty()) return false;
+enum class Number { kRead, kNotANumber, kTooLarge };
+
+Number ReadU32(std::string_view text, std::uint32_t& value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc{} && end == text.data() + text.size();
+  if (text.empty() || end != text.data() + text.size()) return Number::kNotANumber;
+  if (error == std::errc::result_out_of_range) return Number::kTooLarge;
+  return error == std::errc{} ? Number::kRead : Number::kNotANumber;
+}
+
+bool ParseU32(std::string_view text, std::uint32_t& value) {
+  return ReadU32(text, value) == Number::kRead;
+}
+
+// Why `text` is no "MS.LS" version, or nullptr.
+const char* VersionProblem(std::string_view text, std::uint32_t& ms, std::uint32_t& ls) {
+  const std::size_t dot = text.find('.');
+  const Number high =
+      dot == std::string_view::npos ? Number::kNotANumber : ReadU32(text.substr(0, dot), ms);
+  const Number low =
+      dot == std::string_view::npos ? Number::kNotANumber : ReadU32(text.substr(dot + 1), ls);
+  if (high == Number::kNotANumber || low == Number::kNotANumber)
+    return "is not a version like 807.3";
+  if (high == Number::kTooLarge || low == Number::kTooLarge)
+    return "is out of range: each half is at most 4294967295";
+  return nullptr;
+}
+
+// True when an update's required version lets it install over a client at or above
+// the version it brings: Setup reads a required half of 0 as "any".
+bool AdmitsPackageOrLater(const Manifest& m) {
+  if (m.requiredVersionMS == 0 && m.requiredVersionLS == 0) return false;  // no requirement
+  if (m.requiredVersionMS != m.packageVersionMS)
+    return m.requiredVersionMS == 0 || m.requiredVersionMS > m.packageVersionMS;
+  return m.requiredVersionLS == 0 || m.requiredVersionLS >= m.packageVersionLS;
 }
 
 // Binds each known key of a section to where its value goes.
@@ -90,12 +120,12 @@ class ManifestReader {
   }
 
   bool Setup(const IniSection& section) {
-    Setting kind, package, required;
+    Setting kind, required;
     if (!Bind(section, {{"Kind", &kind, true},
                         {"Title", &m_.title, true},
                         {"InstallFolder", &m_.installFolder, true},
                         {"StartMenuGroup", &m_.startMenuGroup, true},
-                        {"PackageVersion", &package, true},
+                        {"PackageVersion", &m_.packageVersion, true},
                         {"RequiredVersion", &required, false},
                         {"Payload", &m_.payload, false},
                         {"Icon", &m_.icon, false}}))
@@ -106,12 +136,35 @@ class ManifestReader {
       m_.kind = archive::SetupKind::Update;
     else
       return Fail(kind.where + ": \"" + kind.value + "\" is neither Full nor Update");
-    if (!ParseVersion(package.value, m_.packageVersionMS, m_.packageVersionLS))
-      return Fail(package.where + ": \"" + package.value + "\" is not a version like 807.3");
-    if (!required.where.empty() &&
-        !ParseVersion(required.value, m_.requiredVersionMS, m_.requiredVersionLS))
-      return Fail(required.where + ": \"" + required.value + "\" is not a version like 806.1");
+    const Setting& package = m_.packageVersion;
+    if (const char* problem =
+            VersionProblem(package.value, m_.packageVersionMS, m_.packageVersionLS))
+      return Fail(package.where + ": \"" + package.value + "\" " + problem);
+    if (m_.packageVersionMS == 0 && m_.packageVersionLS == 0)
+      return Fail(package.where + ": 0.0 is no version a client can carry");
+    if (!required.where.empty() && !RequiredVersion(required)) return false;
     sawSetup_ = true;
+    return true;
+  }
+
+  bool RequiredVersion(const Setting& required) {
+    if (m_.kind == archive::SetupKind::Full)
+      return Fail(required.where + ": a Full installs over nothing, so it requires no version");
+    if (const char* problem =
+            VersionProblem(required.value, m_.requiredVersionMS, m_.requiredVersionLS))
+      return Fail(required.where + ": \"" + required.value + "\" " + problem);
+    if (AdmitsPackageOrLater(m_))
+      return Fail(required.where + ": \"" + required.value +
+                  "\" admits a client at or above PackageVersion " + m_.packageVersion.value +
+                  " (a half of 0 stands for any)");
+    return true;
+  }
+
+  // Two links of one name would write one file.
+  bool NewLinkName(std::vector<std::uint32_t>& seen, std::uint32_t id, const std::string& where) {
+    if (std::find(seen.begin(), seen.end(), id) != seen.end())
+      return Fail(where + ": link name id " + std::to_string(id) + " given twice");
+    seen.push_back(id);
     return true;
   }
 
@@ -125,9 +178,7 @@ class ManifestReader {
           std::find_if(std::begin(kShortcutRoles), std::end(kShortcutRoles),
                        [&](const ShortcutRole& r) { return SameName(entry.key, r.key); });
       if (role != std::end(kShortcutRoles)) {
-        if (std::find(rolesSeen.begin(), rolesSeen.end(), role->linkNameId) != rolesSeen.end())
-          return Fail(where + ": given twice");
-        rolesSeen.push_back(role->linkNameId);
+        if (!NewLinkName(rolesSeen, role->linkNameId, where)) return false;
         m_.shortcuts.push_back({{entry.value, where}, role->linkNameId});
         continue;
       }
@@ -139,11 +190,16 @@ class ManifestReader {
                                     ? std::string_view{}
                                     : std::string_view(entry.value).substr(comma + 1);
       while (!idText.empty() && idText.front() == ' ') idText.remove_prefix(1);
-      if (comma == std::string::npos || !ParseU32(idText, id))
+      const Number number = comma == std::string::npos ? Number::kNotANumber : ReadU32(idText, id);
+      if (number == Number::kNotANumber)
         return Fail(where + ": expected a target file, a comma and a link name id (23, 24 or 25)");
+      if (number == Number::kTooLarge)
+        return Fail(where + ": link name id " + std::string(idText) +
+                    " is out of range; the catalogue's link names are 23, 24 and 25");
       if (std::find(std::begin(kShortcutIds), std::end(kShortcutIds), id) == std::end(kShortcutIds))
         return Fail(where + ": link name id " + std::to_string(id) +
                     " is none of the catalogue's link names 23, 24 or 25");
+      if (!NewLinkName(rolesSeen, id, where)) return false;
       std::string target = entry.value.substr(0, comma);
       while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) target.pop_back();
       m_.shortcuts.push_back({{target, where}, id});
@@ -170,6 +226,10 @@ class ManifestReader {
     if (sawSetup_ && m_.kind == archive::SetupKind::Full && !m_.obsoleteFiles.empty())
       return Fail(label_ + " line " + std::to_string(obsoleteLine_) +
                   ": [Obsolete] files are deleted only by an update, but Kind is Full");
+    if (sawSetup_ && m_.kind == archive::SetupKind::Update && m_.uninstaller.where.empty())
+      return Fail(label_ +
+                  ": [Uninstall] Program is missing; without it an update's new files "
+                  "stay behind at uninstallation");
     return true;
   }
 
@@ -196,6 +256,12 @@ bool ParseVersion(std::string_view text, std::uint32_t& ms, std::uint32_t& ls) {
 
 bool ParseManifest(std::string_view text, const std::string& label, Manifest& manifest,
                    std::string& error) {
+  // Notepad's "Unicode" is UTF-16: a byte order mark, or a zero byte beside each letter.
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+      text.substr(0, 64).find('\0') != std::string_view::npos) {
+    error = label + ": the file is UTF-16 (what Notepad calls \"Unicode\"); save it as UTF-8";
+    return false;
+  }
   std::vector<IniSection> sections;
   std::string problem;
   if (!ParseIni(text, sections, problem)) {

@@ -31,6 +31,7 @@ struct Manifest {
   Setting title;
   Setting installFolder;
   Setting startMenuGroup;
+  Setting packageVersion;  // as written, for messages
   std::uint32_t packageVersionMS = 0;
   std::uint32_t packageVersionLS = 0;
   std::uint32_t requiredVersionMS = 0;

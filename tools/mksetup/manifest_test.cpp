@@ -17,7 +17,7 @@ const char kUpdate[] =
     "[Program]\nFile = T.exe\nDesktopLink = T.lnk\n"
     "[Shortcuts]\n# in start-menu order\nUninstaller = u.exe\ngame = T.exe\n"
     "Shortcut = Options, the tool.exe ,24\n"
-    "[Obsolete]\nFile = old/patch.dll\n";
+    "[Obsolete]\nFile = old/patch.dll\n[Uninstall]\nProgram = u.exe\n";
 
 std::string Parse(const std::string& from = "", const std::string& to = "", Manifest* m = nullptr) {
   std::string text = kUpdate, error;
@@ -49,15 +49,31 @@ TEST(Manifest, RefusalsNameTheLineAndKey) {
   const char* const rows[][3] = {
       {"= update", "= Patch", "line 3, [Setup] Kind: \"Patch\" is neither Full nor Update"},
       {"= 807.3", "= 807", "line 7, [Setup] PackageVersion: \"807\" is not a version like 807.3"},
-      {"= 807.3", "= 4294967296.3", "\"4294967296.3\" is not a version"},
+      {"= 807.3", "= 4294967296.3", "\"4294967296.3\" is out of range"},
+      {"= 807.3", "= 0.0", "line 7, [Setup] PackageVersion: 0.0 is no version"},
+      {"= update", "= Full", "line 8, [Setup] RequiredVersion: a Full installs over nothing"},
+      {"= 806.1", "= 807.3", "RequiredVersion: \"807.3\" admits a client at or above Pack"},
+      {"= 806.1", "= 807.0", "\"807.0\" admits"},  // 0: any 807 build, 807.3 too
+      {"= 806.1", "= 0.2", "\"0.2\" admits"},
+      {"= 806.1", "= 807.2", "read"},
+      {"= 806.1", "= 0.0", "read"},
+      {" ,24", ", 23", "line 26, [Shortcuts] Shortcut: link name id 23 given twice"},
+      {" ,24", ", 4294967296", "Shortcut: link name id 4294967296 is out of range"},
+      {"[Uninstall]\nProgram = u.exe\n", "", "t.ini: [Uninstall] Program is missing"},
+      {"\xEF\xBB\xBF; update", "\xFF\xFE;", "t.ini: the file is UTF-16 (what Notepad calls"},
       {" ,24", ", 22", "line 26, [Shortcuts] Shortcut: link name id 22 is none of the catalogue's"},
       {" ,24", "", "line 26, [Shortcuts] Shortcut: expected a target file, a comma"},
-      {"game", "Uninstaller", "line 25, [Shortcuts] Uninstaller: given twice"},
+      {"game", "Uninstaller", "line 25, [Shortcuts] Uninstaller: link name id 25 given twice"},
       {"game", "Gamer", "line 25, [Shortcuts] Gamer: unknown key (Game, Settings"},
       {"[Program]", "[Programm]", "line 19: unknown section [Programm]"},
       {"StartMenuGroup = T\r\n", "", "t.ini: [Setup] StartMenuGroup is missing"},
       {"Icon = art/t.ico", "Title = x", "line 9, [Setup] Title: given twice"},
-      {"= update", "= Full", "line 27: [Obsolete] files are deleted only by an update, but Kind"},
+      {"update\r\nTitle", "Full\r\nTitle", "line 8, [Setup] RequiredVersion"},
+      {"update\r\nTitle = \"Tidemoor 0.807 \"\r\nInstallFolder = \\T\r\nStartMenuGroup = T\r\n"
+       "PackageVersion = 807.3\r\nRequiredVersion = 806.1",
+       "Full\r\nTitle = x\r\nInstallFolder = \\T\r\nStartMenuGroup = T\r\nPackageVersion = "
+       "807.3\r\n",
+       "line 27: [Obsolete] files are deleted only by an update, but Kind"},
       {"\r\n\r\n", "\r\nno equals sign\r\n", "line 10: expected Key=Value, a [Section] or a"},
       {"; update", "Kind = Full", "line 1: an entry before the first [Section]"},
       {"[Readme]\n", "[Readme\n", "line 14: a section header must look like [Name]"},

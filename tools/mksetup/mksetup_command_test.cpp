@@ -1,15 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "archive_walk.h"
 #include "commands.h"
 #include "icon_file.h"
+#include "manifest.h"
 #include "pe_test_image.h"
 #include "run_program.h"
 #include "segment_files.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace mksetup {
 namespace {
@@ -71,8 +80,10 @@ class MksetupCommand : public ::testing::Test {
   void SetUp() override {
     fs::create_directories(dir_ / "payload" / "data" / "maps");
     fs::create_directories(dir_ / "payload" / "empty");
-    for (const char* name : {"TDMClient.exe", "Liesmich.txt", "Readme.txt", "data/Uninstall.exe"})
+    for (const char* name : {"Liesmich.txt", "Readme.txt", "data/Uninstall.exe"})
       Put(std::string("payload/") + name, name);
+    peres::testing::WriteFile(P("payload/TDMClient.exe"), peres::testing::MakeClientImage(807, 3));
+    Put("u.exe", "uninstaller");
     Put("payload/data/maps/sea.map", std::string(70'000, '\x7F'));
     Put("payload/data/maps/zero.map", "");
     Put("terms_de.txt", "\xEF\xBB\xBFNutzungsbedingungen\r\n\r\n\xC3\x84nderungen\r\n");
@@ -123,6 +134,17 @@ class MksetupCommand : public ::testing::Test {
       fs::temp_directory_path() /
       ("mksetup-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::ostringstream out_, err_;
+
+  std::string Contents(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    return fs::is_regular_file(dir_ / name) ? std::string(std::istreambuf_iterator<char>(in), {})
+                                            : "";
+  }
+  auto Strays() const {  // files a build left beside Setup.exe
+    return std::count_if(fs::directory_iterator(dir_), {}, [](const fs::directory_entry& e) {
+      return e.path().filename().string().starts_with("Setup.exe.");
+    });
+  }
 };
 
 struct Collected final : archive::ArchiveVisitor {
@@ -150,10 +172,10 @@ TEST_F(MksetupCommand, ArchiveRoundTripsThePayload) {
   maps.clear();  // Windows renames no mapped file
   EXPECT_EQ(c.seen, (Args{"Nutzungsbedingungen", "", "\xC4nderungen", "Terms of use", "data/",
                           "data/maps/", "empty/", "Liesmich.txt=Liesmich.", "Readme.txt=Readme.tx",
-                          "TDMClient.exe=TDMClient", "data/Uninstall.exe=data/Unin",
+                          "TDMClient.exe=MZ" + std::string(7, '\0'), "data/Uninstall.exe=data/Unin",
                           "data/maps/sea.map=" + std::string(9, '\x7F'), "data/maps/zero.map="}));
   EXPECT_EQ(Run({"list", files[0], files[1], files[2]}), kExitOk);
-  for (const char* line : {"\"TDMClient.exe\"  13 bytes  2024-02-29 23:05:42 UTC",
+  for (const char* line : {"\"TDMClient.exe\"  2048 bytes  2024-02-29 23:05:42 UTC",
                            "group: \"Tidemoor \xC3\x9C\"",  // listed as UTF-8
                            "shortcut: \"data/Uninstall.exe\", link name id 25\n"
                            "shortcut: \"TDMClient.exe\", link name id 23\n"
@@ -165,9 +187,27 @@ TEST_F(MksetupCommand, ArchiveRoundTripsThePayload) {
   EXPECT_EQ(Run({"verify", files[0], files[1], files[2]}), kExitFailed);
   EXPECT_TRUE(Said("BAD: segment 1 stores checksum")) << out_.str();
   EXPECT_EQ(Run({"verify", files[0]}), kExitFailed);  // a Full archive without segments 2, 3
-  Change("Kind = Full", "Kind = Update");             // an Update needs only one: the others go
+  EXPECT_EQ(Run({"verify", P("terms_en.txt")}), kExitFailed);
+  EXPECT_TRUE(Said("BAD: not an installer or setup archive")) << out_.str();
+  Change("Kind = Full", "Kind = Update", "[Uninstall]\nProgram = u.exe\n");  // one: the others go
   ASSERT_EQ(Archive(), kExitOk) << err_.str();
   EXPECT_TRUE(fs::exists(files[0]) && !fs::exists(files[1]) && !fs::exists(files[2]));
+}
+
+// A secret reaches the program through a pipe, never a file.
+TEST_F(MksetupCommand, ProgramsReadASecretFromAPipe) {
+  const std::string secret = "pw";
+#ifdef _WIN32
+  const Args reader = {"cmd", "/c", "type", kSecretArgument}, read = {"pw"};
+#else
+  const Args reader = {"sh", "-c", "cat $0; test -p $0 && echo :pipe", kSecretArgument},
+             read = {"pw:pipe\n"};
+#endif
+  EXPECT_EQ(RunProgram(reader, P("log"), &secret), 0);
+  EXPECT_EQ(Contents("log"), read[0]);
+  std::error_code code;  // under Wine, cmd's console may hold the log a moment longer
+  for (int wait = 0; wait < 100 && !fs::remove(P("log"), code); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 TEST_F(MksetupCommand, CommandLines) {
@@ -179,7 +219,10 @@ TEST_F(MksetupCommand, CommandLines) {
       {{"-h"}, kExitOk, "usage: mksetup archive"},
       {{"pack"}, kExitUsage, "unknown command pack"},
       {{"archive", "t.ini", "out", "--payload"}, kExitUsage, "--payload needs one value"},
-      {{"setup", "t", "--stub", "s", "-o", "o", "--password-env", "V"}, kExitUsage, "usage:"},
+      {{"setup", "t", "--stub", "s", "-o", "o", "--password-env", "V"}, kExitUsage, "with --sign"},
+      {{"setup", "t", "-o", "o"}, kExitUsage, "setup needs --stub <SetupStub.exe>\nusage:"},
+      {{"setup", "t", "--stub", "s"}, kExitUsage, "setup needs -o <Setup.exe>\nusage:"},
+      {{"setup", "--help"}, kExitOk, "usage: mksetup archive"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Run(row.args), row.code) << row.said;
@@ -199,8 +242,11 @@ TEST_F(MksetupCommand, RefusesWhatTheArchiveCannotCarry) {
       {"= payload", "= elsewhere", "", "payload", "payload folder does not exist"},
       {"Tidemoor 0.807", std::string(256, 'T'), "", "[Setup] Title",
        "256 bytes long in Windows-1252; at most 255 fit"},
-      {"Kind = Full", "Kind = Update", "[Obsolete]\nFile = C:\\x.dll\n", "[Obsolete] File",
+      {"Kind = Full", "Kind = Update",
+       "[Obsolete]\nFile = C:\\x.dll\n[Uninstall]\nProgram = u.exe\n", "[Obsolete] File",
        "drive letter"},
+      {"= 807.3", "= 807.4", "", "line 6, [Setup] PackageVersion",
+       "TDMClient.exe carries product version 807.3, not 807.4"},
   };
   for (const auto& row : rows) {
     Change(row.from, row.to, row.tail);
@@ -226,6 +272,53 @@ TEST_F(MksetupCommand, RefusesPayloadsTheFormatCannotCarry) {
     fs::resize_file(dir_ / name, 80'000'001);
   }
   ExpectRefused("the payload does not fit", "more than 3 segments");
+  for (const char* name : {"payload/p0", "payload/p1", "payload/p2"}) fs::remove(dir_ / name);
+  const std::pair<std::string, const char*> links[] = {
+      {"/etc/passwd", "leads outside the payload, to /etc/passwd"},
+      {"/etc", "leads outside the payload, to /etc"},
+      {P("payload"), "a link to a folder that holds it"},
+      {"gone", "a link whose target cannot be found"},
+      {"maps", ""},
+      {"../Readme.txt", ""}};
+  for (const auto& [target, problem] : links) {
+    fs::create_symlink(target, P("payload/data/link"));
+    if (*problem) ExpectRefused(P("payload/data/link") + ": ", problem);
+    EXPECT_TRUE(*problem || Archive() == kExitOk) << err_.str();
+    fs::remove(P("payload/data/link"));
+  }
+}
+
+// An output that is an input, by any name, or a folder is refused before anything is
+// written; a build killed midway leaves the earlier Setup.exe and its own folder only.
+TEST_F(MksetupCommand, OutputsAreRefusedOrReplacedWhole) {
+  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
+  fs::create_hard_link(dir_ / "payload" / "Readme.txt", dir_ / "alias.exe");
+  fs::create_directory(dir_ / "folder");
+  for (const char* output :
+       {"stub", "t.ini", "terms_en.txt", "payload/data/maps/sea.map", "alias.exe", "folder"}) {
+    const std::string before = Contents(output);
+    EXPECT_EQ(Run({"setup", P("t.ini"), "--stub", P("stub"), "-o", P(output)}), kExitFailed);
+    EXPECT_TRUE((Said(": is a folder") || Said("which this build reads")) &&
+                Contents(output) == before && Strays() == 0)
+        << err_.str();
+  }
+  Put("payload/ID_SETUPFILE1.bin", "mine");
+  EXPECT_EQ(Run({"archive", P("t.ini"), P("payload")}), kExitFailed);
+  EXPECT_TRUE(fs::is_empty(P("folder")) && Contents("payload/ID_SETUPFILE1.bin") == "mine");
+  fs::remove(P("payload/ID_SETUPFILE1.bin"));
+  Put("Setup.exe", "the earlier installer");
+  fs::resize_file(P("payload/data/maps/sea.map"), 200'000'000);
+  const pid_t child = fork();
+  if (child == 0) _exit(Setup({}));
+  bool building = false;  // a segment being written in the build's own folder
+  for (int wait = 0; !building && wait < 20'000; ++wait, usleep(1000))
+    for (const auto& entry : fs::recursive_directory_iterator(dir_))
+      building |= entry.path().extension() == ".partial" && entry.file_size() > 1'000'000;
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(building && WIFSIGNALED(status) && Strays() == 1);  // its folder, named afresh
+  EXPECT_EQ(Contents("Setup.exe"), "the earlier installer");
 }
 
 TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
@@ -256,7 +349,8 @@ TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
   peres::testing::WriteFile(P("Setup.exe"), image);
   EXPECT_EQ(Run({"verify", P("Setup.exe"), "--ca", P("cert.pem")}), kExitFailed);
   EXPECT_EQ(out_.str(), "BAD: signature: the file was changed after it was signed\n");
-  // Failed signing leaves no Setup.exe, not even the earlier one.
+  // Failed signing leaves the earlier Setup.exe as it was, and nothing beside it.
+  const std::string earlier = Contents("Setup.exe");
   const std::pair<Args, std::string> failures[] = {
       {{"--sign", P("cert.p12"), "--password-file", P("key.pem")},
        "signing failed: Failed to parse PKCS#12"},
@@ -264,8 +358,7 @@ TEST_F(MksetupCommand, SetupSignsAndCarriesTheIcon) {
       {{"--sign", P("none.p12")}, "none.p12 cannot be read"}};
   for (const auto& [options, error] : failures) {
     EXPECT_EQ(Setup(options), kExitFailed);
-    EXPECT_TRUE(Said(error) && !fs::exists(P("Setup.exe")) && !fs::exists(P("Setup.exe.parts")))
-        << err_.str();
+    EXPECT_TRUE(Said(error) && Contents("Setup.exe") == earlier && Strays() == 0) << err_.str();
   }
   Put("setup.ico", "MZ");
   EXPECT_EQ(Setup({}), kExitFailed);

@@ -20,6 +20,38 @@ bool NameLess(const std::string& a, const std::string& b) {
   return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
 }
 
+namespace {
+
+// True when `inner` is `outer` or lies below it; both canonical.
+bool Within(const fs::path& inner, const fs::path& outer) {
+  const auto [end, unused] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+  return end == outer.end();
+}
+
+// A link is packed as what it leads to, so it must lead into the payload, and a folder
+// link must not lead back into a folder the walk is already in.
+bool CheckLink(const fs::path& path, const fs::path& root, const std::vector<fs::path>& open,
+               std::string& error) {
+  std::error_code code;
+  const fs::path target = fs::canonical(path, code);
+  if (code) {
+    error = PathText(path) + ": a link whose target cannot be found: " + code.message();
+    return false;
+  }
+  if (!Within(target, root)) {
+    error = PathText(path) + ": a link that leads outside the payload, to " + PathText(target);
+    return false;
+  }
+  for (const fs::path& folder : open)
+    if (Within(folder, target)) {
+      error = PathText(path) + ": a link to a folder that holds it, which never ends";
+      return false;
+    }
+  return true;
+}
+
+}  // namespace
+
 bool ScanPayload(const fs::path& root, Payload& payload, std::string& error) {
   payload = Payload{};
   std::error_code code;
@@ -27,20 +59,23 @@ bool ScanPayload(const fs::path& root, Payload& payload, std::string& error) {
     error = PathText(root) + ": the payload folder does not exist or is not a folder";
     return false;
   }
-  fs::recursive_directory_iterator it(root, code);
+  const fs::path real = fs::canonical(root, code);
+  // The real folders the walk is in, one per depth, to find links that loop.
+  std::vector<fs::path> open = {real};
+  fs::recursive_directory_iterator it(root, fs::directory_options::follow_directory_symlink, code);
   for (; !code && it != fs::recursive_directory_iterator(); it.increment(code)) {
     const fs::path& path = it->path();
     const std::u8string relative = path.lexically_relative(root).generic_u8string();
     const std::string name(relative.begin(), relative.end());
+    open.resize(static_cast<std::size_t>(it.depth()) + 1);
     const fs::file_status linkStatus = it->symlink_status(code);
     if (code) break;
+    if (fs::is_symlink(linkStatus) && !CheckLink(path, real, open, error)) return false;
     const fs::file_status status = it->status(code);
     if (code) break;
     if (fs::is_directory(status)) {
-      if (fs::is_symlink(linkStatus)) {
-        error = PathText(path) + ": a link to a folder; copy the folder into the payload instead";
-        return false;
-      }
+      open.push_back(fs::canonical(path, code));
+      if (code) break;
       payload.directories.push_back(name);
       continue;
     }

@@ -21,8 +21,10 @@ struct Payload {
   std::vector<PayloadFile> files;
 };
 
-// False with `error` naming the path when the folder cannot be read, holds a link to
-// a folder, something that is neither file nor folder, or a time before 1601.
+// False with `error` naming the path when the folder cannot be read, holds a link
+// that leads outside it or into a folder that holds the link, something that is
+// neither file nor folder, or a time before 1601. Links inside are packed as what
+// they lead to.
 bool ScanPayload(const std::filesystem::path& root, Payload& payload, std::string& error);
 
 // Compares relative names folder by folder, so a folder sorts before its contents.

@@ -3,6 +3,7 @@
 # into mksetup through the tdm_pe_resources library.
 add_library(tdm_pe_resources STATIC
   ${CMAKE_CURRENT_LIST_DIR}/pe_image.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pe_imports.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pe_resource_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pe_resource_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pe_resources.cpp)

@@ -1,10 +1,13 @@
 #include "release_description.h"
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "client_version.h"
 #include "embedded_programs.h"
 #include "ini_file.h"
 #include "name_rules.h"
@@ -38,7 +41,7 @@ class ReleaseDescriber {
     if (d_.title.empty()) return Fail(m_.title.where + ": the title is empty");
     for (std::uint32_t language = 0; language < archive::kLanguageCount; ++language)
       if (!Terms(m_.termsFile[language], d_.termsLines[language])) return false;
-    if (!Payload(payloadOverride)) return false;
+    if (!Payload(payloadOverride) || !Client()) return false;
     // Its targets may name uninstall.exe before AddUninstaller has added it.
     if (!m_.uninstaller.where.empty()) files_.insert("uninstall.exe");
     if (!m_.updaterProgram.where.empty()) files_.insert(kUpdaterName);
@@ -140,6 +143,30 @@ class ReleaseDescriber {
       d_.files.push_back(std::move(entry));
     }
     payloadRoot_ = root;
+    return true;
+  }
+
+  // Setup takes the installed client's product version for the installed version, so
+  // a release must bring a client that says the version the release claims.
+  bool Client() {
+    const Setting& claimed = m_.packageVersion;
+    const auto client = std::find_if(d_.files.begin(), d_.files.end(), [](const auto& file) {
+      return FoldCase(file.name) == FoldCase(kClientFileName);
+    });
+    if (client == d_.files.end())
+      return Fail(claimed.where + ": the payload has no " + kClientFileName +
+                  ", whose product version Setup reads as the installed version");
+    std::ifstream in(client->sourcePath, std::ios::binary);
+    const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    std::uint32_t ms = 0, ls = 0;
+    std::string problem;
+    if (!ReadProductVersion(image, ms, ls, problem))
+      return Fail(claimed.where + ": " + PathText(client->sourcePath) + ": " + problem);
+    if (ms != m_.packageVersionMS || ls != m_.packageVersionLS)
+      return Fail(claimed.where + ": " + PathText(client->sourcePath) +
+                  " carries product version " + std::to_string(ms) + "." + std::to_string(ls) +
+                  ", not " + claimed.value);
     return true;
   }
 

@@ -8,10 +8,41 @@
 extern char** environ;
 
 namespace mksetup {
+namespace {
 
-int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& output) {
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// A pipe already holding `secret`, its write end closed: the reader meets the end of
+// the bytes, and nothing waits on it. Secrets beyond the pipe's buffer are refused.
+bool SecretPipe(const std::string& secret, Fd& readEnd) {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return false;
+  readEnd.fd = ends[0];
+  Fd writeEnd{ends[1]};
+  return ::write(writeEnd.fd, secret.data(), secret.size()) == static_cast<ssize_t>(secret.size());
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& output,
+               const std::string* secret) {
+  Fd secretPipe;
+  // dup2 onto another number clears close-on-exec; onto the same one it need not.
+  int secretFd = 3;
+  if (secret != nullptr) {
+    if (!SecretPipe(*secret, secretPipe)) return -1;
+    if (secretPipe.fd == secretFd) secretFd = 4;
+  }
+  std::vector<std::string> expanded = args;
+  for (std::string& arg : expanded)
+    if (arg == kSecretArgument) arg = "/dev/fd/" + std::to_string(secretFd);
   std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  for (std::string& arg : expanded) argv.push_back(arg.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -19,6 +50,7 @@ int RunProgram(const std::vector<std::string>& args, const std::filesystem::path
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (secret != nullptr) posix_spawn_file_actions_adddup2(&actions, secretPipe.fd, secretFd);
   pid_t pid = 0;
   const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

@@ -7,6 +7,13 @@ namespace mksetup {
 
 using archive::kSegmentChecksumSize;
 
+namespace {
+bool KnownKind(const archive::SetupHeader& header) {
+  return header.kind == static_cast<std::uint32_t>(archive::SetupKind::Full) ||
+         header.kind == static_cast<std::uint32_t>(archive::SetupKind::Update);
+}
+}  // namespace
+
 archive::SegmentViews ArchiveSegments::Views() const {
   archive::SegmentViews views{};
   for (int n = 0; n < count; ++n)
@@ -33,7 +40,8 @@ bool CheckSegments(const ArchiveSegments& a, std::string& problem) {
     const auto& bytes = a.segments[n - 1];
     const std::string name = "segment " + std::to_string(n);
     if (bytes.size() < kSegmentChecksumSize) {
-      problem = name + " is shorter than its 8-byte checksum";
+      problem = n == 1 ? "not an installer or setup archive: shorter than a checksum"
+                       : name + " is shorter than its 8-byte checksum";
       return false;
     }
     if (bytes.size() > 0xFFFFFFFFull) {
@@ -42,6 +50,12 @@ bool CheckSegments(const ArchiveSegments& a, std::string& problem) {
     }
     const std::uint64_t sum =
         archive::ByteSum(bytes.data() + kSegmentChecksumSize, bytes.size() - kSegmentChecksumSize);
+    archive::SetupHeader header;
+    if (n == 1 && sum != a.StoredChecksum(n) &&
+        (!archive::ReadHeader(a.Views()[0], header) || !KnownKind(header))) {
+      problem = "not an installer or setup archive: neither its checksum nor its header fits";
+      return false;
+    }
     if (sum != a.StoredChecksum(n)) {
       problem = name + " stores checksum " + std::to_string(a.StoredChecksum(n)) +
                 " but its body sums to " + std::to_string(sum);
@@ -54,8 +68,7 @@ bool CheckSegments(const ArchiveSegments& a, std::string& problem) {
     problem = "segment 1 does not hold a whole header";
     return false;
   }
-  if (header.kind != static_cast<std::uint32_t>(archive::SetupKind::Full) &&
-      header.kind != static_cast<std::uint32_t>(archive::SetupKind::Update)) {
+  if (!KnownKind(header)) {
     problem = "the kind is " + std::to_string(header.kind) + ", neither 1 (Full) nor 2 (Update)";
     return false;
   }

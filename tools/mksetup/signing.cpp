@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -42,15 +43,18 @@ std::string After(std::string_view output, std::string_view key) {
   return {};
 }
 
-// The password travels to osslsigncode in a file only its owner can read, never on
-// a command line that every user of the machine can list.
-bool PasswordFile(const SigningOptions& options, const fs::path& scratch, fs::path& file,
-                  std::string& error) {
+// The password reaches osslsigncode from the publisher's own file or, taken from the
+// environment, through a pipe: never on a command line that every user of the machine
+// can list, and never in a file of ours.
+bool PasswordArguments(const SigningOptions& options, std::vector<std::string>& args,
+                       std::optional<std::string>& secret, std::string& error) {
   if (!options.passwordFile.empty()) {
-    file = options.passwordFile;
-    if (fs::is_regular_file(file)) return true;
-    error = "password file " + options.passwordFile + " cannot be read";
-    return false;
+    if (!fs::is_regular_file(options.passwordFile)) {
+      error = "password file " + options.passwordFile + " cannot be read";
+      return false;
+    }
+    args.insert(args.end(), {"-readpass", options.passwordFile});
+    return true;
   }
   if (options.passwordVariable.empty()) return true;
   const char* password = std::getenv(options.passwordVariable.c_str());
@@ -58,11 +62,8 @@ bool PasswordFile(const SigningOptions& options, const fs::path& scratch, fs::pa
     error = "environment variable " + options.passwordVariable + " is not set";
     return false;
   }
-  file = scratch / "signing-password";
-  std::ofstream(file, std::ios::binary).close();
-  std::error_code ignored;
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, ignored);
-  std::ofstream(file, std::ios::binary) << password;
+  secret = password;
+  args.insert(args.end(), {"-readpass", kSecretArgument});
   return true;
 }
 
@@ -74,17 +75,14 @@ bool SignExecutable(const SigningOptions& options, const fs::path& in, const fs:
     error = "certificate " + options.certificate + " cannot be read";
     return false;
   }
-  fs::path password;
-  if (!PasswordFile(options, scratch, password, error)) return false;
-  std::vector<std::string> args = {kSigner, "sign",       "-pkcs12", options.certificate,
-                                   "-h",    "sha256",     "-in",     PathText(in),
-                                   "-out",  PathText(out)};
-  if (!password.empty()) args.insert(args.begin() + 4, {"-readpass", PathText(password)});
-  if (!options.timestampUrl.empty()) args.insert(args.begin() + 4, {"-ts", options.timestampUrl});
+  std::vector<std::string> args = {kSigner, "sign", "-pkcs12", options.certificate, "-h", "sha256"};
+  std::optional<std::string> secret;
+  if (!PasswordArguments(options, args, secret, error)) return false;
+  if (!options.timestampUrl.empty()) args.insert(args.end(), {"-ts", options.timestampUrl});
+  args.insert(args.end(), {"-in", PathText(in), "-out", PathText(out)});
   const fs::path log = scratch / "signing.log";
-  const int code = RunProgram(args, log);
+  const int code = RunProgram(args, log, secret ? &*secret : nullptr);
   std::error_code ignored;
-  if (password.parent_path() == scratch) fs::remove(password, ignored);
   if (code == 0 && fs::is_regular_file(out)) return true;
   fs::remove(out, ignored);
   if (code < 0) {

@@ -15,8 +15,8 @@ struct SigningOptions {
   std::string timestampUrl;  // RFC 3161 server, optional
 };
 
-// Signs `in` into `out`; `scratch` is a folder for osslsigncode's output and the
-// password file. Nothing is written to `out` on failure.
+// Signs `in` into `out`; `scratch` is a folder for osslsigncode's output. Nothing is written to
+// `out` on failure.
 bool SignExecutable(const SigningOptions& options, const std::filesystem::path& in,
                     const std::filesystem::path& out, const std::filesystem::path& scratch,
                     std::string& error);

@@ -100,6 +100,18 @@ std::vector<std::uint8_t> MakeStubImage() {
   return b;
 }
 
+std::vector<std::uint8_t> MakeClientImage(std::uint32_t ms, std::uint32_t ls) {
+  Image b = MakeStubImage();
+  const std::uint32_t at = 344, v = kResourceRaw + at;  // after the manifest: 92 bytes
+  Put(b, kResourceRaw + kVersionDataEntry, kResourceRva + at);
+  Put(b, kResourceRaw + kVersionDataEntry + 4, 92);
+  Put(b, v + 2, 52, 2);  // the fixed part's size, after the key, at 40
+  for (std::size_t i = 0; i < 15; ++i) Put(b, v + 6 + 2 * i, "VS_VERSION_INFO"[i], 2);
+  for (const auto& [offset, value] : {std::pair{40u, 0xFEEF04BDu}, {56u, ms}, {60u, ls}})
+    Put(b, v + offset, value);
+  return b;
+}
+
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),

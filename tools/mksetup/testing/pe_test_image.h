@@ -25,6 +25,8 @@ extern const std::string kVersionData;
 extern const std::string kManifestData;
 
 std::vector<std::uint8_t> MakeStubImage();
+// The same image with a real version resource whose product version is ms.ls.
+std::vector<std::uint8_t> MakeClientImage(std::uint32_t ms, std::uint32_t ls);
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
