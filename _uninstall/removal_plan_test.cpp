@@ -73,7 +73,7 @@ TEST(CommandOptions, RefusedAndHandedToTheCopy) {
   for (const char* tail : {"/run 12", "/run x C:\\a", "/quiet", "-debug x"})
     EXPECT_FALSE(ParseCommandOptions(tail, copy)) << tail;
   ASSERT_TRUE(ParseCommandOptions(CopyCommandTail({true}, 7, "C:\\T d"), copy));
-  EXPECT_TRUE(copy.silent && copy.isCopy && copy.originalProcess == 7);
+  EXPECT_TRUE(copy.silent && copy.role == Role::Copy && copy.originalProcess == 7);
   EXPECT_EQ(copy.installDir, "C:\\T d");
 }
 

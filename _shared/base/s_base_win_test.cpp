@@ -7,11 +7,13 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "s_logging.h"
 #include "s_monitor.h"
 #include "s_monitor_win.h"
+#include "s_product_lock_win.h"
 #include "s_registry_win.h"
 #include "test_readers_win.h"
 
@@ -152,6 +154,23 @@ TEST(CenterOnPrimaryMonitor, CentresInThePrimaryWorkArea) {
   const POINT place = CenterOnPrimaryMonitor(363, 403);
   EXPECT_EQ(place.x, CenteredStart(info.rcWork.right - info.rcWork.left, 363));
   EXPECT_EQ(place.y, CenteredStart(info.rcWork.bottom - info.rcWork.top, 403));
+}
+
+// Another holder (a thread stands in for another process: the mutex belongs to a
+// thread) keeps the lock; one that ended without releasing it leaves it abandoned,
+// and that counts as free.
+TEST(CProductLock, RefusedWhileAnotherHoldsItTakenWhenAbandoned) {
+  CProductLock mine;
+  ASSERT_TRUE(mine.TryAcquire() && mine.TryAcquire());
+  bool other = true;
+  std::thread([&] { other = CProductLock().TryAcquire(); }).join();
+  EXPECT_FALSE(other);
+  mine.Release();
+  std::thread([] {
+    static CProductLock leaked;
+    leaked.TryAcquire();
+  }).join();
+  EXPECT_TRUE(mine.TryAcquire() && mine.Held());
 }
 
 }  // namespace
