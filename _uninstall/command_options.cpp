@@ -40,10 +40,14 @@ bool WholeNumber(const std::string& word, std::uint64_t& number) {
   return error == std::errc{} && end == word.data() + word.size() && !word.empty();
 }
 
-// A refused command line still says whether it asked for silence: then no box shows.
+// A refused command line still says whether it asked for silence (then no box shows)
+// and for the log.
 bool Refuse(const std::vector<std::string>& words, CommandOptions& options) {
   options = {};
-  for (const std::string& word : words) options.silent = options.silent || SameSwitch(word, "/S");
+  for (const std::string& word : words) {
+    options.silent = options.silent || SameSwitch(word, "/S");
+    options.debug = options.debug || SameSwitch(word, "-debug");
+  }
   return false;
 }
 

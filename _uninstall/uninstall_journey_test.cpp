@@ -5,11 +5,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "journey.h"
 #include "s_lang.h"
+#include "s_product_lock_win.h"
 
 namespace {
 
@@ -68,11 +72,13 @@ std::string Value(const char* key, const char* name) {
 }
 
 // Through the wizard, the readme left unopened.
-void Install(const char* setup, const std::string& dir, bool allUsers = false) {
+void Install(const char* setup, const std::string& dir, bool allUsers = false,
+             const std::string& group = "") {
   e2e::SetupRun run(setup);
   const driver::Window wizard = run.Start("");
   run.WalkToSettings(wizard);
   if (wizard.Child("Edit1").Text() != dir) wizard.Child("Edit1").Type(dir);
+  if (!group.empty()) wizard.Child("Edit2").Type(group);
   if (allUsers) wizard.Child("radio_all_users").SetChecked(true);
   ASSERT_EQ(run.Install(wizard), "");
   wizard.Child("CheckBox4").SetChecked(false);
@@ -82,6 +88,12 @@ void Install(const char* setup, const std::string& dir, bool allUsers = false) {
 
 DWORD Uninstall(const char* arguments = " /S") {
   return driver::Process::Start(Value(kEntry, "UninstallString") + arguments).WaitForExit(kLong);
+}
+
+// After /S the original's own file goes a moment later, once it has ended.
+void WaitForUninstallerGone(const std::string& dir) {
+  driver::WaitUntil([&] { return !driver::FileExists(dir + "\\uninstall.exe"); },
+                    "the finisher to remove uninstall.exe");
 }
 
 void WriteSavegame(const std::string& dir) {
@@ -96,6 +108,9 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   const std::string dir = GetParam() ? "C:\\Tidemoor AU" : "C:\\Tidemoor CU",
                     held = dir + "\\data\\maps\\harbour.map";
   e2e::CleanRegistry::Clear();
+  // The game's own options, under the product key: they stay without "everything".
+  const HKEY root = GetParam() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  ASSERT_EQ(RegSetKeyValueA(root, "Software\\Tidemoor\\Options", "Volume", REG_SZ, "7", 2), 0);
   Snapshot expected = Prefix(), files;
   Install(TDM_DEMO_FULL_SETUP, dir, GetParam());
   std::uint64_t bytes = 0;
@@ -106,11 +121,23 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   EXPECT_EQ(Value(kEntry, "NoModify") + Value(kEntry, "NoRepair"), "11");
   Install(TDM_DEMO_UPDATE_SETUP, dir);
   WriteSavegame(dir);
-  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(Uninstall(), 0u);
+  {
+    CProductLock setupRuns;  // another program of the product is changing the installation
+    ASSERT_TRUE(setupRuns.TryAcquire());
+    EXPECT_EQ(Uninstall(), 2u);
+  }
+  const std::string list = dir + "\\uninstall\\0.807.3.lst";
+  HANDLE file = CreateFileA(list.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Uninstall(), 1u) << "a list that cannot be read";
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe")) << "nothing removed";
+  CloseHandle(file);
+  file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(Uninstall(), 1u);
   EXPECT_TRUE(driver::FileExists(held) && !driver::FileExists(dir + "\\TDMClient.exe"));
   CloseHandle(file);
   ASSERT_EQ(Uninstall(), 0u) << "the entry and its command stay after a failure";
+  WaitForUninstallerGone(dir);
   for (const char* kept : {"", "\\savegames", "\\savegames\\slot1.sav"})
     expected.insert(dir + kept);
   EXPECT_THAT(Prefix(), ::testing::ContainerEq(expected));
@@ -147,6 +174,9 @@ TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
   driver::WaitUntil([&] { return !form.Exists(); }, "the window closed");
   EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe") && Value(kEntry, "DisplayName") != "");
 
+  ASSERT_EQ(
+      RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor\\Options", "Volume", REG_SZ, "7", 2),
+      0);
   form = UninstallWindow();
   form.Child("chk_confirm").SetChecked(true);
   form.Child("chk_savegames").SetChecked(true);
@@ -154,8 +184,72 @@ TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
   driver::WaitUntil([&] { return form.Child("lbl_progress").Text() == text(107); }, "done", kLong);
   EXPECT_EQ(form.Child("Button1").Text(), text(13));
   form.Child("Button1").Click();
-  EXPECT_FALSE(driver::FileExists(dir));
+  EXPECT_FALSE(e2e::IsDirectory(dir));
   EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+  EXPECT_FALSE(e2e::KeyExists(HKEY_CURRENT_USER, e2e::kProductKey)) << "the options go too";
+}
+
+// Drive D: is a folder on another file system than C: (TDM_WINE_DRIVES), where the
+// temporary folders are.
+std::string ProgramsFolder() {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+// /S from another drive; a group three levels deep whose first level was there.
+TEST(Drive, SilentFromAnotherDriveWithANestedGroup) {
+  const std::string dir = "D:\\Games\\Tidemoor", programs = ProgramsFolder();
+  e2e::CleanRegistry::Clear();
+  ASSERT_TRUE(CreateDirectoryA((programs + "\\Games").c_str(), nullptr));
+  Install(TDM_DEMO_FULL_SETUP, dir, false, "Games\\Tidemoor\\Deep");
+  EXPECT_TRUE(driver::FileExists(programs + "\\Games\\Tidemoor\\Deep\\Tidemoor.lnk"));
+  EXPECT_EQ(Uninstall(), 0u);
+  WaitForUninstallerGone(dir);
+  EXPECT_FALSE(e2e::IsDirectory("D:\\Games")) << "the installation made both levels";
+  EXPECT_FALSE(e2e::IsDirectory(programs + "\\Games\\Tidemoor"));
+  EXPECT_TRUE(e2e::IsDirectory(programs + "\\Games")) << "it was there before";
+  EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+}
+
+// Installed into the root of D: ("D:\" is stored as "D:"), then everything asked for:
+// refused with 106, nothing removed, not another program's file, not the game's.
+TEST(Drive, EverythingInADriveRootIsRefused) {
+  e2e::CleanRegistry::Clear();
+  ASSERT_TRUE(CreateDirectoryA("D:\\Other", nullptr));
+  std::ofstream("D:\\Other\\keep.txt") << "another program's";
+  Install(TDM_DEMO_FULL_SETUP, "D:\\");
+  Snapshot before;
+  AddTree("D:", before);
+  ASSERT_TRUE(driver::FileExists("D:\\TDMClient.exe"));
+  CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
+  driver::Window form = UninstallWindow();
+  DWORD copy = 0;
+  GetWindowThreadProcessId(form.Handle(), &copy);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy);
+  form.Child("chk_confirm").SetChecked(true);
+  form.Child("chk_savegames").SetChecked(true);
+  form.Child("Button1").Click();
+  std::optional<driver::MessageBoxWindow> box;
+  driver::WaitUntil(
+      [&] {
+        for (const driver::Window& window : driver::TopLevelWindowsOf(copy))
+          if (window.ClassName() == "#32770") box = driver::MessageBoxWindow{window};
+        return box.has_value();
+      },
+      "the refusal");
+  EXPECT_EQ(box->Text(), std::string(CLang::GetText(106)) + "\nD:");
+  box->Press();
+  EXPECT_EQ(form.Child("lbl_progress").Text(), CLang::GetText(106));
+  form.Child("Button1").Click();
+  DWORD code = 0;
+  EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(GetExitCodeProcess(process, &code) && code == 1);
+  CloseHandle(process);
+  Snapshot after;
+  AddTree("D:", after);
+  EXPECT_THAT(after, ::testing::ContainerEq(before));
+  e2e::CleanRegistry::Clear();
 }
 
 }  // namespace
