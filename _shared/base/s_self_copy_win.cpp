@@ -96,8 +96,8 @@ void RemoveEarlierCopies(const char* prefix, bool elevated) {
   if (find == INVALID_HANDLE_VALUE) return;
   std::vector<std::string> folders;
   do {
-    const ULONGLONG made =
-        (ULONGLONG{found.ftCreationTime.dwHighDateTime} << 32) | found.ftCreationTime.dwLowDateTime;
+    const ULONGLONG made = (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) |
+                           found.ftLastWriteTime.dwLowDateTime;
     // A link is never entered; a young folder may belong to a run that is starting.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
         (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
@@ -106,15 +106,28 @@ void RemoveEarlierCopies(const char* prefix, bool elevated) {
   } while (FindNextFileA(find, &found));
   FindClose(find);
   for (const std::string& folder : folders) {
-    HANDLE files = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (files == INVALID_HANDLE_VALUE) continue;
-    do {
-      // A running copy cannot be deleted and keeps its folder: that is as it should be.
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(files, &found));
-    FindClose(files);
-    RemoveDirectoryA(folder.c_str());
+    // Kept open without delete sharing and not through a link, the folder cannot be
+    // swapped for a junction to somewhere else while its files are deleted (under the
+    // Windows folder's Temp every user may make folders of this name).
+    HANDLE pinned = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool plain = pinned != INVALID_HANDLE_VALUE &&
+                       GetFileInformationByHandle(pinned, &info) &&
+                       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    HANDLE files = plain ? FindFirstFileA((folder + "\\*").c_str(), &found) : INVALID_HANDLE_VALUE;
+    if (files != INVALID_HANDLE_VALUE) {
+      do {
+        // A running copy cannot be deleted and keeps its folder: as it should be. A
+        // link is deleted as itself.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+          DeleteFileA((folder + "\\" + found.cFileName).c_str());
+      } while (FindNextFileA(files, &found));
+      FindClose(files);
+    }
+    if (pinned != INVALID_HANDLE_VALUE) CloseHandle(pinned);
+    if (plain) RemoveDirectoryA(folder.c_str());
   }
 }
 

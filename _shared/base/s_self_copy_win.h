@@ -22,7 +22,7 @@ std::string MakeSelfCopy(const char* prefix, const char* fileName, bool elevated
 bool ScheduleRemoval(const std::string& copyPath);
 
 // Removes what earlier runs left in the place MakeSelfCopy would use: folders of
-// this prefix, an hour old or more, holding nothing but files.
+// this prefix, unchanged for an hour or more, holding nothing but files.
 void RemoveEarlierCopies(const char* prefix, bool elevated);
 
 }  // namespace self_copy
