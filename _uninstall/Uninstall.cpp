@@ -99,6 +99,7 @@ bool StartProcess(const std::string& program, const std::string& tail,
 // folder, which only those rights can change.
 int RestartElevated(const CommandOptions& options, const std::string& own) {
   const std::string parameters = std::string("/elevated") + (options.debug ? " -debug" : "");
+  const std::string folder = Folder(own);
   Log(__LINE__, std::string("restarting with the verb ") + uninstall::kElevationVerb);
   SHELLEXECUTEINFOA execute{};
   execute.cbSize = sizeof execute;
@@ -106,7 +107,7 @@ int RestartElevated(const CommandOptions& options, const std::string& own) {
   execute.lpVerb = uninstall::kElevationVerb;
   execute.lpFile = own.c_str();
   execute.lpParameters = parameters.c_str();
-  execute.lpDirectory = Folder(own).c_str();
+  execute.lpDirectory = folder.c_str();
   execute.nShow = SW_SHOWNORMAL;
   if (ShellExecuteExA(&execute)) return kDone;
   // Declined at the prompt: the player said no, nothing to report.

@@ -65,7 +65,13 @@ TEST(RemovalPlan, OrderTable) {
     const RemovalPlan plan = PlanRemoval(lists, listFiles, row.everything);
     EXPECT_EQ(std::tie(plan.files, plan.listFiles, plan.directories),
               std::tie(row.files, listFiles, row.directories));
+    // Only what was found in a folder emptied wholesale must go; a listed folder may stay.
+    for (std::size_t i = 0; i < plan.directories.size(); ++i)
+      EXPECT_EQ(plan.mustGo[i], !row.everything.empty() && plan.directories[i] != "data");
   }
+  for (const char* name : {"uninstall\\created.lst", "uninstall\\a\\b.lst", "data\\x.lst"})
+    EXPECT_FALSE(IsListFileName(name)) << name;
+  EXPECT_TRUE(IsListFileName("UNINSTALL\\0.807.3.LST"));
 }
 
 TEST(CommandOptions, RefusedAndHandedToTheCopy) {

@@ -94,6 +94,7 @@ bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
     return false;
   }
   bool& haveRecord = lists.haveRecord;
+  bool readRecord = false;
   do {
     const std::string name = std::string(kListFolder) + "\\" + found.cFileName;
     std::string text;
@@ -106,9 +107,11 @@ bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
       continue;
     }
     if (isRecord) {
+      // One not understood counts as none, and goes with the lists all the same.
       haveRecord = created::ReadCreatedRecord(text, lists.record);
       CLog::Instance()->Log(1, kUnit, __LINE__, "record %s",
                             haveRecord ? "read" : "not understood");
+      readRecord = true;
       continue;
     }
     const int refused = ReadInstallList(text, lists.entries);
@@ -118,7 +121,7 @@ bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
   FindClose(find);
   if (lists.names.empty() && failures.ok)
     failures.Add(base + kListFolder + "\\*.lst", ERROR_FILE_NOT_FOUND);
-  if (haveRecord) lists.names.push_back(created::kRecordName);
+  if (readRecord) lists.names.push_back(created::kRecordName);
   return failures.ok;
 }
 
