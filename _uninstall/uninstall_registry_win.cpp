@@ -13,6 +13,11 @@ namespace {
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kProfiles[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr const char* kInstallerValues[] = {"Language", "InstallDir", "StartMenuGroup"};
+// Where the shell's folders lie in a profile unless moved: another user's are known
+// to us only this way.
+constexpr const char* kProfileFolders[] = {"Desktop", "Documents",        "Downloads",
+                                           "Music",   "Pictures",         "Videos",
+                                           "AppData", "AppData\\Roaming", "AppData\\Local"};
 
 class Key {
  public:
@@ -74,15 +79,21 @@ GuardFacts GatherGuardFacts() {
         FOLDERID_RoamingAppData, FOLDERID_LocalAppData, FOLDERID_Public, FOLDERID_Windows,
         FOLDERID_System, FOLDERID_SystemX86})
     AddKnownFolder(id, facts.shared);
-  // Every user's profile, not only this one's.
+  // Every user's profile, not only this one's, and where its shell folders lie.
+  std::vector<std::string> profilesFound;
   const Key profiles(HKEY_LOCAL_MACHINE, kProfiles, KEY_READ);
   EachSubkey(profiles, [&](const char* sid) {
     const std::string profile = profiles.String(sid, "ProfileImagePath");
     char expanded[MAX_PATH];
     const DWORD length = ExpandEnvironmentStringsA(profile.c_str(), expanded, sizeof expanded);
     if (!profile.empty() && length > 0 && length <= sizeof expanded)
-      facts.shared.push_back(expanded);
+      profilesFound.push_back(expanded);
   });
+  AddKnownFolder(FOLDERID_Public, profilesFound);
+  AddKnownFolder(FOLDERID_Profile, profilesFound);
+  for (const std::string& profile : profilesFound)
+    for (const char* folder : kProfileFolders) facts.shared.push_back(profile + "\\" + folder);
+  facts.shared.insert(facts.shared.end(), profilesFound.begin(), profilesFound.end());
   const std::pair<HKEY, REGSAM> entries[] = {{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
                                              {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
                                              {HKEY_CURRENT_USER, 0}};
