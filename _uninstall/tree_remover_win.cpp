@@ -51,16 +51,23 @@ TreeRemover::Pinned TreeRemover::Pin(const std::string& folder, DWORD& error) {
       error = GetLastError();
       return IsGoneError(error) ? Pinned::Gone : Pinned::Failed;
     }
-    pinned_.emplace_back(chain[level], handle);
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle, &info)) {
       error = GetLastError();
+      CloseHandle(handle);
       return Pinned::Failed;
     }
     // A link or a file in a folder's place: what the lists name below it is not there.
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    // The name is asked too: Wine shows a host's symbolic link only there. Only a
+    // folder that passed is kept, so a later call never skips the check.
+    const DWORD named = GetFileAttributesA(path.c_str());
+    const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                      (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT));
+    if ((level > 0 && link) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      CloseHandle(handle);
       return Pinned::Gone;
+    }
+    pinned_.emplace_back(chain[level], handle);
   }
   return Pinned::Yes;
 }

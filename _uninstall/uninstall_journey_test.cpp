@@ -212,6 +212,20 @@ TEST(Drive, SilentFromAnotherDriveWithANestedGroup) {
   EXPECT_EQ(Value(kEntry, "DisplayName"), "");
 }
 
+// The installation's "data" is a link to D:\\outside (made by the test's fixture), and
+// Setup wrote through it: the uninstaller does not follow it.
+TEST(Drive, ALinkBelowTheInstallationIsNotFollowed) {
+  const std::string dir = "D:\\Linked\\Tidemoor";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir);
+  ASSERT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
+  EXPECT_EQ(Uninstall(), 0u);
+  WaitForUninstallerGone(dir);
+  EXPECT_FALSE(driver::FileExists(dir + "\\TDMClient.exe"));
+  EXPECT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
+  EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+}
+
 // Installed into the root of D: ("D:\" is stored as "D:"), then everything asked for:
 // refused with 106, nothing removed, not another program's file, not the game's.
 TEST(Drive, EverythingInADriveRootIsRefused) {
