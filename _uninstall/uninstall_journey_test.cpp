@@ -136,7 +136,15 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   EXPECT_EQ(Uninstall(), 1u);
   EXPECT_TRUE(driver::FileExists(held) && !driver::FileExists(dir + "\\TDMClient.exe"));
   CloseHandle(file);
-  ASSERT_EQ(Uninstall(), 0u) << "the entry and its command stay after a failure";
+  // The log, in a temporary folder whose path is far longer than 115 characters.
+  const std::string temp = "C:\\windows\\temp\\" + std::string(120, 't');
+  ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  SetEnvironmentVariableA("TMP", temp.c_str());
+  ASSERT_EQ(Uninstall(" /S -debug"), 0u) << "the entry and its command stay after a failure";
+  SetEnvironmentVariableA("TMP", nullptr);
+  std::ifstream log(temp + "\\uninstall.log");
+  const std::string logged((std::istreambuf_iterator<char>(log)), {});
+  EXPECT_NE(logged.find("closing uninstall, exit code 0"), std::string::npos) << logged;
   WaitForUninstallerGone(dir);
   for (const char* kept : {"", "\\savegames", "\\savegames\\slot1.sav"})
     expected.insert(dir + kept);
