@@ -132,7 +132,8 @@ int RunOriginal(const CommandOptions& options) {
     case uninstall::Elevation::Restart:
       return RestartElevated(options, own);
     case uninstall::Elevation::Refuse:
-      Report(options, kMsgUninstallNotPrepared, "needs the machine's rights");
+      Log(__LINE__, "needs the machine's rights");
+      Report(options, kMsgUninstallNotPrepared);
       return kNeedsRights;
   }
   const std::string copy =
@@ -182,12 +183,14 @@ int RunCopy(const CommandOptions& options) {
   CLang::SetLanguage(installation.language);
   if (uninstall::DecideElevation(installation.root == HKEY_LOCAL_MACHINE, self_copy::RunsElevated(),
                                  options.silent, true, false) != uninstall::Elevation::Proceed) {
-    Report(options, kMsgUninstallNotPrepared, "needs the machine's rights");
+    Log(__LINE__, "needs the machine's rights");
+    Report(options, kMsgUninstallNotPrepared);
     return kNeedsRights;
   }
   CProductLock lock;
   if (!lock.TryAcquire()) {
-    Report(options, kMsgUninstallNotPrepared, "another program of the product is changing it");
+    Log(__LINE__, "another program of the product is changing the installation");
+    Report(options, kMsgUninstallNotPrepared);
     return kNotPrepared;
   }
   if (!options.silent) {
@@ -237,9 +240,10 @@ void OpenLog(const CommandOptions& options) {
   char temp[MAX_PATH] = {};
   const DWORD length = GetTempPathA(sizeof temp, temp);
   const char* names[] = {"uninstall-start.log", "uninstall.log", "uninstall-finish.log"};
+  const char* name =
+      options.restarted ? "uninstall-elevated.log" : names[static_cast<int>(options.role)];
   if (length > 0 && length < sizeof temp)
-    CLog::Instance()->Open(kLogLevel,
-                           (std::string(temp) + names[static_cast<int>(options.role)]).c_str());
+    CLog::Instance()->Open(kLogLevel, (std::string(temp) + name).c_str());
 }
 
 }  // namespace

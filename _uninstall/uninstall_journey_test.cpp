@@ -197,6 +197,61 @@ TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
   EXPECT_FALSE(e2e::KeyExists(HKEY_CURRENT_USER, e2e::kProductKey)) << "the options go too";
 }
 
+// The registered command under a token without the administrators' rights, as
+// Apps & features starts it for an administrator who is not elevated.
+DWORD UninstallRestricted(const std::string& arguments, bool wait) {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  HANDLE own = nullptr, restricted = nullptr;
+  SID_AND_ATTRIBUTES administrators{sid, 0};
+  EXPECT_TRUE(
+      CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+      OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+      CreateRestrictedToken(own, 0, 1, &administrators, 0, nullptr, 0, nullptr, &restricted));
+  std::string command = Value(kEntry, "UninstallString") + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessAsUserA(restricted, nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, &startup, &process));
+  DWORD code = STILL_ACTIVE;
+  if (wait) WaitForSingleObject(process.hProcess, 60000);
+  GetExitCodeProcess(process.hProcess, &code);
+  for (HANDLE handle : {own, restricted, process.hThread, process.hProcess}) CloseHandle(handle);
+  return code;
+}
+
+// An all-users installation: /S without the rights never asks (5); the window asks,
+// by starting the original again with the "runas" verb (Wine has no prompt to show).
+TEST(Elevation, AllUsersWithoutTheRightsAsksOnlyWithAWindow) {
+  const std::string dir = "C:\\Tidemoor Elevation";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir, true);
+  CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
+  EXPECT_EQ(UninstallRestricted(" /S", true), 5u);
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe"));
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string log = std::string(temp) + "uninstall-start.log";
+  DeleteFileA(log.c_str());
+  UninstallRestricted(" -debug", true);
+  std::ifstream read(log);
+  const std::string logged((std::istreambuf_iterator<char>(read)), {});
+  EXPECT_NE(logged.find("restarting with the verb runas"), std::string::npos) << logged;
+  // Wine runs the restarted original without the rights again: it refuses, and does
+  // not ask a second time.
+  HWND box = nullptr;
+  driver::WaitUntil(
+      [&] { return (box = FindWindowA("#32770", CLang::GetText(kMsgError))) != nullptr; },
+      "the restarted original's refusal");
+  const driver::MessageBoxWindow refusal{driver::Window(box)};
+  EXPECT_EQ(refusal.Text().rfind(CLang::GetText(kMsgUninstallNotPrepared), 0), 0u)
+      << refusal.Text();
+  refusal.Press();
+  EXPECT_EQ(Uninstall(), 0u);
+  WaitForUninstallerGone(dir);
+}
+
 // Drive D: is a folder on another file system than C: (TDM_WINE_DRIVES), where the
 // temporary folders are.
 std::string ProgramsFolder() {
