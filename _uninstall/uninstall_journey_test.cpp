@@ -90,10 +90,11 @@ DWORD Uninstall(const char* arguments = " /S") {
   return driver::Process::Start(Value(kEntry, "UninstallString") + arguments).WaitForExit(kLong);
 }
 
-// After /S the original's own file goes a moment later, once it has ended.
-void WaitForUninstallerGone(const std::string& dir) {
-  driver::WaitUntil([&] { return !driver::FileExists(dir + "\\uninstall.exe"); },
-                    "the finisher to remove uninstall.exe");
+// After /S the original's own file, and then the folders the installation made, go a
+// moment later, once it has ended.
+void WaitGone(const std::string& path) {
+  driver::WaitUntil([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                    "the finisher to remove " + path);
 }
 
 void WriteSavegame(const std::string& dir) {
@@ -121,6 +122,7 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   EXPECT_EQ(Value(kEntry, "NoModify") + Value(kEntry, "NoRepair"), "11");
   Install(TDM_DEMO_UPDATE_SETUP, dir);
   WriteSavegame(dir);
+  EXPECT_EQ(Uninstall(" /S /quiet"), 4u) << "a command line not understood, and no box";
   {
     CProductLock setupRuns;  // another program of the product is changing the installation
     ASSERT_TRUE(setupRuns.TryAcquire());
@@ -145,7 +147,7 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   std::ifstream log(temp + "\\uninstall.log");
   const std::string logged((std::istreambuf_iterator<char>(log)), {});
   EXPECT_NE(logged.find("closing uninstall, exit code 0"), std::string::npos) << logged;
-  WaitForUninstallerGone(dir);
+  WaitGone(dir + "\\uninstall.exe");
   for (const char* kept : {"", "\\savegames", "\\savegames\\slot1.sav"})
     expected.insert(dir + kept);
   EXPECT_THAT(Prefix(), ::testing::ContainerEq(expected));
@@ -249,7 +251,7 @@ TEST(Elevation, AllUsersWithoutTheRightsAsksOnlyWithAWindow) {
       << refusal.Text();
   refusal.Press();
   EXPECT_EQ(Uninstall(), 0u);
-  WaitForUninstallerGone(dir);
+  WaitGone(dir);
 }
 
 // Drive D: is a folder on another file system than C: (TDM_WINE_DRIVES), where the
@@ -268,8 +270,7 @@ TEST(Drive, SilentFromAnotherDriveWithANestedGroup) {
   Install(TDM_DEMO_FULL_SETUP, dir, false, "Games\\Tidemoor\\Deep");
   EXPECT_TRUE(driver::FileExists(programs + "\\Games\\Tidemoor\\Deep\\Tidemoor.lnk"));
   EXPECT_EQ(Uninstall(), 0u);
-  WaitForUninstallerGone(dir);
-  EXPECT_FALSE(e2e::IsDirectory("D:\\Games")) << "the installation made both levels";
+  WaitGone("D:\\Games");  // the installation made both levels
   EXPECT_FALSE(e2e::IsDirectory(programs + "\\Games\\Tidemoor"));
   EXPECT_TRUE(e2e::IsDirectory(programs + "\\Games")) << "it was there before";
   EXPECT_EQ(Value(kEntry, "DisplayName"), "");
@@ -283,7 +284,7 @@ TEST(Drive, ALinkBelowTheInstallationIsNotFollowed) {
   Install(TDM_DEMO_FULL_SETUP, dir);
   ASSERT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
   EXPECT_EQ(Uninstall(), 0u);
-  WaitForUninstallerGone(dir);
+  WaitGone(dir + "\\uninstall.exe");
   EXPECT_FALSE(driver::FileExists(dir + "\\TDMClient.exe"));
   EXPECT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
   EXPECT_EQ(Value(kEntry, "DisplayName"), "");
