@@ -37,7 +37,8 @@ bool IsRootOrRelative(const std::string& path) {
 
 Wholesale MayEmptyWholesale(std::string_view folder, const GuardFacts& facts) {
   const std::string path = Normalized(folder);
-  if (IsRootOrRelative(path) || path.find("\\..") != std::string::npos) return Wholesale::DriveRoot;
+  if (IsRootOrRelative(path) || path.find("\\..") != std::string::npos)
+    return Wholesale::NotAPlainFolder;
   for (const std::string& shared : facts.shared)
     if (IsOrAbove(path, shared)) return Wholesale::SharedFolder;
   for (const std::string& other : facts.otherEntries)

@@ -17,7 +17,8 @@ struct GuardFacts {
   std::vector<std::string> otherEntries;  // folders of the other uninstall entries
 };
 
-enum class Wholesale { Allowed, DriveRoot, SharedFolder, OtherProduct };
+// NotAPlainFolder: a drive or share root, a relative path, one with "..".
+enum class Wholesale { Allowed, NotAPlainFolder, SharedFolder, OtherProduct };
 
 // Whether `folder` (absolute) may be emptied wholesale. Letter case and trailing
 // backslashes do not count; "/" is taken as "\".

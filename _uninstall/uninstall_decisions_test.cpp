@@ -15,11 +15,11 @@ TEST(Wholesale, FoldersTable) {
     const char* folder;
     Wholesale expected;
   } rows[] = {
-      {"D:", Wholesale::DriveRoot},
-      {"D:\\", Wholesale::DriveRoot},
-      {"\\\\nas\\games\\", Wholesale::DriveRoot},
-      {"games", Wholesale::DriveRoot},
-      {"C:\\Games\\..\\Windows", Wholesale::DriveRoot},
+      {"D:", Wholesale::NotAPlainFolder},
+      {"D:\\", Wholesale::NotAPlainFolder},
+      {"\\\\nas\\games\\", Wholesale::NotAPlainFolder},
+      {"games", Wholesale::NotAPlainFolder},
+      {"C:\\Games\\..\\Windows", Wholesale::NotAPlainFolder},
       {"c:\\windows\\", Wholesale::SharedFolder},
       {"C:\\Users", Wholesale::SharedFolder},
       {"C:/Users/ann/documents", Wholesale::SharedFolder},
