@@ -23,6 +23,7 @@
 #include "s_self_copy_win.h"
 #include "u_uninstall.h"
 #include "uninstall_decisions.h"
+#include "uninstall_registry_win.h"
 
 namespace {
 
@@ -86,6 +87,13 @@ void ChooseLanguage() {
                                                                           : kLanguageEnglish);
 }
 
+// An all-users installation; or a current-user one whose uninstall entry Setup could
+// write under the machine's key.
+bool NeedsMachineRights(const uninstall::Installation& installation) {
+  return installation.root == HKEY_LOCAL_MACHINE ||
+         uninstall::UninstallEntryOfMachine(installation.dir);
+}
+
 bool StartProcess(const std::string& program, const std::string& tail,
                   PROCESS_INFORMATION& process) {
   std::string commandLine = "\"" + program + "\" " + tail;
@@ -125,8 +133,8 @@ int RunOriginal(const CommandOptions& options) {
     Report(options, 106, Folder(own));
     return kNotFound;
   }
-  switch (uninstall::DecideElevation(installation.root == HKEY_LOCAL_MACHINE, elevated,
-                                     options.silent, false, options.restarted)) {
+  switch (uninstall::DecideElevation(NeedsMachineRights(installation), elevated, options.silent,
+                                     false, options.restarted)) {
     case uninstall::Elevation::Proceed:
       break;
     case uninstall::Elevation::Restart:
@@ -181,7 +189,7 @@ int RunCopy(const CommandOptions& options) {
     return kNotFound;
   }
   CLang::SetLanguage(installation.language);
-  if (uninstall::DecideElevation(installation.root == HKEY_LOCAL_MACHINE, self_copy::RunsElevated(),
+  if (uninstall::DecideElevation(NeedsMachineRights(installation), self_copy::RunsElevated(),
                                  options.silent, true, false) != uninstall::Elevation::Proceed) {
     Log(__LINE__, "needs the machine's rights");
     Report(options, kMsgUninstallNotPrepared);

@@ -82,8 +82,9 @@ std::vector<std::string> WholesaleRoots(const created::CreatedRecord& record) {
   return roots;
 }
 
-Elevation DecideElevation(bool allUsers, bool elevated, bool silent, bool isCopy, bool restarted) {
-  if (!allUsers || elevated) return Elevation::Proceed;
+Elevation DecideElevation(bool machineRights, bool elevated, bool silent, bool isCopy,
+                          bool restarted) {
+  if (!machineRights || elevated) return Elevation::Proceed;
   if (silent || isCopy || restarted) return Elevation::Refuse;
   return Elevation::Restart;
 }

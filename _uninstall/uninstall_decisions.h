@@ -34,11 +34,13 @@ std::string FolderOfCommand(std::string_view command);
 std::vector<std::string> WholesaleRoots(const created::CreatedRecord& record);
 
 // Whether the uninstaller may go on as it is, restarts its original with elevation
-// ("runas"), or refuses. Only an all-users installation needs the machine's rights;
-// a copy is never elevated (its folder could be swapped first) and /S never asks.
+// ("runas"), or refuses. Only an installation that needs the machine's rights (an
+// all-users one, or one whose uninstall entry is the machine's) asks; a copy is never
+// elevated (its folder could be swapped first) and /S never asks.
 enum class Elevation { Proceed, Restart, Refuse };
 inline constexpr char kElevationVerb[] = "runas";
-Elevation DecideElevation(bool allUsers, bool elevated, bool silent, bool isCopy, bool restarted);
+Elevation DecideElevation(bool machineRights, bool elevated, bool silent, bool isCopy,
+                          bool restarted);
 
 // The product key once its installer's values are gone: everything goes only when
 // the player asked for everything; otherwise the game's own options keep it.

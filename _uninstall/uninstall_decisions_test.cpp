@@ -66,7 +66,7 @@ TEST(Wholesale, RootsFromTheRecordTable) {
 
 TEST(Decisions, ElevationTable) {
   const struct {
-    bool allUsers, elevated, silent, isCopy, restarted;
+    bool machineRights, elevated, silent, isCopy, restarted;
     Elevation expected;
   } rows[] = {
       {false, false, false, false, false, Elevation::Proceed},  // a current user never asks
@@ -78,8 +78,9 @@ TEST(Decisions, ElevationTable) {
       {true, false, false, false, true, Elevation::Refuse},  // asked once already
   };
   for (const auto& r : rows)
-    EXPECT_EQ(DecideElevation(r.allUsers, r.elevated, r.silent, r.isCopy, r.restarted), r.expected)
-        << r.allUsers << r.elevated << r.silent << r.isCopy << r.restarted;
+    EXPECT_EQ(DecideElevation(r.machineRights, r.elevated, r.silent, r.isCopy, r.restarted),
+              r.expected)
+        << r.machineRights << r.elevated << r.silent << r.isCopy << r.restarted;
 }
 
 TEST(Decisions, ProductKeyTable) {

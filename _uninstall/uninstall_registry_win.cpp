@@ -136,16 +136,39 @@ LSTATUS RemoveProductKey(HKEY root, bool everything) {
   return RegDeleteKeyA(root, kProductKey);
 }
 
-LSTATUS RemoveUninstallEntry(const std::string& installDir) {
+namespace {
+
+bool IsEntryOf(HKEY root, const std::string& installDir) {
   const std::string program = installDir + "\\" + kUninstallerName;
+  const std::string registered =
+      Key(root, kUninstallKey, KEY_READ).String(nullptr, "UninstallString");
+  return SameName(registered, "\"" + program + "\"") || SameName(registered, program);
+}
+
+}  // namespace
+
+LSTATUS RemoveUninstallEntry(const std::string& installDir) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const Key entry(root, kUninstallKey, KEY_READ);
-    const std::string registered = entry.String(nullptr, "UninstallString");
-    if (!SameName(registered, "\"" + program + "\"") && !SameName(registered, program)) continue;
+    if (!IsEntryOf(root, installDir)) continue;
     const LSTATUS status = RegDeleteKeyA(root, kUninstallKey);
     if (status != ERROR_SUCCESS) return status;
   }
   return ERROR_SUCCESS;
+}
+
+LSTATUS MayRemoveUninstallEntry(const std::string& installDir) {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    if (!IsEntryOf(root, installDir)) continue;
+    HKEY key = nullptr;
+    const LSTATUS status = RegOpenKeyExA(root, kUninstallKey, 0, DELETE, &key);
+    if (status != ERROR_SUCCESS) return status;
+    RegCloseKey(key);
+  }
+  return ERROR_SUCCESS;
+}
+
+bool UninstallEntryOfMachine(const std::string& installDir) {
+  return IsEntryOf(HKEY_LOCAL_MACHINE, installDir);
 }
 
 }  // namespace uninstall

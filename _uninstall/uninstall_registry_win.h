@@ -25,5 +25,11 @@ LSTATUS RemoveProductKey(HKEY root, bool everything);
 
 // The uninstall entry of the installation in `installDir`, wherever Setup wrote it.
 LSTATUS RemoveUninstallEntry(const std::string& installDir);
+// Whether that entry may be removed (checked before anything is removed, so that a
+// run without the rights for it does not remove the lists and leave the entry).
+LSTATUS MayRemoveUninstallEntry(const std::string& installDir);
+// Whether it lies under the machine's key (Setup writes it there for a current-user
+// installation too when it can): removing it then needs the machine's rights.
+bool UninstallEntryOfMachine(const std::string& installDir);
 
 }  // namespace uninstall

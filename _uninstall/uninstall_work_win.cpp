@@ -207,8 +207,11 @@ RemovalOutcome RemoveInstallation(const Installation& in, const RemovalRequest& 
   Lists lists;
   TreeRemover tree(in.dir);
   std::vector<TreeEntry> found;
-  // Nothing is removed unless every list was read and, for everything, every folder.
-  if (!ReadLists(base, lists, failures) ||
+  // Nothing is removed unless the entry may go, every list was read and, for
+  // everything, every folder.
+  if (const LSTATUS status = MayRemoveUninstallEntry(in.dir); status != ERROR_SUCCESS)
+    failures.Add(kUninstallKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+  if (!failures.ok || !ReadLists(base, lists, failures) ||
       (request.everything &&
        !Everything(in, lists.record, tree, found, failures, outcome.refused))) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "nothing removed");
