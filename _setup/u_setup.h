@@ -9,6 +9,7 @@
 #include "archive_cursor.h"
 #include "controls.h"
 #include "form.h"
+#include "s_created_record.h"
 #include "setup_archive.h"
 
 class TFSetup : public gui::Form {
@@ -66,6 +67,8 @@ class TFSetup : public gui::Form {
   // For the Apps & features entry: the bytes of the installed files, the main program.
   std::uint64_t installedBytes = 0;
   const char* mainProgramFile = nullptr;
+  // The folders this installation created, for the uninstaller (uninstall\created.lst).
+  created::CreatedRecord createdFolders;
 
   void UpdateWizardTexts();
   // The three segment body lengths, from which the required space is figured.
@@ -111,7 +114,8 @@ class TFSetup : public gui::Form {
   // Stages of CopyFiles; each returns false after InstallFailed.
   bool ProbeAllUsersRights();
   void TrimSettings();
-  bool EnsureDirectory(const char* path);
+  // `made` counts the directory when this call created it.
+  bool EnsureDirectory(const char* path, unsigned* made = nullptr);
   bool CreateInstallDirectory();
   bool CreateArchiveDirectories();
   void SelectReadme();
@@ -119,6 +123,8 @@ class TFSetup : public gui::Form {
   void DeleteObsoleteFiles();
   bool RegisterInstallation();
   bool CreateShortcuts();
+  bool CreateStartMenuGroup(const std::string& group);
+  void WriteCreatedRecord();
   bool WriteProductSettings();
   bool WriteUninstallEntry();
   void Refresh();

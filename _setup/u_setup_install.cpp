@@ -2,6 +2,7 @@
 // files to an update's obsolete files; registration follows in its own unit.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -87,10 +88,11 @@ void TFSetup::TrimSettings() {
   if (trimmed.rangeError) throw gui::ERangeError();
 }
 
-bool TFSetup::EnsureDirectory(const char* path) {
+bool TFSetup::EnsureDirectory(const char* path, unsigned* made) {
   if (IsDirectory(path)) return true;
-  if (CreateDirectoryA(path, nullptr)) return true;
-  return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (!CreateDirectoryA(path, nullptr)) return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (made != nullptr) ++*made;
+  return true;
 }
 
 bool TFSetup::CreateInstallDirectory() {
@@ -105,16 +107,19 @@ bool TFSetup::CreateInstallDirectory() {
   // The first level joins the first two components, so "C:" is never created alone.
   if (!setup::Compose(path, {components[0], "\\", count > 1 ? components[1] : ""}))
     return InstallFailed(Msg(kMsgCreateDirectoryFailed));
-  if (!EnsureDirectory(path)) return false;
+  // Levels are made top down, so those made are the installation folder and the ones
+  // right above it.
+  unsigned& made = createdFolders.installLevels;
+  if (!EnsureDirectory(path, &made)) return false;
   for (std::size_t i = 2; i < count; ++i) {
     const std::string sofar = path;
     if (!setup::Compose(path, {sofar, "\\", components[i]}))
       return InstallFailed(Msg(kMsgCreateDirectoryFailed));
-    if (!EnsureDirectory(path)) return false;
+    if (!EnsureDirectory(path, &made)) return false;
   }
   if (directory.size() >= setup::kPathBufferSize)
     return InstallFailed(Msg(kMsgCreateDirectoryFailed));
-  return EnsureDirectory(directory.c_str());
+  return EnsureDirectory(directory.c_str(), &made);
 }
 
 bool TFSetup::CreateArchiveDirectories() {
@@ -126,9 +131,33 @@ bool TFSetup::CreateArchiveDirectories() {
     setup::PathBuffer path;
     if (!setup::Compose(path, {directory, "\\", name}))
       return InstallFailed(Msg(kMsgCreateDirectoryFailed));
-    if (!EnsureDirectory(path)) return false;
+    unsigned made = 0;
+    if (!EnsureDirectory(path, &made)) return false;
+    if (made != 0) {
+      std::string folder = name;
+      std::replace(folder.begin(), folder.end(), '/', '\\');
+      createdFolders.folders.push_back(folder);
+    }
   }
   return true;
+}
+
+// Once, by a full installation, into the uninstaller's folder when the release has one.
+void TFSetup::WriteCreatedRecord() {
+  const std::string folder = Edit1.Text() + "\\uninstall";
+  if (!IsDirectory(folder.c_str())) return;
+  const std::string path = Edit1.Text() + "\\" + created::kRecordName;
+  const std::string text = created::WriteCreatedRecord(createdFolders);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) FileFailed(GetLastError(), created::kRecordName);
+  DWORD written = 0;
+  const BOOL wrote =
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  const DWORD error = wrote ? ERROR_SUCCESS : GetLastError();
+  CloseHandle(file);
+  if (!wrote) FileFailed(error, created::kRecordName);
+  if (written != text.size()) FileFailed(ERROR_HANDLE_DISK_FULL, created::kRecordName);
 }
 
 void TFSetup::SelectReadme() {

@@ -78,6 +78,7 @@ bool TFSetup::RegisterInstallation() {
   Refresh();
   if (!CreateShortcuts()) return false;
   if (kind != static_cast<std::uint32_t>(archive::SetupKind::Update)) {
+    WriteCreatedRecord();
     if (!WriteProductSettings() || !WriteUninstallEntry()) return false;
   }
   CLog::Instance()->Log(1, kUnit, 803, "finished CopyFiles");

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "archive_read.h"
 #include "catalogue_text.h"
@@ -42,6 +43,23 @@ bool IsDirectory(const std::string& path) {
 }
 
 }  // namespace
+
+// Every missing level below the programs folder ("Games\\Tidemoor"), never the programs
+// folder itself; a level that would leave it ("..") is refused.
+bool TFSetup::CreateStartMenuGroup(const std::string& group) {
+  std::vector<std::string> levels;
+  if (!created::SplitGroup(Edit2.Text(), levels))
+    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  std::string path = programsFolder;
+  for (const std::string& level : levels) {
+    path += "\\" + level;
+    if (IsDirectory(path)) continue;
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+      return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    ++createdFolders.groupLevels;
+  }
+  return path == group || InstallFailed(Msg(kMsgCreateDirectoryFailed));
+}
 
 bool TFSetup::CreateShortcuts() {
   const bool currentUser = radio_current_user.Checked();
@@ -84,8 +102,7 @@ bool TFSetup::CreateShortcuts() {
   if (!programsKnown) return InstallFailed(Msg(kMsgCreateLinkFailed));
 
   const std::string group = std::string(programsFolder) + "\\" + Edit2.Text();
-  if (!IsDirectory(group) && !CreateDirectoryA(group.c_str(), nullptr))
-    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (!CreateStartMenuGroup(group)) return false;
 
   auto makeGroupLink = [&](const char* linkName, const char* target) {
     setup::PathBuffer link, targetPath;

@@ -1,9 +1,11 @@
 // uninstall.exe. Started from the installation directory it cannot remove itself, so
-// it copies itself to the temporary folder, starts the copy with the installation's
-// path and ends; with /S it waits for the copy and passes on its exit code. The copy
-// waits for the original to end, does the work and is removed at the next start of
-// Windows.
+// it copies itself into a new folder of its own, starts the copy with the
+// installation's path and ends; with /S it waits for the copy and passes on its exit
+// code, and the copy leaves the original's file to a finisher that removes it once
+// the original has ended. An all-users installation is removed only with the
+// machine's rights: the original asks for them by restarting itself, never the copy.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <exception>
 #include <memory>
@@ -16,19 +18,35 @@
 #include "removal_plan.h"
 #include "s_lang.h"
 #include "s_logging.h"
+#include "s_product_lock_win.h"
 #include "s_registry_win.h"
 #include "s_safe_loading_win.h"
+#include "s_self_copy_win.h"
 #include "u_uninstall.h"
+#include "uninstall_decisions.h"
+#include "uninstall_registry_win.h"
 
 namespace {
 
+using uninstall::CommandOptions;
+using uninstall::Role;
+
 constexpr char kUnit[] = "_uninstall/Uninstall";
+constexpr char kCopyPrefix[] = "tdm-uninstall";
 constexpr int kLogLevel = 2;
-enum ExitCode : int { kDone = 0, kNotAllRemoved = 1, kNotPrepared = 2, kNotFound = 3, kUsage = 4 };
+enum ExitCode : int {
+  kDone = 0,
+  kNotAllRemoved = 1,  // a failure, or everything refused for a shared folder
+  kNotPrepared = 2,    // no copy, or another program of the product holds the lock
+  kNotFound = 3,
+  kUsage = 4,
+  kNeedsRights = 5,  // /S of an all-users installation without the machine's rights
+};
 
 struct HandleCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
 };
+using Handle = std::unique_ptr<void, HandleCloser>;
 
 std::string OwnPath() {
   char path[MAX_PATH] = {};
@@ -46,7 +64,14 @@ const char* Msg(std::uint32_t id) {
   return text != nullptr ? text : "";
 }
 
-void ShowError(std::uint32_t id, const std::string& detail = {}) {
+void Log(int line, const std::string& text) {
+  CLog::Instance()->Log(1, kUnit, line, "%s", text.c_str());
+}
+
+// Logged always; shown only without /S.
+void Report(const CommandOptions& options, std::uint32_t id, const std::string& detail = {}) {
+  Log(__LINE__, std::string(Msg(id)) + " " + detail);
+  if (options.silent) return;
   const std::string text = detail.empty() ? Msg(id) : std::string(Msg(id)) + "\n" + detail;
   gui::ShowMessageBox(nullptr, text.c_str(), Msg(kMsgError), MB_OK);
 }
@@ -63,35 +88,82 @@ void ChooseLanguage() {
                                                                           : kLanguageEnglish);
 }
 
-int StartCopy(const uninstall::CommandOptions& options) {
+// An all-users installation; or a current-user one whose uninstall entry Setup could
+// write under the machine's key.
+bool NeedsMachineRights(const uninstall::Installation& installation) {
+  return installation.root == HKEY_LOCAL_MACHINE ||
+         uninstall::UninstallEntryOfMachine(installation.dir);
+}
+
+bool StartProcess(const std::string& program, const std::string& tail,
+                  PROCESS_INFORMATION& process) {
+  std::string commandLine = "\"" + program + "\" " + tail;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        Folder(program).c_str(), &startup, &process) != 0;
+}
+
+// The original asks for the machine's rights by starting itself again, from its own
+// folder, which only those rights can change.
+int RestartElevated(const CommandOptions& options, const std::string& own) {
+  const std::string parameters = std::string("/elevated") + (options.debug ? " -debug" : "");
+  const std::string folder = Folder(own);
+  Log(__LINE__, std::string("restarting with the verb ") + uninstall::kElevationVerb);
+  SHELLEXECUTEINFOA execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  execute.lpVerb = uninstall::kElevationVerb;
+  execute.lpFile = own.c_str();
+  execute.lpParameters = parameters.c_str();
+  execute.lpDirectory = folder.c_str();
+  execute.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExA(&execute)) return kDone;
+  // Declined at the prompt: the player said no, nothing to report.
+  if (GetLastError() == ERROR_CANCELLED) return kNotPrepared;
+  Report(options, kMsgUninstallNotPrepared);
+  return kNotPrepared;
+}
+
+int RunOriginal(const CommandOptions& options) {
+  const bool elevated = self_copy::RunsElevated();
+  self_copy::RemoveEarlierCopies(kCopyPrefix, elevated);
   const std::string own = OwnPath();
-  char temp[MAX_PATH] = {};
-  const DWORD tempLength = GetTempPathA(sizeof temp, temp);
-  const std::string copy =
-      std::string(temp) + "tdm-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
-  HANDLE self = nullptr;
-  bool started = false;
-  PROCESS_INFORMATION process{};
-  if (!own.empty() && tempLength > 0 && tempLength < sizeof temp &&
-      CopyFileA(own.c_str(), copy.c_str(), FALSE) &&
-      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                      SYNCHRONIZE, TRUE, 0)) {
-    // With /S the original waits for the copy, so the copy must not wait for it.
-    const std::uint64_t waitFor = options.silent ? 0 : reinterpret_cast<std::uintptr_t>(self);
-    std::string commandLine =
-        "\"" + copy + "\" " + uninstall::CopyCommandTail(options, waitFor, Folder(own));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started = CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                             temp, &startup, &process) != 0;
-    CloseHandle(self);
+  uninstall::Installation installation;
+  if (own.empty() || !uninstall::FindInstallation(Folder(own), installation)) {
+    Report(options, 106, Folder(own));
+    return kNotFound;
   }
+  switch (uninstall::DecideElevation(NeedsMachineRights(installation), elevated, options.silent,
+                                     false, options.restarted)) {
+    case uninstall::Elevation::Proceed:
+      break;
+    case uninstall::Elevation::Restart:
+      return RestartElevated(options, own);
+    case uninstall::Elevation::Refuse:
+      Log(__LINE__, "needs the machine's rights");
+      Report(options, kMsgUninstallNotPrepared);
+      return kNeedsRights;
+  }
+  const std::string copy =
+      self_copy::MakeSelfCopy(kCopyPrefix, uninstall::kUninstallerName, elevated);
+  HANDLE self = nullptr;
+  PROCESS_INFORMATION process{};
+  const bool started =
+      !copy.empty() &&
+      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                      SYNCHRONIZE, TRUE, 0) &&
+      StartProcess(
+          copy,
+          uninstall::CopyCommandTail(options, reinterpret_cast<std::uintptr_t>(self), Folder(own)),
+          process);
+  if (self != nullptr) CloseHandle(self);
   if (!started) {
-    DeleteFileA(copy.c_str());
-    if (!options.silent) ShowError(kMsgUninstallNotPrepared);
+    if (!copy.empty() && DeleteFileA(copy.c_str())) RemoveDirectoryA(Folder(copy).c_str());
+    Report(options, kMsgUninstallNotPrepared);
     return kNotPrepared;
   }
-  std::unique_ptr<void, HandleCloser> thread(process.hThread), child(process.hProcess);
+  Handle thread(process.hThread), child(process.hProcess);
   if (!options.silent) return kDone;
   DWORD code = kNotPrepared;
   WaitForSingleObject(child.get(), INFINITE);
@@ -103,50 +175,84 @@ class SilentObserver final : public uninstall::RemovalObserver {
  public:
   void Status(const char*) override {}
   void Progress(std::uint32_t, std::uint32_t) override {}
-  void Failed(const std::string& path) override {
-    CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s", Msg(108), path.c_str());
+  void Failed(const std::string& what, std::uint32_t id) override {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s", Msg(id), what.c_str());
   }
 };
 
-int RunCopy(const uninstall::CommandOptions& options) {
-  if (options.originalProcess != 0) {
-    std::unique_ptr<void, HandleCloser> original(
-        reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(options.originalProcess)));
-    WaitForSingleObject(original.get(), INFINITE);
-  }
+int RunCopy(const CommandOptions& options) {
+  Handle original(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(options.originalProcess)));
+  // With /S the original waits for us, so we must not wait for it.
+  if (!options.silent && original) WaitForSingleObject(original.get(), INFINITE);
   uninstall::Installation installation;
   if (!uninstall::FindInstallation(options.installDir, installation)) {
-    CLog::Instance()->Log(1, kUnit, __LINE__, "no installation registered for %s",
-                          options.installDir.c_str());
-    if (!options.silent) ShowError(106, options.installDir);
+    Report(options, 106, options.installDir);
     return kNotFound;
   }
   CLang::SetLanguage(installation.language);
-  const std::string own = OwnPath();
-  const std::string registered = installation.dir + "\\" + uninstall::kUninstallerName;
-  bool ok = false;
-  if (options.silent) {
-    // The original still runs and waits for us: a running program can be moved
-    // out of the way, though not deleted.
-    const std::string aside = own + ".original";
-    if (MoveFileExA(registered.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING))
-      MoveFileExA(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    SilentObserver observer;
-    ok = uninstall::RemoveInstallation(installation, false, observer);
-  } else {
+  if (uninstall::DecideElevation(NeedsMachineRights(installation), self_copy::RunsElevated(),
+                                 options.silent, true, false) != uninstall::Elevation::Proceed) {
+    Log(__LINE__, "needs the machine's rights");
+    Report(options, kMsgUninstallNotPrepared);
+    return kNeedsRights;
+  }
+  CProductLock lock;
+  if (!lock.TryAcquire()) {
+    Log(__LINE__, "another program of the product is changing the installation");
+    Report(options, kMsgUninstallNotPrepared);
+    return kNotPrepared;
+  }
+  if (!options.silent) {
     gui::Application& application = gui::Application::Instance();
     application.Initialize();
     application.SetTitle(Msg(100));
     TFUninstall form(installation);
     form.Create();
     application.Run();
-    ok = form.succeeded();
+    const bool ok = form.succeeded();
     application.DestroyForms();
+    return ok ? kDone : kNotAllRemoved;
   }
-  // The entry stays after a failure; so must the program it starts.
-  if (!ok && GetFileAttributesA(registered.c_str()) == INVALID_FILE_ATTRIBUTES)
-    CopyFileA(own.c_str(), registered.c_str(), TRUE);
-  return ok ? kDone : kNotAllRemoved;
+  SilentObserver observer;
+  const uninstall::RemovalOutcome outcome =
+      uninstall::RemoveInstallation(installation, {false, true}, observer);
+  if (!outcome.ok) return kNotAllRemoved;
+  // The original's own file goes once it has ended, by a process that outlives it.
+  PROCESS_INFORMATION process{};
+  if (!original ||
+      !StartProcess(OwnPath(),
+                    uninstall::FinisherCommandTail(options, options.originalProcess,
+                                                   std::max(1u, outcome.createdLevels)),
+                    process)) {
+    Log(__LINE__, "cannot start the finisher");
+    return kNotAllRemoved;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return kDone;
+}
+
+int RunFinisher(const CommandOptions& options) {
+  Handle original(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(options.originalProcess)));
+  WaitForSingleObject(original.get(), INFINITE);
+  // A Setup that started meanwhile owns the folder now.
+  CProductLock lock;
+  if (!lock.TryAcquire()) return kNotPrepared;
+  return uninstall::RemoveUninstallerAndFolders(options.installDir, options.levels)
+             ? kDone
+             : kNotAllRemoved;
+}
+
+void OpenLog(const CommandOptions& options) {
+  // In the temporary folder: a log in the installation directory would keep it from
+  // being removed. Each process of a run its own, the copy's is uninstall.log.
+  char temp[MAX_PATH] = {};
+  const DWORD length = GetTempPathA(sizeof temp, temp);
+  const char* names[] = {"uninstall-start.log", "uninstall.log", "uninstall-finish.log"};
+  const char* name =
+      options.restarted ? "uninstall-elevated.log" : names[static_cast<int>(options.role)];
+  if (length > 0 && length < sizeof temp)
+    CLog::Instance()->Open(kLogLevel, (std::string(temp) + name).c_str());
 }
 
 }  // namespace
@@ -154,34 +260,31 @@ int RunCopy(const uninstall::CommandOptions& options) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const bool dllsFromSystem32 = LoadDllsFromSystem32Only();
   const char* tail = setup::CommandLineTail(GetCommandLineA());
-  uninstall::CommandOptions options;
+  CommandOptions options;
   const bool understood = uninstall::ParseCommandOptions(tail, options);
   ChooseLanguage();
-  if (!understood) {
-    ShowError(kMsgUninstallNotPrepared, tail);
-    return kUsage;
-  }
-  if (!options.isCopy) return StartCopy(options);
-  if (options.debug) {
-    // In the temporary folder beside the copy: a log in the installation directory
-    // would keep it from being removed.
-    char temp[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(sizeof temp, temp);
-    if (length > 0 && length < sizeof temp)
-      CLog::Instance()->Open(kLogLevel, CStr::Instance()->Format("%suninstall.log", temp));
-  }
+  if (options.debug) OpenLog(options);
   CLog::Instance()->Log(1, kUnit, __LINE__, "starting uninstall, params: %s", tail);
   if (!dllsFromSystem32)
     CLog::Instance()->Log(1, kUnit, __LINE__, "SetDefaultDllDirectories failed or is missing");
-  int code = kNotAllRemoved;
+  int code = kUsage;
   try {
-    code = RunCopy(options);
+    if (!understood)
+      Report(options, kMsgUninstallNotPrepared, tail);
+    else if (options.role == Role::Original)
+      code = RunOriginal(options);
+    else if (options.role == Role::Copy)
+      code = RunCopy(options);
+    else
+      code = RunFinisher(options);
   } catch (const std::exception& error) {
-    gui::Application::Instance().ShowException(error);
+    code = kNotAllRemoved;
+    Log(__LINE__, std::string("exception: ") + error.what());
+    if (!options.silent) gui::Application::Instance().ShowException(error);
   }
   CLog::Instance()->Log(1, kUnit, __LINE__, "closing uninstall, exit code %i", code);
-  const std::string own = OwnPath();
-  MoveFileExA(own.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (understood && options.role == Role::Copy && !self_copy::ScheduleRemoval(OwnPath()))
+    Log(__LINE__, "the copy stays until the next run removes it");
   CReg::FreeInstance();
   CLog::FreeInstance();
   CStr::FreeInstance();

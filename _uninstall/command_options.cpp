@@ -35,30 +35,51 @@ std::vector<std::string> Words(std::string_view text) {
   return words;
 }
 
+bool WholeNumber(const std::string& word, std::uint64_t& number) {
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+  return error == std::errc{} && end == word.data() + word.size() && !word.empty();
+}
+
+// A refused command line still says whether it asked for silence (then no box shows)
+// and for the log.
+bool Refuse(const std::vector<std::string>& words, CommandOptions& options) {
+  options = {};
+  for (const std::string& word : words) {
+    options.silent = options.silent || SameSwitch(word, "/S");
+    options.debug = options.debug || SameSwitch(word, "-debug");
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ParseCommandOptions(std::string_view tail, CommandOptions& options) {
   options = {};
   const std::vector<std::string> words = Words(tail);
   std::size_t i = 0;
-  if (!words.empty() && SameSwitch(words[0], "/run")) {
-    if (words.size() < 3) return false;
-    const std::string& handle = words[1];
-    const auto [end, error] =
-        std::from_chars(handle.data(), handle.data() + handle.size(), options.originalProcess);
-    if (error != std::errc{} || end != handle.data() + handle.size() || words[2].empty())
-      return false;
-    options.isCopy = true;
-    options.installDir = words[2];
-    i = 3;
+  const bool copy = !words.empty() && SameSwitch(words[0], "/run");
+  const bool finisher = !words.empty() && SameSwitch(words[0], "/finish");
+  if (copy || finisher) {
+    const std::size_t dirAt = copy ? 2 : 3;
+    if (words.size() <= dirAt || words[dirAt].empty() ||
+        !WholeNumber(words[1], options.originalProcess))
+      return Refuse(words, options);
+    std::uint64_t levels = 0;
+    if (finisher && (!WholeNumber(words[2], levels) || levels > 128)) return Refuse(words, options);
+    options.role = copy ? Role::Copy : Role::Finisher;
+    options.levels = static_cast<unsigned>(levels);
+    options.installDir = words[dirAt];
+    i = dirAt + 1;
   }
   for (; i < words.size(); ++i) {
-    if (SameSwitch(words[i], "/S"))
+    if (SameSwitch(words[i], "/S") && !finisher)
       options.silent = true;
     else if (SameSwitch(words[i], "-debug"))
       options.debug = true;
+    else if (SameSwitch(words[i], "/elevated") && !copy && !finisher)
+      options.restarted = true;
     else
-      return false;
+      return Refuse(words, options);
   }
   return true;
 }
@@ -68,6 +89,14 @@ std::string CopyCommandTail(const CommandOptions& original, std::uint64_t proces
   std::string tail = "/run " + std::to_string(processHandle) + " \"" + installDir + "\"";
   if (original.silent) tail += " /S";
   if (original.debug) tail += " -debug";
+  return tail;
+}
+
+std::string FinisherCommandTail(const CommandOptions& copy, std::uint64_t processHandle,
+                                unsigned levels) {
+  std::string tail = "/finish " + std::to_string(processHandle) + " " + std::to_string(levels) +
+                     " \"" + copy.installDir + "\"";
+  if (copy.debug) tail += " -debug";
   return tail;
 }
 

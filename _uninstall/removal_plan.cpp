@@ -4,6 +4,8 @@
 #include <charconv>
 #include <set>
 
+#include "s_created_record.h"
+
 namespace uninstall {
 namespace {
 
@@ -47,7 +49,7 @@ bool IsListFileName(std::string_view name) {
     return false;
   const std::string_view file = name.substr(folder.size() + 1);
   return file.find('\\') == std::string_view::npos &&
-         SameName(file.substr(file.size() - 4), ".lst");
+         SameName(file.substr(file.size() - 4), ".lst") && !SameName(name, created::kRecordName);
 }
 
 bool SafeRelativeName(std::string_view name, std::string& normalized) {
@@ -118,6 +120,11 @@ RemovalPlan PlanRemoval(const InstallList& lists, const std::vector<std::string>
             entry.directory ? seenDirectories : seenFiles, entry.name);
   std::stable_sort(plan.directories.begin(), plan.directories.end(),
                    [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+  std::set<std::string> found;
+  for (const TreeEntry& entry : everything)
+    if (entry.directory) found.insert(FoldKey(entry.name));
+  for (const std::string& directory : plan.directories)
+    plan.mustGo.push_back(found.count(FoldKey(directory)) != 0);
   return plan;
 }
 

@@ -29,7 +29,9 @@ struct InstallList {
 
 // The list's own name for a release, e.g. "uninstall\0.807.3.lst".
 std::string ListFileName(std::uint32_t versionMS, std::uint32_t versionLS);
-bool IsListFileName(std::string_view name);  // one file directly in uninstall\ ending .lst
+// One file directly in uninstall\ ending .lst, other than the record of what the
+// installation created.
+bool IsListFileName(std::string_view name);
 
 // A relative name that stays inside the installation directory: no drive, no leading
 // separator, no empty, "." or ".." component. "/" is taken as "\".
@@ -47,10 +49,11 @@ struct RemovalPlan {
   std::vector<std::string> files;        // listed files, each once, in list order
   std::vector<std::string> listFiles;    // removed after the files
   std::vector<std::string> directories;  // deepest first, each removed only when empty
+  std::vector<bool> mustGo;              // per directory: found when emptying wholesale
 };
 
-// `everything`: what is under the installation directory now (the player's files
-// too), when the player asked for it; empty otherwise.
+// `everything`: what is now in the folders emptied wholesale (the player's files
+// too), when the player asked for it; empty otherwise. Those folders must go.
 RemovalPlan PlanRemoval(const InstallList& lists, const std::vector<std::string>& listFiles,
                         const std::vector<TreeEntry>& everything);
 

@@ -65,7 +65,13 @@ TEST(RemovalPlan, OrderTable) {
     const RemovalPlan plan = PlanRemoval(lists, listFiles, row.everything);
     EXPECT_EQ(std::tie(plan.files, plan.listFiles, plan.directories),
               std::tie(row.files, listFiles, row.directories));
+    // Only what was found in a folder emptied wholesale must go; a listed folder may stay.
+    for (std::size_t i = 0; i < plan.directories.size(); ++i)
+      EXPECT_EQ(plan.mustGo[i], !row.everything.empty() && plan.directories[i] != "data");
   }
+  for (const char* name : {"uninstall\\created.lst", "uninstall\\a\\b.lst", "data\\x.lst"})
+    EXPECT_FALSE(IsListFileName(name)) << name;
+  EXPECT_TRUE(IsListFileName("UNINSTALL\\0.807.3.LST"));
 }
 
 TEST(CommandOptions, RefusedAndHandedToTheCopy) {
@@ -73,7 +79,7 @@ TEST(CommandOptions, RefusedAndHandedToTheCopy) {
   for (const char* tail : {"/run 12", "/run x C:\\a", "/quiet", "-debug x"})
     EXPECT_FALSE(ParseCommandOptions(tail, copy)) << tail;
   ASSERT_TRUE(ParseCommandOptions(CopyCommandTail({true}, 7, "C:\\T d"), copy));
-  EXPECT_TRUE(copy.silent && copy.isCopy && copy.originalProcess == 7);
+  EXPECT_TRUE(copy.silent && copy.role == Role::Copy && copy.originalProcess == 7);
   EXPECT_EQ(copy.installDir, "C:\\T d");
 }
 

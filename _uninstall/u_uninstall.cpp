@@ -71,13 +71,21 @@ void TFUninstall::Button1Click() {
   Button2.Hide();
   chk_confirm.SetEnabled(false);
   chk_savegames.SetEnabled(false);
-  succeeded_ = uninstall::RemoveInstallation(installation_, chk_savegames.Checked(), *this);
+  const uninstall::RemovalOutcome outcome =
+      uninstall::RemoveInstallation(installation_, {chk_savegames.Checked(), false}, *this);
+  succeeded_ = outcome.ok;
   running_ = false;
   finished_ = true;
   lbl_progress.SetText(Msg(succeeded_ ? 107 : 106));
-  if (!failures_.empty())
-    gui::ShowMessageBox(nullptr, (std::string(Msg(108)) + "\n" + failures_).c_str(), Msg(kMsgError),
-                        MB_OK);
+  if (outcome.refused) {
+    // Emptying it would reach beyond this game: nothing was removed.
+    gui::ShowMessageBox(nullptr, (std::string(Msg(106)) + "\n" + installation_.dir).c_str(),
+                        Msg(kMsgError), MB_OK);
+  } else if (!failures_.empty()) {
+    if (failureCount_ > kShownFailures)
+      failures_ += "(+" + std::to_string(failureCount_ - kShownFailures) + ")";
+    gui::ShowMessageBox(nullptr, failures_.c_str(), Msg(kMsgError), MB_OK);
+  }
   Button1.SetText(Msg(kMsgFinished));
   Button1.SetEnabled(true);
 }
@@ -95,6 +103,8 @@ void TFUninstall::Progress(std::uint32_t done, std::uint32_t total) {
   gui::Application::Instance().ProcessMessages();
 }
 
-void TFUninstall::Failed(const std::string& path) {
-  if (++failureCount_ <= kShownFailures) failures_ += path + "\n";
+void TFUninstall::Failed(const std::string& what, std::uint32_t messageId) {
+  if (++failureCount_ > kShownFailures) return;
+  if (messageId != lastMessage_) failures_ += std::string(Msg(lastMessage_ = messageId)) + "\n";
+  failures_ += what + "\n";
 }

@@ -42,10 +42,11 @@ class TFUninstall : public gui::Form, private uninstall::RemovalObserver {
   void Button1Click();
   void Status(const char* text) override;
   void Progress(std::uint32_t done, std::uint32_t total) override;
-  void Failed(const std::string& path) override;
+  void Failed(const std::string& what, std::uint32_t messageId) override;
 
   uninstall::Installation installation_;
-  std::string failures_;
+  std::string failures_;  // the first few, under the message of their kind
+  std::uint32_t lastMessage_ = 0;
   int failureCount_ = 0;
   bool running_ = false, finished_ = false, succeeded_ = false;
 };

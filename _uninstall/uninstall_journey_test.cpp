@@ -5,11 +5,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "journey.h"
 #include "s_lang.h"
+#include "s_product_lock_win.h"
 
 namespace {
 
@@ -68,11 +72,13 @@ std::string Value(const char* key, const char* name) {
 }
 
 // Through the wizard, the readme left unopened.
-void Install(const char* setup, const std::string& dir, bool allUsers = false) {
+void Install(const char* setup, const std::string& dir, bool allUsers = false,
+             const std::string& group = "") {
   e2e::SetupRun run(setup);
   const driver::Window wizard = run.Start("");
   run.WalkToSettings(wizard);
   if (wizard.Child("Edit1").Text() != dir) wizard.Child("Edit1").Type(dir);
+  if (!group.empty()) wizard.Child("Edit2").Type(group);
   if (allUsers) wizard.Child("radio_all_users").SetChecked(true);
   ASSERT_EQ(run.Install(wizard), "");
   wizard.Child("CheckBox4").SetChecked(false);
@@ -82,6 +88,13 @@ void Install(const char* setup, const std::string& dir, bool allUsers = false) {
 
 DWORD Uninstall(const char* arguments = " /S") {
   return driver::Process::Start(Value(kEntry, "UninstallString") + arguments).WaitForExit(kLong);
+}
+
+// After /S the original's own file, and then the folders the installation made, go a
+// moment later, once it has ended.
+void WaitGone(const std::string& path) {
+  driver::WaitUntil([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                    "the finisher to remove " + path);
 }
 
 void WriteSavegame(const std::string& dir) {
@@ -96,6 +109,9 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   const std::string dir = GetParam() ? "C:\\Tidemoor AU" : "C:\\Tidemoor CU",
                     held = dir + "\\data\\maps\\harbour.map";
   e2e::CleanRegistry::Clear();
+  // The game's own options, under the product key: they stay without "everything".
+  const HKEY root = GetParam() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  ASSERT_EQ(RegSetKeyValueA(root, "Software\\Tidemoor\\Options", "Volume", REG_SZ, "7", 2), 0);
   Snapshot expected = Prefix(), files;
   Install(TDM_DEMO_FULL_SETUP, dir, GetParam());
   std::uint64_t bytes = 0;
@@ -106,11 +122,32 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   EXPECT_EQ(Value(kEntry, "NoModify") + Value(kEntry, "NoRepair"), "11");
   Install(TDM_DEMO_UPDATE_SETUP, dir);
   WriteSavegame(dir);
-  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(Uninstall(), 0u);
+  EXPECT_EQ(Uninstall(" /S /quiet"), 4u) << "a command line not understood, and no box";
+  {
+    CProductLock setupRuns;  // another program of the product is changing the installation
+    ASSERT_TRUE(setupRuns.TryAcquire());
+    EXPECT_EQ(Uninstall(), 2u);
+  }
+  const std::string list = dir + "\\uninstall\\0.807.3.lst";
+  HANDLE file = CreateFileA(list.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Uninstall(), 1u) << "a list that cannot be read";
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe")) << "nothing removed";
+  CloseHandle(file);
+  file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(Uninstall(), 1u);
   EXPECT_TRUE(driver::FileExists(held) && !driver::FileExists(dir + "\\TDMClient.exe"));
   CloseHandle(file);
-  ASSERT_EQ(Uninstall(), 0u) << "the entry and its command stay after a failure";
+  // The log, in a temporary folder whose path is far longer than 115 characters.
+  const std::string temp = "C:\\windows\\temp\\" + std::string(120, 't');
+  ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  SetEnvironmentVariableA("TMP", temp.c_str());
+  ASSERT_EQ(Uninstall(" /S -debug"), 0u) << "the entry and its command stay after a failure";
+  SetEnvironmentVariableA("TMP", nullptr);
+  std::ifstream log(temp + "\\uninstall.log");
+  const std::string logged((std::istreambuf_iterator<char>(log)), {});
+  EXPECT_NE(logged.find("closing uninstall, exit code 0"), std::string::npos) << logged;
+  WaitGone(dir + "\\uninstall.exe");
   for (const char* kept : {"", "\\savegames", "\\savegames\\slot1.sav"})
     expected.insert(dir + kept);
   EXPECT_THAT(Prefix(), ::testing::ContainerEq(expected));
@@ -147,6 +184,9 @@ TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
   driver::WaitUntil([&] { return !form.Exists(); }, "the window closed");
   EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe") && Value(kEntry, "DisplayName") != "");
 
+  ASSERT_EQ(
+      RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor\\Options", "Volume", REG_SZ, "7", 2),
+      0);
   form = UninstallWindow();
   form.Child("chk_confirm").SetChecked(true);
   form.Child("chk_savegames").SetChecked(true);
@@ -154,8 +194,140 @@ TEST(Window, ConfirmCancelThenRemoveSavegamesToo) {
   driver::WaitUntil([&] { return form.Child("lbl_progress").Text() == text(107); }, "done", kLong);
   EXPECT_EQ(form.Child("Button1").Text(), text(13));
   form.Child("Button1").Click();
-  EXPECT_FALSE(driver::FileExists(dir));
+  EXPECT_FALSE(e2e::IsDirectory(dir));
   EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+  EXPECT_FALSE(e2e::KeyExists(HKEY_CURRENT_USER, e2e::kProductKey)) << "the options go too";
+}
+
+// The registered command under a token without the administrators' rights, as
+// Apps & features starts it for an administrator who is not elevated.
+DWORD UninstallRestricted(const std::string& arguments, bool wait) {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  HANDLE own = nullptr, restricted = nullptr;
+  SID_AND_ATTRIBUTES administrators{sid, 0};
+  EXPECT_TRUE(
+      CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+      OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+      CreateRestrictedToken(own, 0, 1, &administrators, 0, nullptr, 0, nullptr, &restricted));
+  std::string command = Value(kEntry, "UninstallString") + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessAsUserA(restricted, nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, &startup, &process));
+  DWORD code = STILL_ACTIVE;
+  if (wait) WaitForSingleObject(process.hProcess, 60000);
+  GetExitCodeProcess(process.hProcess, &code);
+  for (HANDLE handle : {own, restricted, process.hThread, process.hProcess}) CloseHandle(handle);
+  return code;
+}
+
+// An all-users installation: /S without the rights never asks (5); the window asks,
+// by starting the original again with the "runas" verb (Wine has no prompt to show).
+TEST(Elevation, AllUsersWithoutTheRightsAsksOnlyWithAWindow) {
+  const std::string dir = "C:\\Tidemoor Elevation";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir, true);
+  CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
+  EXPECT_EQ(UninstallRestricted(" /S", true), 5u);
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe"));
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string log = std::string(temp) + "uninstall-start.log";
+  DeleteFileA(log.c_str());
+  UninstallRestricted(" -debug", true);
+  std::ifstream read(log);
+  const std::string logged((std::istreambuf_iterator<char>(read)), {});
+  EXPECT_NE(logged.find("restarting with the verb runas"), std::string::npos) << logged;
+  // Wine runs the restarted original without the rights again: it refuses, and does
+  // not ask a second time.
+  HWND box = nullptr;
+  driver::WaitUntil(
+      [&] { return (box = FindWindowA("#32770", CLang::GetText(kMsgError))) != nullptr; },
+      "the restarted original's refusal");
+  const driver::MessageBoxWindow refusal{driver::Window(box)};
+  EXPECT_EQ(refusal.Text().rfind(CLang::GetText(kMsgUninstallNotPrepared), 0), 0u)
+      << refusal.Text();
+  refusal.Press();
+  EXPECT_EQ(Uninstall(), 0u);
+  WaitGone(dir);
+}
+
+// Drive D: is a folder on another file system than C: (TDM_WINE_DRIVES), where the
+// temporary folders are.
+std::string ProgramsFolder() {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+// /S from another drive; a group three levels deep whose first level was there.
+TEST(Drive, SilentFromAnotherDriveWithANestedGroup) {
+  const std::string dir = "D:\\Games\\Tidemoor", programs = ProgramsFolder();
+  e2e::CleanRegistry::Clear();
+  ASSERT_TRUE(CreateDirectoryA((programs + "\\Games").c_str(), nullptr));
+  Install(TDM_DEMO_FULL_SETUP, dir, false, "Games\\Tidemoor\\Deep");
+  EXPECT_TRUE(driver::FileExists(programs + "\\Games\\Tidemoor\\Deep\\Tidemoor.lnk"));
+  EXPECT_EQ(Uninstall(), 0u);
+  WaitGone("D:\\Games");  // the installation made both levels
+  EXPECT_FALSE(e2e::IsDirectory(programs + "\\Games\\Tidemoor"));
+  EXPECT_TRUE(e2e::IsDirectory(programs + "\\Games")) << "it was there before";
+  EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+}
+
+// The installation's "data" is a link to D:\\outside (made by the test's fixture), and
+// Setup wrote through it: the uninstaller does not follow it.
+TEST(Drive, ALinkBelowTheInstallationIsNotFollowed) {
+  const std::string dir = "D:\\Linked\\Tidemoor";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir);
+  ASSERT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
+  EXPECT_EQ(Uninstall(), 0u);
+  WaitGone(dir + "\\uninstall.exe");
+  EXPECT_FALSE(driver::FileExists(dir + "\\TDMClient.exe"));
+  EXPECT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
+  EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+}
+
+// Installed into the root of D: ("D:\" is stored as "D:"), then everything asked for:
+// refused with 106, nothing removed, not another program's file, not the game's.
+TEST(Drive, EverythingInADriveRootIsRefused) {
+  e2e::CleanRegistry::Clear();
+  ASSERT_TRUE(CreateDirectoryA("D:\\Other", nullptr));
+  std::ofstream("D:\\Other\\keep.txt") << "another program's";
+  Install(TDM_DEMO_FULL_SETUP, "D:\\");
+  Snapshot before;
+  AddTree("D:", before);
+  ASSERT_TRUE(driver::FileExists("D:\\TDMClient.exe"));
+  CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
+  driver::Window form = UninstallWindow();
+  DWORD copy = 0;
+  GetWindowThreadProcessId(form.Handle(), &copy);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy);
+  form.Child("chk_confirm").SetChecked(true);
+  form.Child("chk_savegames").SetChecked(true);
+  form.Child("Button1").Click();
+  std::optional<driver::MessageBoxWindow> box;
+  driver::WaitUntil(
+      [&] {
+        for (const driver::Window& window : driver::TopLevelWindowsOf(copy))
+          if (window.ClassName() == "#32770") box = driver::MessageBoxWindow{window};
+        return box.has_value();
+      },
+      "the refusal");
+  EXPECT_EQ(box->Text(), std::string(CLang::GetText(106)) + "\nD:");
+  box->Press();
+  EXPECT_EQ(form.Child("lbl_progress").Text(), CLang::GetText(106));
+  form.Child("Button1").Click();
+  DWORD code = 0;
+  EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(GetExitCodeProcess(process, &code) && code == 1);
+  CloseHandle(process);
+  Snapshot after;
+  AddTree("D:", after);
+  EXPECT_THAT(after, ::testing::ContainerEq(before));
+  e2e::CleanRegistry::Clear();
 }
 
 }  // namespace

@@ -4,33 +4,23 @@
 #include <vector>
 
 #include "removal_plan.h"
+#include "s_created_record.h"
 #include "s_lang.h"
+#include "s_lang_ids.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "tree_remover_win.h"
+#include "uninstall_decisions.h"
+#include "uninstall_registry_win.h"
 
 namespace uninstall {
 namespace {
 
 constexpr char kUnit[] = "_uninstall/uninstall_work";
-constexpr char kProductKey[] = "Software\\Tidemoor";
-constexpr char kUninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
 constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr DWORD kMaxListBytes = 16u << 20;
-
-struct FindCloser {
-  void operator()(HANDLE h) const { FindClose(h); }
-};
-using FindHandle = std::unique_ptr<void, FindCloser>;
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+constexpr std::uint32_t kMsgDeleteFailed = 108;
 
 std::string ReadString(HKEY root, const char* key, const char* name) {
   char buffer[256] = {};
@@ -43,67 +33,155 @@ bool SameDir(std::string a, std::string b) {
   return SameName(a, b);
 }
 
-bool ReadSmallFile(const std::string& path, std::string& text) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
-  const DWORD size = GetFileSize(file.get(), nullptr);
-  if (size == INVALID_FILE_SIZE || size > kMaxListBytes) return false;
-  text.assign(size, '\0');
-  DWORD read = 0;
-  return size == 0 || (ReadFile(file.get(), text.data(), size, &read, nullptr) && read == size);
+std::string Up(const std::string& path) {
+  return path.substr(0, path.find_last_of('\\'));
 }
 
-// Everything under `dir`, folders before their contents. A junction is listed as a
-// folder but not entered, so nothing outside the installation is reached.
-void Walk(const std::string& base, const std::string& relative, std::vector<TreeEntry>& out) {
-  WIN32_FIND_DATAA found;
-  const std::string pattern = base + (relative.empty() ? "" : "\\" + relative) + "\\*";
-  FindHandle find(FindFirstFileA(pattern.c_str(), &found));
-  if (find.get() == INVALID_HANDLE_VALUE) {
-    find.release();
-    return;
+// ERROR_SUCCESS with the text, or Windows' error (a list held open by the game).
+DWORD ReadSmallFile(const std::string& path, std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const DWORD size = GetFileSize(file, nullptr);
+  DWORD read = 0, error = ERROR_SUCCESS;
+  if (size == INVALID_FILE_SIZE || size > kMaxListBytes) {
+    error = size == INVALID_FILE_SIZE ? GetLastError() : ERROR_FILE_TOO_LARGE;
+  } else {
+    text.assign(size, '\0');
+    if (size != 0 && (!ReadFile(file, text.data(), size, &read, nullptr) || read != size))
+      error = read != size && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError();
   }
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = relative.empty() ? name : relative + "\\" + name;
-    const bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    out.push_back({path, directory});
-    if (directory && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-      Walk(base, path, out);
-  } while (FindNextFileA(find.get(), &found));
+  CloseHandle(file);
+  return error;
 }
 
-class Remover {
+class Failures {
  public:
-  explicit Remover(RemovalObserver& o) : observer_(o) {}
-
-  void File(const std::string& path) {
-    if (!Exists(path)) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path.c_str())) return;
-    Fail(path);
-  }
-  // Only an empty folder goes; one the player still uses is no failure.
-  void Folder(const std::string& path) {
-    if (!Exists(path) || RemoveDirectoryA(path.c_str())) return;
-    if (GetLastError() != ERROR_DIR_NOT_EMPTY) Fail(path);
-  }
-  void Fail(const std::string& path) {
+  explicit Failures(RemovalObserver& o) : observer_(o) {}
+  void Add(const std::string& what, DWORD error, std::uint32_t messageId = kMsgDeleteFailed) {
     ok = false;
-    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot remove %s (error %lu)", path.c_str(),
-                          GetLastError());
-    observer_.Failed(path);
+    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot remove %s (error %lu)", what.c_str(), error);
+    observer_.Failed(what, messageId);
+  }
+  void Take(const std::string& path, const Result& result, bool mustGo = false) {
+    if (result.outcome == Outcome::Failed) Add(path, result.error);
+    if (result.outcome == Outcome::NotEmpty && mustGo) Add(path, ERROR_DIR_NOT_EMPTY);
+  }
+  // A file outside the installation (a link): only "not there" counts as gone.
+  void RemovePlainFile(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) Add(path, error);
   }
   bool ok = true;
 
  private:
   RemovalObserver& observer_;
 };
+
+struct Lists {
+  InstallList entries;
+  std::vector<std::string> names;  // the lists themselves, the record last
+  created::CreatedRecord record;
+  bool haveRecord = false;  // an installation made before records were kept has none
+};
+
+bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((base + kListFolder + "\\*.lst").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) {
+    failures.Add(base + kListFolder, GetLastError());
+    return false;
+  }
+  bool& haveRecord = lists.haveRecord;
+  bool readRecord = false;
+  do {
+    const std::string name = std::string(kListFolder) + "\\" + found.cFileName;
+    std::string text;
+    const bool isRecord = SameName(name, created::kRecordName);
+    if ((!isRecord && !IsListFileName(name)) ||
+        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      continue;
+    if (const DWORD error = ReadSmallFile(base + name, text); error != ERROR_SUCCESS) {
+      failures.Add(base + name, error);
+      continue;
+    }
+    if (isRecord) {
+      // One not understood counts as none, and goes with the lists all the same.
+      haveRecord = created::ReadCreatedRecord(text, lists.record);
+      CLog::Instance()->Log(1, kUnit, __LINE__, "record %s",
+                            haveRecord ? "read" : "not understood");
+      readRecord = true;
+      continue;
+    }
+    const int refused = ReadInstallList(text, lists.entries);
+    CLog::Instance()->Log(1, kUnit, __LINE__, "list %s, %i lines refused", name.c_str(), refused);
+    lists.names.push_back(name);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  if (lists.names.empty() && failures.ok)
+    failures.Add(base + kListFolder + "\\*.lst", ERROR_FILE_NOT_FOUND);
+  if (readRecord) lists.names.push_back(created::kRecordName);
+  return failures.ok;
+}
+
+// The folders emptied wholesale and what is in them now, or a refusal.
+bool Everything(const Installation& in, const created::CreatedRecord& record, TreeRemover& tree,
+                std::vector<TreeEntry>& out, Failures& failures, bool& refused) {
+  const GuardFacts facts = GatherGuardFacts();
+  std::vector<std::string> roots = WholesaleRoots(record);
+  for (const std::string& root : roots) {
+    const std::string folder = root.empty() ? in.dir : in.dir + "\\" + root;
+    for (const std::string& checked : {in.dir, folder}) {
+      const Wholesale verdict = MayEmptyWholesale(checked, facts);
+      if (verdict == Wholesale::Allowed) continue;
+      CLog::Instance()->Log(1, kUnit, __LINE__, "refused to empty %s (%i)", checked.c_str(),
+                            static_cast<int>(verdict));
+      refused = true;
+      return false;
+    }
+    DWORD error = ERROR_SUCCESS;
+    if (!root.empty()) out.push_back({root, true});
+    if (!tree.List(root, out, error)) failures.Add(folder, error);
+  }
+  // Without a folder of its own the installation folder itself is still checked.
+  if (roots.empty() && MayEmptyWholesale(in.dir, facts) != Wholesale::Allowed) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "refused to empty %s", in.dir.c_str());
+    refused = true;
+    return false;
+  }
+  return failures.ok;
+}
+
+void RemoveLinks(const Installation& in, const Lists& lists, Failures& failures) {
+  const bool allUsers = in.root == HKEY_LOCAL_MACHINE;
+  const std::string desktop = allUsers
+                                  ? ReadString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop")
+                                  : ReadString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  std::string programs =
+      allUsers ? ReadString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs") : "";
+  if (programs.empty()) programs = ReadString(HKEY_CURRENT_USER, kShellFolders, "Programs");
+  if (!desktop.empty())
+    for (const std::string& link : lists.entries.desktopLinks)
+      failures.RemovePlainFile(desktop + "\\" + link);
+  std::vector<std::string> levels;
+  if (programs.empty() || !created::SplitGroup(in.group, levels)) return;
+  const std::string group = programs + "\\" + in.group;
+  for (std::uint32_t id : lists.entries.shortcutIds)
+    if (const char* name = CLang::GetText(id); name != nullptr)
+      failures.RemovePlainFile(group + "\\" + name);
+  for (const std::string& link : lists.entries.readmeLinks[in.language])
+    failures.RemovePlainFile(group + "\\" + link);
+  // The levels the installation made, deepest first, each when empty; the programs
+  // folder never. Without a record only the group's own level, as it always was.
+  const std::size_t made =
+      std::min<std::size_t>(lists.haveRecord ? lists.record.groupLevels : 1, levels.size());
+  std::string level = group;
+  for (std::size_t i = 0; i < made && RemoveDirectoryA(level.c_str()); ++i) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "removed the group's level %s", level.c_str());
+    level = Up(level);
+  }
+}
 
 }  // namespace
 
@@ -121,77 +199,92 @@ bool FindInstallation(const std::string& dir, Installation& installation) {
   return false;
 }
 
-bool RemoveInstallation(const Installation& in, bool everything, RemovalObserver& observer) {
+RemovalOutcome RemoveInstallation(const Installation& in, const RemovalRequest& request,
+                                  RemovalObserver& observer) {
+  RemovalOutcome outcome;
   const std::string base = in.dir + "\\";
-  InstallList lists;
-  std::vector<std::string> listFiles;
-  WIN32_FIND_DATAA found;
-  FindHandle find(FindFirstFileA((base + kListFolder + "\\*.lst").c_str(), &found));
-  if (find.get() != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = std::string(kListFolder) + "\\" + found.cFileName;
-      std::string text;
-      if (!IsListFileName(name) || !ReadSmallFile(base + name, text)) continue;
-      const int refused = ReadInstallList(text, lists);
-      CLog::Instance()->Log(1, kUnit, __LINE__, "list %s, %i lines refused", name.c_str(), refused);
-      listFiles.push_back(name);
-    } while (FindNextFileA(find.get(), &found));
-  } else {
-    find.release();
+  Failures failures(observer);
+  Lists lists;
+  TreeRemover tree(in.dir);
+  std::vector<TreeEntry> found;
+  // Nothing is removed unless the entry may go, every list was read and, for
+  // everything, every folder.
+  if (const LSTATUS status = MayRemoveUninstallEntry(in.dir); status != ERROR_SUCCESS)
+    failures.Add(kUninstallKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+  if (!failures.ok || !ReadLists(base, lists, failures) ||
+      (request.everything &&
+       !Everything(in, lists.record, tree, found, failures, outcome.refused))) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "nothing removed");
+    return outcome;
   }
-  std::vector<TreeEntry> tree;
-  if (everything) Walk(in.dir, "", tree);
-  const RemovalPlan plan = PlanRemoval(lists, listFiles, tree);
+  outcome.createdLevels = lists.record.installLevels;
+  const RemovalPlan plan = PlanRemoval(lists.entries, lists.names, found);
 
-  Remover remove(observer);
   const std::uint32_t total = static_cast<std::uint32_t>(plan.files.size() + 3);
   std::uint32_t done = 0;
   for (const std::string& file : plan.files) {
-    observer.Status(file.c_str());
-    remove.File(base + file);
+    if (!SameName(file, kUninstallerName)) {
+      observer.Status(file.c_str());
+      failures.Take(base + file, tree.RemoveFile(file));
+    }
     observer.Progress(++done, total);
   }
-  // Kept after a failure: they tell the next run what is still to go.
-  if (remove.ok)
-    for (const std::string& list : plan.listFiles) remove.File(base + list);
-  observer.Progress(++done, total);
-
   observer.Status(CLang::GetText(109));
-  const bool allUsers = in.root == HKEY_LOCAL_MACHINE;
-  const std::string desktop = allUsers
-                                  ? ReadString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop")
-                                  : ReadString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
-  std::string programs =
-      allUsers ? ReadString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs") : "";
-  if (programs.empty()) programs = ReadString(HKEY_CURRENT_USER, kShellFolders, "Programs");
-  if (!desktop.empty())
-    for (const std::string& link : lists.desktopLinks) remove.File(desktop + "\\" + link);
-  if (!programs.empty() && !in.group.empty()) {
-    const std::string group = programs + "\\" + in.group + "\\";
-    for (std::uint32_t id : lists.shortcutIds)
-      if (const char* name = CLang::GetText(id); name != nullptr) remove.File(group + name);
-    for (const std::string& link : lists.readmeLinks[in.language]) remove.File(group + link);
-    remove.Folder(programs + "\\" + in.group);
+  RemoveLinks(in, lists, failures);
+  observer.Progress(++done, total);
+
+  if (failures.ok) {
+    if (const LSTATUS status = RemoveProductKey(in.root, request.everything);
+        status != ERROR_SUCCESS)
+      failures.Add(kProductKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+  }
+  // Kept after a failure: they tell the next run what is still to go.
+  if (failures.ok) {
+    for (const std::string& list : plan.listFiles)
+      failures.Take(base + list, tree.RemoveFile(list));
+    if (!request.leaveUninstaller)
+      failures.Take(base + kUninstallerName, tree.RemoveFile(kUninstallerName));
   }
   observer.Progress(++done, total);
 
-  for (const std::string& directory : plan.directories) remove.Folder(base + directory);
-  remove.Folder(in.dir);
-  if (remove.ok) {
-    CReg& reg = *CReg::Instance();
-    if (!reg.DeleteKey(in.root, kProductKey)) remove.Fail(kProductKey);
-    // The entry is where Setup could write it: the machine's, or the user's.
-    const std::string command = "\"" + base + kUninstallerName + "\"";
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-      const std::string registered = ReadString(root, kUninstallKey, "UninstallString");
-      if ((SameName(registered, command) || SameName(registered, base + kUninstallerName)) &&
-          !reg.DeleteKey(root, kUninstallKey))
-        remove.Fail(kUninstallKey);
-    }
+  for (std::size_t i = 0; i < plan.directories.size(); ++i)
+    failures.Take(base + plan.directories[i], tree.RemoveFolder(plan.directories[i]),
+                  plan.mustGo[i]);
+  tree.Unpin();
+  if (!request.leaveUninstaller && !RemoveCreatedFolders(in.dir, outcome.createdLevels) &&
+      request.everything && lists.record.installLevels > 0)
+    failures.Add(in.dir, GetLastError());
+  if (failures.ok) {
+    if (const LSTATUS status = RemoveUninstallEntry(in.dir); status != ERROR_SUCCESS)
+      failures.Add(kUninstallKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
   }
   observer.Progress(++done, total);
-  CLog::Instance()->Log(1, kUnit, __LINE__, "finished, %s", remove.ok ? "all removed" : "failures");
-  return remove.ok;
+  CLog::Instance()->Log(1, kUnit, __LINE__, "finished, %s",
+                        failures.ok ? "all removed" : "failures");
+  outcome.ok = failures.ok;
+  return outcome;
+}
+
+bool RemoveUninstallerAndFolders(const std::string& dir, unsigned levels) {
+  TreeRemover tree(dir);
+  const Result result = tree.RemoveFile(kUninstallerName);
+  tree.Unpin();
+  if (result.outcome == Outcome::Failed) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot remove %s\\%s (error %lu)", dir.c_str(),
+                          kUninstallerName, result.error);
+    return false;
+  }
+  return RemoveCreatedFolders(dir, levels);
+}
+
+bool RemoveCreatedFolders(const std::string& dir, unsigned levels) {
+  std::string folder = dir;
+  if (!RemoveDirectoryA(folder.c_str())) return false;
+  for (unsigned level = 1; level < levels && folder.find('\\') != std::string::npos; ++level) {
+    folder = Up(folder);
+    if (!RemoveDirectoryA(folder.c_str())) break;
+  }
+  return true;
 }
 
 }  // namespace uninstall

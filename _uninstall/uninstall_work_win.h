@@ -1,5 +1,5 @@
-// Carries out the removal plan on the machine: files, lists, links, registry
-// entries and folders of one installation, with progress and every failure reported.
+// Carries out the removal on the machine: files, lists, links, registry entries and
+// folders of one installation, with progress and every failure reported.
 #pragma once
 
 #include <windows.h>
@@ -24,12 +24,33 @@ class RemovalObserver {
   virtual ~RemovalObserver() = default;
   virtual void Status(const char* text) = 0;
   virtual void Progress(std::uint32_t done, std::uint32_t total) = 0;
-  virtual void Failed(const std::string& path) = 0;
+  // `messageId`: 108 for a file or folder, 33 for the registry.
+  virtual void Failed(const std::string& what, std::uint32_t messageId) = 0;
 };
 
-// True when everything was removed. The product key and the uninstall entry go only
-// then, so that a run that failed can be repeated.
-bool RemoveInstallation(const Installation& installation, bool everything,
-                        RemovalObserver& observer);
+struct RemovalRequest {
+  bool everything = false;  // the player's files too, in the folders the installation made
+  // The running original's file stays for the finisher (/S); otherwise it goes with
+  // the lists.
+  bool leaveUninstaller = false;
+};
+
+struct RemovalOutcome {
+  bool ok = false;
+  bool refused = false;        // everything asked where a shared folder would be emptied
+  unsigned createdLevels = 0;  // the installation folder and those above it it made
+};
+
+// The product key's installer values, the lists, uninstall.exe and the uninstall
+// entry go only when everything before them went, so that a failed run can be repeated.
+RemovalOutcome RemoveInstallation(const Installation& installation, const RemovalRequest& request,
+                                  RemovalObserver& observer);
+
+// The finisher's part: uninstall.exe, then the installation folder and the `levels` - 1
+// folders above it, each only when empty.
+bool RemoveUninstallerAndFolders(const std::string& dir, unsigned levels);
+// The installation folder when empty, then up to `levels` - 1 folders above it while
+// they are empty; false when the installation folder stays.
+bool RemoveCreatedFolders(const std::string& dir, unsigned levels);
 
 }  // namespace uninstall

@@ -7,11 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "s_logging.h"
 #include "s_monitor.h"
 #include "s_monitor_win.h"
+#include "s_product_lock_win.h"
+#include "s_self_copy_win.h"
 #include "s_registry_win.h"
 #include "test_readers_win.h"
 
@@ -152,6 +155,45 @@ TEST(CenterOnPrimaryMonitor, CentresInThePrimaryWorkArea) {
   const POINT place = CenterOnPrimaryMonitor(363, 403);
   EXPECT_EQ(place.x, CenteredStart(info.rcWork.right - info.rcWork.left, 363));
   EXPECT_EQ(place.y, CenteredStart(info.rcWork.bottom - info.rcWork.top, 403));
+}
+
+// Another holder (a thread stands in for another process: the mutex belongs to a
+// thread) keeps the lock; one that ended without releasing it leaves it abandoned,
+// and that counts as free.
+TEST(CProductLock, RefusedWhileAnotherHoldsItTakenWhenAbandoned) {
+  CProductLock mine;
+  ASSERT_TRUE(mine.TryAcquire() && mine.TryAcquire());
+  bool other = true;
+  std::thread([&] { other = CProductLock().TryAcquire(); }).join();
+  EXPECT_FALSE(other);
+  mine.Release();
+  std::thread([] {
+    static CProductLock leaked;
+    leaked.TryAcquire();
+  }).join();
+  EXPECT_TRUE(mine.TryAcquire() && mine.Held());
+}
+
+// Each copy in a new folder of its own; an elevated one under Windows\Temp, never in
+// the user's temporary folder (Wine keeps no access list of its own for the folder,
+// so that part is not shown here).
+TEST(SelfCopy, NewFoldersAndTheAdministratorsOnlyOne) {
+  const std::string first = self_copy::MakeSelfCopy("tdm-test", "copy.exe", false);
+  const std::string second = self_copy::MakeSelfCopy("tdm-test", "copy.exe", false);
+  ASSERT_TRUE(FileExists(first) && FileExists(second));
+  const std::string folder = first.substr(0, first.rfind('\\'));
+  EXPECT_NE(folder, second.substr(0, second.rfind('\\')));
+  const std::string elevated = self_copy::MakeSelfCopy("tdm-test", "copy.exe", true);
+  EXPECT_NE(elevated.find("\\Temp\\tdm-test-"), std::string::npos);
+  // An hour old, the first is what an earlier run left: removed; the second stays.
+  HANDLE handle = CreateFileA(folder.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  FILETIME old{0, 0x01000000};
+  ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &old));
+  CloseHandle(handle);
+  self_copy::RemoveEarlierCopies("tdm-test", false);
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  EXPECT_TRUE(FileExists(second));
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ class CStr {
 
 class CLog {
  public:
-  static constexpr std::size_t kFileNameSize = 128;
+  // A whole Windows path: the uninstaller's log lies in a temporary folder of any depth.
+  static constexpr std::size_t kFileNameSize = 260;
   static constexpr std::size_t kDirectorySize = 256;
   static constexpr std::size_t kLineSize = 2048;
 

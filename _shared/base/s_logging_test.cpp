@@ -77,13 +77,13 @@ TEST_F(CLogTest, UnopenedOrNamedPast127WritesNothingAndAnUnwritableFileIsTriedAg
   log.Log(-5, __FILE__, __LINE__, "never");
   EXPECT_EQ(fake.appendCalls, 0);
   fake.refuseFiles = true;
-  log.Open(2, std::string(127, 'a').c_str());
+  log.Open(2, std::string(CLog::kFileNameSize - 1, 'a').c_str());
   log.Log(1, __FILE__, __LINE__, "one");
   EXPECT_EQ(fake.appendCalls, 9);
   fake.refuseFiles = false;
   log.Log(1, __FILE__, __LINE__, "two");
-  EXPECT_EQ(fake.files[std::string(127, 'a')], "1000 : 14:02:11 : 1 : two\r\n");
-  log.Open(2, std::string(128, 'b').c_str());
+  EXPECT_EQ(fake.files[std::string(CLog::kFileNameSize - 1, 'a')], "1000 : 14:02:11 : 1 : two\r\n");
+  log.Open(2, std::string(CLog::kFileNameSize, 'b').c_str());
   log.Log(1, __FILE__, __LINE__, "after");
   EXPECT_EQ(fake.appendCalls, 10);
   EXPECT_EQ(fake.files.size(), 1u);
