@@ -6,6 +6,8 @@
 #include "disk_figures.h"
 #include "corrupted_text.h"
 #include "earlier_installation.h"
+#include "exit_codes.h"
+#include "setup_switches.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "s_lang.h"
+#include "s_logging.h"
 
 namespace setup {
 namespace {
@@ -41,6 +44,121 @@ TEST(CommandLine, Table) {
     EXPECT_STREQ(tail, row.tail);
     EXPECT_EQ(IsDebugSwitch(tail), row.debug) << tail;
   }
+}
+
+// Each row: the tail, then what it sets ("-": the switch line is refused).
+TEST(SetupSwitches, Table) {
+  using M = RunMode;
+  const std::string longName(CLog::kFileNameSize, 'x');
+  const struct {
+    std::string tail;
+    bool any, malformed;
+    M mode;
+    bool log;
+    std::string logFile;
+    std::optional<std::string> directory;
+    std::optional<bool> allUsers;
+    std::optional<std::uint32_t> language;
+    bool noDesktop;
+  } rows[] = {
+      {"", false, false, M::Wizard, false, "", {}, {}, {}, false},
+      {"-debug", false, false, M::Wizard, false, "", {}, {}, {}, false},  // as before: the entry
+      {"-debug x /FOO", false, false, M::Wizard, false, "", {}, {}, {}, false},
+      {"/s", true, false, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/VerySilent /AllUsers /lang=DE",
+       true,
+       false,
+       M::VerySilent,
+       false,
+       "",
+       {},
+       true,
+       0u,
+       false},
+      {"/SILENT\t/CURRENTUSER  /LANG=en /NODESKTOPICON",
+       true,
+       false,
+       M::Silent,
+       false,
+       "",
+       {},
+       false,
+       1u,
+       true},
+      {"/S -debug", true, false, M::VerySilent, true, "", {}, {}, {}, false},
+      {"/S /LOG", true, false, M::VerySilent, true, "", {}, {}, {}, false},
+      {"/S /LOG=\"C:\\my logs\\s.log\"",
+       true,
+       false,
+       M::VerySilent,
+       true,
+       "C:\\my logs\\s.log",
+       {},
+       {},
+       {},
+       false},
+      {"/S /LOG=" + longName, true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /D=C:\\Program Files\\Tide moor /LOG  ",
+       true,
+       false,
+       M::VerySilent,
+       false,
+       "",
+       "C:\\Program Files\\Tide moor /LOG",
+       {},
+       {},
+       false},
+      {"/D=C:\\Games", true, false, M::Wizard, false, "", "C:\\Games", {}, {}, false},
+      {"/S /DIR=\"C:\\Program Files\\Tidemoor\" /LOG",
+       true,
+       false,
+       M::VerySilent,
+       true,
+       "",
+       "C:\\Program Files\\Tidemoor",
+       {},
+       {},
+       false},
+      {"/S /DIR=C:\\Games", true, false, M::VerySilent, false, "", "C:\\Games", {}, {}, false},
+      {"/S /FOO", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /S", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /SILENT", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /ALLUSERS /CURRENTUSER", true, true, M::VerySilent, false, "", {}, true, {}, false},
+      {"/S /LANG=fr", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /DIR=", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /DIR=\"C:\\x", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S /D=  ", true, true, M::VerySilent, false, "", {}, {}, {}, false},
+      {"/S/ALLUSERS", false, false, M::Wizard, false, "", {}, {}, {}, false},
+  };
+  for (const auto& row : rows) {
+    const SetupSwitches got = ParseSetupSwitches(row.tail);
+    EXPECT_EQ(std::tuple(got.any, got.malformed, got.mode, got.log, got.logFile, got.directory,
+                         got.allUsers, got.language, got.noDesktopIcon),
+              std::tuple(row.any, row.malformed, row.mode, row.log, row.logFile, row.directory,
+                         row.allUsers, row.language, row.noDesktop))
+        << row.tail;
+  }
+}
+
+TEST(ExitCodes, Table) {
+  const std::pair<std::uint32_t, int> rows[] = {
+      {kMsgUninstallPreviousFirst, 1638},
+      {kMsgAlreadyUpdated, 1638},
+      {kMsgWrongClientVersion, 1642},
+      {kMsgUpdateNeedsClientVersion, 1642},
+      {kMsgInstallDirectoryUnknown, 1605},
+      {kMsgRegistryReadFailed, 1605},
+      {kClientPathText, 1605},
+      {kMsgAlreadyInstalled, 183},
+      {kMsgNeedAllUsersRights, 740},
+      {kMsgSetupFileCorrupted, 1620},
+      {kMsgCreateDirectoryFailed, 1603},
+      {kMsgCopyException, 1603},
+      {kMsgRegistryWriteFailed, 1603},
+      {kMsgCreateLinkFailed, 1603},
+      {kMsgNoNextStep, 1603},
+  };
+  for (const auto& [text, code] : rows) EXPECT_EQ(ExitCodeForText(text), code) << text;
 }
 
 TEST(TrimSettingsFields, Table) {
