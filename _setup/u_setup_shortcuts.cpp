@@ -65,7 +65,7 @@ bool TFSetup::CreateShortcuts() {
     if (!desktopKnown || !targetFits || !linkFits ||
         !reg.CreateShellLink(desktopLink, mainTarget, nullptr, directory.c_str(), SW_SHOWNORMAL,
                              nullptr, 0))
-      return InstallFailed(Msg(kMsgCreateLinkFailed));
+      return InstallFailed(kMsgCreateLinkFailed);
   }
 
   bool programsKnown = false;
@@ -81,11 +81,11 @@ bool TFSetup::CreateShortcuts() {
     programsKnown = commonRead ||
                     ReadShellFolder(programsFolder, HKEY_CURRENT_USER, "Programs", CSIDL_PROGRAMS);
   }
-  if (!programsKnown) return InstallFailed(Msg(kMsgCreateLinkFailed));
+  if (!programsKnown) return InstallFailed(kMsgCreateLinkFailed);
 
   const std::string group = std::string(programsFolder) + "\\" + Edit2.Text();
   if (!IsDirectory(group) && !CreateDirectoryA(group.c_str(), nullptr))
-    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    return InstallFailed(kMsgCreateDirectoryFailed);
 
   auto makeGroupLink = [&](const char* linkName, const char* target) {
     setup::PathBuffer link, targetPath;
@@ -98,10 +98,9 @@ bool TFSetup::CreateShortcuts() {
   for (std::uint32_t i = 0; i < count; ++i) {
     const char* targetFile = setup::ReadText(ArchiveCursor);
     const std::uint32_t linkNameId = setup::ReadU32(ArchiveCursor);
-    if (!makeGroupLink(Msg(linkNameId), targetFile))
-      return InstallFailed(Msg(kMsgCreateLinkFailed));
+    if (!makeGroupLink(Msg(linkNameId), targetFile)) return InstallFailed(kMsgCreateLinkFailed);
   }
   if (!makeGroupLink(selectedReadmeLink, selectedReadme))
-    return InstallFailed(Msg(kMsgCreateLinkFailed));
+    return InstallFailed(kMsgCreateLinkFailed);
   return true;
 }

@@ -17,6 +17,9 @@ class Application {
   static Application& Instance();
 
   void Initialize();
+  // For a run nobody watches: the application window, made before the first form,
+  // stays hidden, so not even a task-bar button shows.
+  void KeepHidden() { keepHidden_ = true; }
   void SetTitle(const char* title);
   const std::string& Title() const { return title_; }
 
@@ -66,6 +69,7 @@ class Application {
   std::vector<Form*> forms_;
   bool terminated_ = false;
   bool quitRequested_ = false;
+  bool keepHidden_ = false;
 };
 
 // Runs a callback from a window procedure: exceptions must not cross Windows' frames,
