@@ -7,12 +7,14 @@
 
 #include "archive_listing.h"
 #include "icon_file.h"
+#include "identity_resource.h"
 #include "manifest.h"
 #include "progress.h"
 #include "release_description.h"
 #include "segment_files.h"
 #include "setup_exe.h"
 #include "signing.h"
+#include "winget_manifests.h"
 
 namespace mksetup {
 namespace {
@@ -27,6 +29,8 @@ const char kUsage[] =
     "                [--timestamp URL]]\n"
     "       mksetup list <ID_SETUPFILE1.bin [2 [3]] | Setup.exe>\n"
     "       mksetup verify <ID_SETUPFILE1.bin [2 [3]] | Setup.exe> [--ca <cert.pem>]\n"
+    "       mksetup winget <Setup.exe> --id <Publisher.Package> --url <installer URL>\n"
+    "               --license <text> --description <text> -o <folder>\n"
     "       mksetup --help | --version\n";
 
 // Positional arguments and the options that take a value.
@@ -145,9 +149,12 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
   int segments = 0;
   Manifest manifest;
   std::optional<IconResources> icon;
-  bool ok = ReadManifest(a.positional[0], manifest, error) && LoadIcon(manifest, icon, error) &&
-            BuildArchive(manifest, a, parts, showProgress, err, segments, error) &&
-            WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error);
+  std::string identity;
+  bool ok =
+      ReadManifest(a.positional[0], manifest, error) && LoadIcon(manifest, icon, error) &&
+      IdentityResourceBytes(manifest, identity, error) &&
+      BuildArchive(manifest, a, parts, showProgress, err, segments, error) &&
+      WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error, identity);
   fs::path finished = partial;
   if (ok && !signing.certificate.empty()) {
     finished = parts / "signed.exe";
@@ -248,6 +255,8 @@ int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ost
     out << kVersion;
     return kExitOk;
   }
+  // Its own options, its own file.
+  if (args[0] == "winget") return RunWinget(args, out, err);
   if (!Split(args, parsed, err)) return kExitUsage;
   if (args[0] == "archive") return Archive(parsed, out, err, showProgress);
   if (args[0] == "setup") return Setup(parsed, out, err, showProgress);
