@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 
 #include "application.h"
 #include "command_line.h"
@@ -28,13 +29,16 @@ TFSplash splash;
 TFSetup wizard;
 TFSelectDirectory directoryDialog;
 
-void OpenLog(const setup::SetupSwitches& switches, const char* params) {
+void OpenLog(const setup::SetupSwitches& switches, const char* commandLine, const char* params) {
   // Without switches only the whole tail "-debug" turns the log on, as it always did.
   if (switches.any ? !switches.log : !setup::IsDebugSwitch(params)) return;
-  const char* logFile =
-      !switches.logFile.empty()
-          ? switches.logFile.c_str()
-          : CStr::Instance()->Format("%s%s", CLog::Instance()->ProgramDirectory(), "setup.log");
+  // Beside the program: its directory from the program name alone, as a switch such as
+  // /D= may hold backslashes of its own.
+  char directory[CLog::kDirectorySize];
+  DeriveProgramDirectory(std::string(commandLine, params).c_str(), directory);
+  const char* logFile = !switches.logFile.empty()
+                            ? switches.logFile.c_str()
+                            : CStr::Instance()->Format("%s%s", directory, "setup.log");
   CLog::Instance()->Open(kLogLevel, logFile);
 }
 
@@ -75,9 +79,10 @@ bool Run(const setup::SetupSwitches& switches) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const char* params = setup::CommandLineTail(GetCommandLineA());
+  const char* commandLine = GetCommandLineA();
+  const char* params = setup::CommandLineTail(commandLine);
   const setup::SetupSwitches switches = setup::ParseSetupSwitches(params);
-  OpenLog(switches, params);
+  OpenLog(switches, commandLine, params);
   CLog::Instance()->Log(1, kUnit, 54, "starting setup, version %i, params: %s", kSetupVersion,
                         params);
 

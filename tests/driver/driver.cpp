@@ -175,6 +175,25 @@ DWORD Process::WaitForExit(Milliseconds timeout) const {
   return code;
 }
 
+DWORD Process::WaitForExitWatchingWindows(std::vector<std::string>& shown,
+                                          Milliseconds timeout) const {
+  // A poll every millisecond: Wine delivers no show events of another process to an
+  // out-of-context hook, and a window shown at all stays up far longer than that.
+  std::vector<HWND> seen;
+  const auto watch = [&] {
+    for (const Window& window : TopLevelWindowsOf(id_))
+      if (std::find(seen.begin(), seen.end(), window.Handle()) == seen.end()) {
+        seen.push_back(window.Handle());
+        shown.push_back("visible: " + window.Describe());
+      }
+    return WaitForSingleObject(handle_, 1) == WAIT_OBJECT_0;
+  };
+  WaitUntil(watch, "process " + std::to_string(id_) + " to end", timeout);
+  DWORD code = 0;
+  GetExitCodeProcess(handle_, &code);
+  return code;
+}
+
 void Process::Kill() const {
   if (!IsRunning()) return;
   TerminateProcess(handle_, 0xDEAD);
