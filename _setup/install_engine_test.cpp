@@ -11,11 +11,13 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "application.h"
 #include "message_box_recorder.h"
 #include "s_lang.h"
 #include "s_registry_win.h"
+#include "setup_switches.h"
 #include "test_readers_win.h"
 #include "test_release.h"
 #include "u_setup.h"
@@ -289,6 +291,39 @@ TEST_F(Installation, AllUsersInGermanIntoADirectoryWithBlanks) {
               Group("Liesmich.lnk", "docs\\liesmich.txt"));
   for (const char* folder : {"Desktop", "Programs", "Common Desktop"})
     EXPECT_TRUE(FilesIn(Folder(folder)).empty()) << folder;
+}
+
+// The command line's presets land in the settings page's fields.
+TEST_F(Installation, SwitchesPresetTheWizard) {
+  TFSetup& setup = Open(TestRelease());
+  setup.ApplySwitches(
+      setup::ParseSetupSwitches("/DIR=\"" + Dir() + "\" /LANG=de /ALLUSERS /NODESKTOPICON"));
+  EXPECT_EQ(std::tuple(setup.Edit1.Text(), setup.box_language.ItemIndex(), CLang::GetLanguage(),
+                       setup.radio_all_users.Checked(), setup.radio_current_user.Checked(),
+                       setup.CheckBox3.Checked(), setup.Label3.Text()),
+            std::tuple(Dir(), 0, kLanguageGerman, true, false, false,
+                       std::string(CLang::GetText(kMsgChooseLanguage))));
+}
+
+// Another thread owns the product lock at Start!: the wizard waits on the progress page
+// with text 42, then installs once it is free.
+TEST_F(Installation, StartWaitsForTheProductLock) {
+  Open(TestRelease());
+  Shown shown(*setup_);
+  HANDLE owned = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread holder([owned] {
+    HANDLE lock = CreateMutexA(nullptr, TRUE, "Global\\Tidemoor.ProductLock");
+    SetEvent(owned);
+    Sleep(600);
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+  });
+  WaitForSingleObject(owned, INFINITE);
+  EXPECT_TRUE(Install(Dir()));
+  holder.join();
+  CloseHandle(owned);
+  ASSERT_FALSE(shown.seen.empty());
+  EXPECT_EQ(shown.seen.front(), Text(kMsgPleaseWait));
 }
 
 TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesOnly) {
