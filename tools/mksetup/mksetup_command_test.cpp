@@ -6,6 +6,7 @@
 
 #include "archive_walk.h"
 #include "commands.h"
+#include "file_sha256.h"
 #include "icon_file.h"
 #include "identity_resource.h"
 #include "pe_test_image.h"
@@ -294,6 +295,18 @@ TEST_F(MksetupCommand, TheReadmeExampleBuilds) {
 }
 #endif
 
+// The algorithm's own test vector, in either tree's implementation (libcrypto, CNG).
+TEST(FileSha256, OfAbc) {
+  const fs::path file = fs::temp_directory_path() / "mksetup-sha256-abc";
+  std::ofstream(file, std::ios::binary) << "abc";
+  std::string hex, error;
+  ASSERT_TRUE(FileSha256(file, hex, error)) << error;
+  EXPECT_EQ(hex, "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+  fs::remove(file);
+  EXPECT_FALSE(FileSha256(file, hex, error));
+}
+
+#ifndef _WIN32  // sha256sum and python3 are Linux tools
 std::string Read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -371,6 +384,7 @@ TEST_F(MksetupCommand, WingetManifestsDescribeTheBuiltInstaller) {
   EXPECT_EQ(Run(winget), kExitFailed);
   EXPECT_TRUE(Said("[Setup] Publisher")) << err_.str();
 }
+#endif
 
 }  // namespace
 }  // namespace mksetup
