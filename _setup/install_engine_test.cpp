@@ -340,9 +340,11 @@ TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesO
   EXPECT_FALSE(FileExists(Dir() + "\\data\\old_intro.dat"));
   EXPECT_TRUE(FileExists(Dir() + "\\data\\kept.dat"));
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProbeKey, "Owner").bytes, Sz("someone else"));
-  // The registry stays as the earlier installation left it; no desktop link, ticked or not.
+  // The registry stays as the earlier installation left it (the version it would correct
+  // has no entry to go to, and none is made); no desktop link, ticked or not.
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "Language").status, ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+               KeyExists(HKEY_CURRENT_USER, kUninstallKey) ||
                KeyExists(HKEY_CURRENT_USER, kProductKey));
   EXPECT_TRUE(FilesIn(Folder("Common Desktop")).empty());
   ExpectLinks(Folder("Programs") + "\\Tidemoor", Dir(), Group("Readme.lnk", "docs\\readme.txt"));
