@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,119 +47,62 @@ TEST(CommandLine, Table) {
   }
 }
 
-// Each row: the tail, then what it sets ("-": the switch line is refused).
+// What a line sets, in a few words: "plain" for a line without switches, the word
+// that refused it, the mode, then each setting given.
+std::string Described(const SetupSwitches& s) {
+  std::string d = std::string(s.any ? "" : "plain ") +
+                  (s.malformed ? "refused(" + s.problem + ") " : "") +
+                  (s.mode == RunMode::Wizard   ? "wizard"
+                   : s.mode == RunMode::Silent ? "silent"
+                                               : "very");
+  if (s.log) d += " log" + (s.logFile.empty() ? "" : "=" + s.logFile);
+  if (s.directory) d += " dir=" + *s.directory;
+  if (s.allUsers) d += *s.allUsers ? " all" : " user";
+  if (s.language) d += *s.language == 0 ? " de" : " en";
+  return d + (s.noDesktopIcon ? " nodesk" : "");
+}
+
 TEST(SetupSwitches, Table) {
-  using M = RunMode;
   const std::string longName(CLog::kFileNameSize, 'x');
-  const struct {
-    std::string tail;
-    bool any, malformed;
-    M mode;
-    bool log;
-    std::string logFile;
-    std::optional<std::string> directory;
-    std::optional<bool> allUsers;
-    std::optional<std::uint32_t> language;
-    bool noDesktop;
-  } rows[] = {
-      {"", false, false, M::Wizard, false, "", {}, {}, {}, false},
-      {"-debug", false, false, M::Wizard, false, "", {}, {}, {}, false},  // as before: the entry
-      {"-debug x /FOO", false, false, M::Wizard, false, "", {}, {}, {}, false},
-      {"/s", true, false, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/VerySilent /AllUsers /lang=DE",
-       true,
-       false,
-       M::VerySilent,
-       false,
-       "",
-       {},
-       true,
-       0u,
-       false},
-      {"/SILENT\t/CURRENTUSER  /LANG=en /NODESKTOPICON",
-       true,
-       false,
-       M::Silent,
-       false,
-       "",
-       {},
-       false,
-       1u,
-       true},
-      {"/S -debug", true, false, M::VerySilent, true, "", {}, {}, {}, false},
-      {"/S /LOG", true, false, M::VerySilent, true, "", {}, {}, {}, false},
-      {"/S /LOG=\"C:\\my logs\\s.log\"",
-       true,
-       false,
-       M::VerySilent,
-       true,
-       "C:\\my logs\\s.log",
-       {},
-       {},
-       {},
-       false},
-      {"/S /LOG=" + longName, true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /D=C:\\Program Files\\Tide moor /LOG  ",
-       true,
-       false,
-       M::VerySilent,
-       false,
-       "",
-       "C:\\Program Files\\Tide moor /LOG",
-       {},
-       {},
-       false},
-      {"/D=C:\\Games", true, false, M::Wizard, false, "", "C:\\Games", {}, {}, false},
-      {"/S /DIR=\"C:\\Program Files\\Tidemoor\" /LOG",
-       true,
-       false,
-       M::VerySilent,
-       true,
-       "",
-       "C:\\Program Files\\Tidemoor",
-       {},
-       {},
-       false},
-      {"/S /DIR=C:\\Games", true, false, M::VerySilent, false, "", "C:\\Games", {}, {}, false},
-      {"/S /FOO", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /S", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /SILENT", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /ALLUSERS /CURRENTUSER", true, true, M::VerySilent, false, "", {}, true, {}, false},
-      {"/S /LANG=fr", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /DIR=", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /DIR=\"C:\\x", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S /D=  ", true, true, M::VerySilent, false, "", {}, {}, {}, false},
-      {"/S/ALLUSERS", false, false, M::Wizard, false, "", {}, {}, {}, false},
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "plain wizard"},
+      {"-debug", "plain wizard"},  // the entry's own rule, as before
+      {"-debug x /FOO", "plain wizard"},
+      {"/S/ALLUSERS", "plain wizard"},
+      {"/s", "very"},
+      {"/VerySilent /AllUsers /lang=DE", "very all de"},
+      {"/SILENT\t/CURRENTUSER  /LANG=en /NODESKTOPICON", "silent user en nodesk"},
+      {"/S -debug", "very log"},
+      {"/S /LOG", "very log"},
+      {"/S /LOG=\"C:\\my logs\\s.log\"", "very log=C:\\my logs\\s.log"},
+      {"/S /LOG=" + longName, "refused(/LOG=" + longName + ") very"},
+      {"/S /D=C:\\Program Files\\Tide moor /LOG  ", "very dir=C:\\Program Files\\Tide moor /LOG"},
+      {"/D=C:\\Games", "wizard dir=C:\\Games"},
+      {"/S /DIR=\"C:\\Program Files\\Tidemoor\" /LOG", "very log dir=C:\\Program Files\\Tidemoor"},
+      {"/S /DIR=C:\\Games", "very dir=C:\\Games"},
+      {"/S /FOO", "refused(/FOO) very"},
+      {"/S /S", "refused(/S) very"},
+      {"/S /SILENT", "refused(/SILENT) very"},
+      {"/S /ALLUSERS /CURRENTUSER", "refused(/CURRENTUSER) very all"},
+      {"/S /LANG=fr", "refused(/LANG=fr) very"},
+      {"/S /DIR=", "refused(/DIR=) very"},
+      {"/S /DIR=\"C:\\x", "refused(/DIR=\"C:\\x) very"},
+      {"/S /D=  ", "refused(/D=) very"},
   };
-  for (const auto& row : rows) {
-    const SetupSwitches got = ParseSetupSwitches(row.tail);
-    EXPECT_EQ(std::tuple(got.any, got.malformed, got.mode, got.log, got.logFile, got.directory,
-                         got.allUsers, got.language, got.noDesktopIcon),
-              std::tuple(row.any, row.malformed, row.mode, row.log, row.logFile, row.directory,
-                         row.allUsers, row.language, row.noDesktop))
-        << row.tail;
-  }
+  for (const auto& [tail, want] : rows)
+    EXPECT_EQ(Described(ParseSetupSwitches(tail)), want) << tail;
 }
 
 TEST(ExitCodes, Table) {
-  const std::pair<std::uint32_t, int> rows[] = {
-      {kMsgUninstallPreviousFirst, 1638},
-      {kMsgAlreadyUpdated, 1638},
-      {kMsgWrongClientVersion, 1642},
-      {kMsgUpdateNeedsClientVersion, 1642},
-      {kMsgInstallDirectoryUnknown, 1605},
-      {kMsgRegistryReadFailed, 1605},
-      {kClientPathText, 1605},
-      {kMsgAlreadyInstalled, 183},
-      {kMsgNeedAllUsersRights, 740},
-      {kMsgSetupFileCorrupted, 1620},
-      {kMsgCreateDirectoryFailed, 1603},
-      {kMsgCopyException, 1603},
-      {kMsgRegistryWriteFailed, 1603},
-      {kMsgCreateLinkFailed, 1603},
-      {kMsgNoNextStep, 1603},
-  };
-  for (const auto& [text, code] : rows) EXPECT_EQ(ExitCodeForText(text), code) << text;
+  // "catalogue text:exit code", as README's table gives them.
+  std::istringstream rows(
+      "39:1638 49:1638 35:1642 36:1642 37:1605 41:1605 47:183 48:740 "
+      "40:1620 16:1603 20:1603 26:1603 29:1603 3:1603");
+  std::uint32_t text = 0;
+  char colon = 0;
+  for (int code = 0; rows >> text >> colon >> code;) EXPECT_EQ(ExitCodeForText(text), code) << text;
+  EXPECT_TRUE(rows.eof());                            // every row was read
+  EXPECT_EQ(ExitCodeForText(kClientPathText), 1605);  // the missing client file
 }
 
 TEST(TrimSettingsFields, Table) {

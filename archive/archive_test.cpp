@@ -320,13 +320,10 @@ TEST(ProductIdentity, Table) {
       {"Publisher=P\nPublisher=Q\n", std::nullopt},
       {"Publisher=P\tQ\n", std::nullopt},
   };
+  // What the reader accepts writes back alike: command_line_fuzz.
   for (const auto& row : rows) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.bytes.data());
     EXPECT_EQ(ParseProductIdentity(bytes, row.bytes.size()), row.want) << row.bytes;
-    if (row.want && row.bytes.find("Feed") == std::string::npos && row.bytes.find("URL") != 0) {
-      const std::string written = ProductIdentityBytes(*row.want);
-      EXPECT_EQ(written, row.bytes);
-    }
   }
   EXPECT_EQ(DisplayVersionText(807, 3), "0.807.3");
   EXPECT_EQ(DisplayVersionText(4294967295u, 0), "0.4294967295.0");

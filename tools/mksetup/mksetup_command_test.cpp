@@ -8,7 +8,6 @@
 #include "commands.h"
 #include "file_sha256.h"
 #include "icon_file.h"
-#include "identity_resource.h"
 #include "pe_test_image.h"
 #include "run_program.h"
 #include "segment_files.h"
@@ -327,11 +326,6 @@ TEST_F(MksetupCommand, WingetManifestsDescribeTheBuiltInstaller) {
          "PackageVersion = 807.3\nPublisher = O'Hara & K\xC3\xB6hler: Spiele\n"
          "URLInfoAbout = https://tidemoor.example/about\n");
   ASSERT_EQ(Setup({}), kExitOk) << err_.str();
-  archive::ProductIdentity identity;
-  std::string error;
-  ASSERT_TRUE(ReadIdentityResource(peres::testing::ReadFile(P("Setup.exe")), identity, error));
-  EXPECT_EQ(identity, (archive::ProductIdentity{"O'Hara & K\xF6hler: Spiele",
-                                                "https://tidemoor.example/about"}));
   const Args winget = {"winget",        P("Setup.exe"), "--id",
                        "Tide.Moor",     "--url",        "https://dl.example/Setup.exe",
                        "--license",     "Proprietary",  "--description",
