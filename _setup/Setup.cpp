@@ -42,12 +42,20 @@ void OpenLog(const setup::SetupSwitches& switches, const char* commandLine, cons
   CLog::Instance()->Open(kLogLevel, logFile);
 }
 
+// Unattended, an exception that a window's handler lets escape ends in the log and
+// makes the run a failed one.
+void LogException(const char* message) {
+  CLog::Instance()->Log(1, kUnit, 98, "exception: %s", message);
+  setup::SetExitCode(setup::kExitInstallFailed);
+}
+
 // Builds the forms and runs the wizard or the unattended installation; true when an
 // unattended run installed.
 bool Run(const setup::SetupSwitches& switches) {
   const bool unattended = setup::Unattended();
   gui::Application& application = gui::Application::Instance();
   if (switches.mode == setup::RunMode::VerySilent) application.KeepHidden();
+  if (unattended) application.SetExceptionSink(LogException);
   FSplash = &splash;
   splash.Create();
   if (switches.mode != setup::RunMode::VerySilent) {
@@ -99,10 +107,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
       installed = Run(switches);
     } catch (const std::exception& error) {
-      if (setup::Unattended())
-        CLog::Instance()->Log(1, kUnit, 114, "exception: %s", error.what());
-      else
-        application.ShowException(error);
+      application.ShowException(error);
     }
     if (setup::Unattended() && !installed) {
       exitCode = setup::ReportedExitCode();

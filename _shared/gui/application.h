@@ -55,6 +55,8 @@ class Application {
   // window, so the form it belongs to takes no input while it is open.
   void ShowException(const std::exception& error);
   void ShowException(const char* message);
+  // For a run nobody watches: the report goes here instead of into a box.
+  void SetExceptionSink(void (*sink)(const char* message)) { exceptionSink_ = sink; }
 
  private:
   bool Dispatch(MSG& msg);
@@ -70,6 +72,7 @@ class Application {
   bool terminated_ = false;
   bool quitRequested_ = false;
   bool keepHidden_ = false;
+  void (*exceptionSink_)(const char* message) = nullptr;
 };
 
 // Runs a callback from a window procedure: exceptions must not cross Windows' frames,

@@ -190,6 +190,7 @@ void Application::ShowException(const std::exception& error) {
 void Application::ShowException(const char* message) {
   std::string text = message != nullptr ? message : "";
   if (text.empty() || text.back() != '.') text += '.';
+  if (exceptionSink_ != nullptr) return exceptionSink_(text.c_str());
   ShowMessageBox(GetActiveWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
