@@ -10,9 +10,9 @@
 #include "archive_checksum.h"
 #include "catalogue_text.h"
 #include "corrupted_text.h"
-#include "setup_report.h"
 #include "s_lang.h"
 #include "s_logging.h"
+#include "setup_report.h"
 #include "u_setup.h"
 #include "u_splash.h"
 

@@ -10,12 +10,12 @@
 #include "application.h"
 #include "catalogue_text.h"
 #include "earlier_installation.h"
-#include "setup_report.h"
 #include "message_box.h"
 #include "path_buffer.h"
 #include "s_lang.h"
 #include "s_registry_win.h"
 #include "setup_archive.h"
+#include "setup_report.h"
 #include "u_setup.h"
 
 using setup::Msg;

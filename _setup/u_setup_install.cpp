@@ -9,13 +9,13 @@
 #include "application.h"
 #include "archive_read.h"
 #include "catalogue_text.h"
+#include "corrupted_text.h"
 #include "gui_exception.h"
-#include "setup_report.h"
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
 #include "settings_trim.h"
-#include "corrupted_text.h"
+#include "setup_report.h"
 #include "u_setup.h"
 
 using setup::Msg;

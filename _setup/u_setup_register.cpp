@@ -8,8 +8,8 @@
 
 #include "catalogue_text.h"
 #include "path_buffer.h"
-#include "s_logging.h"
 #include "product_identity.h"
+#include "s_logging.h"
 #include "s_registry_win.h"
 #include "s_uninstall_entry_win.h"
 #include "u_setup.h"

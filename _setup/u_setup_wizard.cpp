@@ -6,10 +6,10 @@
 
 #include "catalogue_text.h"
 #include "message_box.h"
-#include "setup_report.h"
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "setup_report.h"
 #include "u_directorydlg.h"
 #include "u_setup.h"
 
