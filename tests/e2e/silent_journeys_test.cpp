@@ -91,13 +91,15 @@ TEST(Silent, ForAllUsersInGermanWithoutDesktopIcon) {
   ExpectGroup(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Tidemoor", directory, 0);
 }
 
-TEST(Silent, UpdateOverAnotherClientVersionEndsWithItsCode) {
+TEST(Silent, MalformedLineAndUpdateOverAnotherClientVersionEndWithTheirCodes) {
   const CleanRegistry clean;
   archive::ArchiveDescription release = TestRelease(archive::SetupKind::Update);
   release.requiredVersionLS = 2;
   SetupRun run(AllPresent(WriteSegments(release)));
   RegisterEarlier(run.Folder().PathOf("Tidemoor"), 1, driver::WinePath(TDM_DEMO_CLIENT));
   Shown shown;
+  EXPECT_EQ(run.RunToEnd("/S /LOG /BOGUS", shown), 1639u);  // refused before it looks
+  EXPECT_TRUE(Logged(run, "malformed switch /BOGUS (exit code 1639)"));
   EXPECT_EQ(run.RunToEnd("/S /LOG", shown), 1642u);
   EXPECT_EQ(shown, Shown{});
   EXPECT_TRUE(Logged(run,
