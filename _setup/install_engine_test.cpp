@@ -11,11 +11,14 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <atomic>
+#include <thread>
 
 #include "application.h"
 #include "message_box_recorder.h"
 #include "s_lang.h"
 #include "s_registry_win.h"
+#include "setup_switches.h"
 #include "test_readers_win.h"
 #include "test_release.h"
 #include "u_setup.h"
@@ -291,6 +294,37 @@ TEST_F(Installation, AllUsersInGermanIntoADirectoryWithBlanks) {
     EXPECT_TRUE(FilesIn(Folder(folder)).empty()) << folder;
 }
 
+// The command line's presets land in the settings page's fields.
+TEST_F(Installation, SwitchesPresetTheWizard) {
+  TFSetup& setup = Open(TestRelease());
+  setup.ApplySwitches(
+      setup::ParseSetupSwitches("/DIR=\"" + Dir() + "\" /LANG=de /ALLUSERS /NODESKTOPICON"));
+  EXPECT_EQ(std::tuple(setup.Edit1.Text(), setup.box_language.ItemIndex(), CLang::GetLanguage(),
+                       setup.radio_all_users.Checked(), setup.radio_current_user.Checked(),
+                       setup.CheckBox3.Checked(), setup.Label3.Text()),
+            std::tuple(Dir(), 0, kLanguageGerman, true, false, false,
+                       std::string(CLang::GetText(kMsgChooseLanguage))));
+}
+
+// Another thread owns the product lock at Start!: the wizard waits on the progress page
+// with text 42, then installs once it is free.
+TEST_F(Installation, StartWaitsForTheProductLock) {
+  Open(TestRelease());
+  Shown shown(*setup_);
+  std::atomic<bool> owned = false;
+  std::thread holder([&owned] {
+    const HANDLE lock = CreateMutexA(nullptr, TRUE, "Global\\Tidemoor.ProductLock");
+    owned = true;
+    Sleep(600);
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+  });
+  while (!owned) Sleep(1);
+  EXPECT_TRUE(Install(Dir()));
+  holder.join();
+  EXPECT_EQ(shown.seen.empty() ? "" : shown.seen.front(), Text(kMsgPleaseWait));
+}
+
 TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesOnly) {
   archive::ArchiveDescription update = TestRelease(archive::SetupKind::Update);
   update.obsoleteFiles = {"data/old_intro.dat", "data/never_there.dat"};
@@ -305,9 +339,11 @@ TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesO
   EXPECT_FALSE(FileExists(Dir() + "\\data\\old_intro.dat"));
   EXPECT_TRUE(FileExists(Dir() + "\\data\\kept.dat"));
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProbeKey, "Owner").bytes, Sz("someone else"));
-  // The registry stays as the earlier installation left it; no desktop link, ticked or not.
+  // The registry stays as the earlier installation left it (the version it would correct
+  // has no entry to go to, and none is made); no desktop link, ticked or not.
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, "Language").status, ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ||
+               KeyExists(HKEY_CURRENT_USER, kUninstallKey) ||
                KeyExists(HKEY_CURRENT_USER, kProductKey));
   EXPECT_TRUE(FilesIn(Folder("Common Desktop")).empty());
   ExpectLinks(Folder("Programs") + "\\Tidemoor", Dir(), Group("Readme.lnk", "docs\\readme.txt"));

@@ -6,13 +6,17 @@
 #include "disk_figures.h"
 #include "corrupted_text.h"
 #include "earlier_installation.h"
+#include "exit_codes.h"
+#include "setup_switches.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "s_lang.h"
+#include "s_logging.h"
 
 namespace setup {
 namespace {
@@ -41,6 +45,64 @@ TEST(CommandLine, Table) {
     EXPECT_STREQ(tail, row.tail);
     EXPECT_EQ(IsDebugSwitch(tail), row.debug) << tail;
   }
+}
+
+// What a line sets, in a few words: "plain" for a line without switches, the word
+// that refused it, the mode, then each setting given.
+std::string Described(const SetupSwitches& s) {
+  std::string d = std::string(s.any ? "" : "plain ") +
+                  (s.malformed ? "refused(" + s.problem + ") " : "") +
+                  (s.mode == RunMode::Wizard   ? "wizard"
+                   : s.mode == RunMode::Silent ? "silent"
+                                               : "very");
+  if (s.log) d += " log" + (s.logFile.empty() ? "" : "=" + s.logFile);
+  if (s.directory) d += " dir=" + *s.directory;
+  if (s.allUsers) d += *s.allUsers ? " all" : " user";
+  if (s.language) d += *s.language == 0 ? " de" : " en";
+  return d + (s.noDesktopIcon ? " nodesk" : "");
+}
+
+TEST(SetupSwitches, Table) {
+  const std::string longName(CLog::kFileNameSize, 'x');
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "plain wizard"},
+      {"-debug", "plain wizard"},  // the entry's own rule, as before
+      {"-debug x /FOO", "plain wizard"},
+      {"/S/ALLUSERS", "plain wizard"},
+      {"/s", "very"},
+      {"/VerySilent /AllUsers /lang=DE", "very all de"},
+      {"/SILENT\t/CURRENTUSER  /LANG=en /NODESKTOPICON", "silent user en nodesk"},
+      {"/S -debug", "very log"},
+      {"/S /LOG", "very log"},
+      {"/S /LOG=\"C:\\my logs\\s.log\"", "very log=C:\\my logs\\s.log"},
+      {"/S /LOG=" + longName, "refused(/LOG=" + longName + ") very"},
+      {"/S /D=C:\\Program Files\\Tide moor /LOG  ", "very dir=C:\\Program Files\\Tide moor /LOG"},
+      {"/D=C:\\Games", "wizard dir=C:\\Games"},
+      {"/S /DIR=\"C:\\Program Files\\Tidemoor\" /LOG", "very log dir=C:\\Program Files\\Tidemoor"},
+      {"/S /DIR=C:\\Games", "very dir=C:\\Games"},
+      {"/S /FOO", "refused(/FOO) very"},
+      {"/S /S", "refused(/S) very"},
+      {"/S /SILENT", "refused(/SILENT) very"},
+      {"/S /ALLUSERS /CURRENTUSER", "refused(/CURRENTUSER) very all"},
+      {"/S /LANG=fr", "refused(/LANG=fr) very"},
+      {"/S /DIR=", "refused(/DIR=) very"},
+      {"/S /DIR=\"C:\\x", "refused(/DIR=\"C:\\x) very"},
+      {"/S /D=  ", "refused(/D=) very"},
+  };
+  for (const auto& [tail, want] : rows)
+    EXPECT_EQ(Described(ParseSetupSwitches(tail)), want) << tail;
+}
+
+TEST(ExitCodes, Table) {
+  // "catalogue text:exit code", as README's table gives them.
+  std::istringstream rows(
+      "39:1638 49:1638 35:1642 36:1642 37:1605 41:1605 47:183 48:740 "
+      "40:1620 16:1603 20:1603 26:1603 29:1603 3:1603");
+  std::uint32_t text = 0;
+  char colon = 0;
+  for (int code = 0; rows >> text >> colon >> code;) EXPECT_EQ(ExitCodeForText(text), code) << text;
+  EXPECT_TRUE(rows.eof());                            // every row was read
+  EXPECT_EQ(ExitCodeForText(kClientPathText), 1605);  // the missing client file
 }
 
 TEST(TrimSettingsFields, Table) {

@@ -39,7 +39,9 @@ void TFSetup::FormCreate() {
   CReg::Instance()->ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                                "ProgramFilesDir", programFilesDir, sizeof programFilesDir);
 
-  if (!LoadSetupArchive() || !VerifyArchiveChecksum() || !CheckArchiveStructure()) return;
+  if (!LoadSetupArchive() || !VerifyArchiveChecksum() || !CheckArchiveStructure() ||
+      !LoadProductIdentity())
+    return;
   HandOverHeader();
 
   box_language.SetItemIndex(static_cast<int>(CLang::GetLanguage()));

@@ -9,8 +9,11 @@
 #include "archive_cursor.h"
 #include "controls.h"
 #include "form.h"
+#include "product_identity.h"
 #include "s_created_record.h"
+#include "s_product_lock_win.h"
 #include "setup_archive.h"
+#include "setup_switches.h"
 
 class TFSetup : public gui::Form {
  public:
@@ -87,7 +90,19 @@ class TFSetup : public gui::Form {
   // The installation: true when everything is installed and registered; false after
   // InstallFailed has reported the failure and shown the failure page.
   bool CopyFiles();
-  bool InstallFailed(const std::string& message);
+  // Reports catalogue text `textId` (or `message`, which begins with it).
+  bool InstallFailed(std::uint32_t textId, const std::string& message);
+  bool InstallFailed(std::uint32_t textId);
+
+  // The command line's settings, put into the wizard's fields before it is shown;
+  // an update keeps what it adopted and logs the switches it ignores.
+  void ApplySwitches(const setup::SetupSwitches& switches);
+  // The run without questions: the terms taken as accepted, the installation started
+  // as Start! starts it. True when it installed.
+  bool InstallUnattended();
+
+  // The publisher and web address mksetup put beside the archive; empty without them.
+  archive::ProductIdentity identity;
 
   // Shortcut folders, read during the installation.
   char desktopFolder[256] = {};
@@ -106,6 +121,7 @@ class TFSetup : public gui::Form {
   bool CheckArchiveStructure();
   void HandOverHeader();
   bool LoadSegment(int number, bool required);
+  bool LoadProductIdentity();
   // The earlier-installation step; false after a refusal has been shown.
   bool CheckEarlierInstallation();
   void AdoptEarlierInstallation(std::uint32_t language, const char* installDir,
@@ -129,11 +145,18 @@ class TFSetup : public gui::Form {
   bool WriteUninstallEntry();
   void Refresh();
   void BindHandlers();
-  void StartInstallation();
+  // Start!: the lock, the directory check and CopyFiles; true when it installed.
+  bool StartInstallation();
+  // Holds the product lock, or reports why not; see u_setup_unattended.cpp.
+  bool AcquireProductLock();
   void KeepFocusOnPage();
 
   // Set while CopyFiles runs: the form refuses to close under it.
   bool installing_ = false;
+  // An update took over the registered language, directory, group and scope.
+  bool adopted_ = false;
+  // Taken at Start!, held to the end of the program.
+  CProductLock productLock_;
 };
 
 extern TFSetup* FSetup;

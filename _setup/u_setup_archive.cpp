@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "application.h"
@@ -9,9 +10,9 @@
 #include "archive_checksum.h"
 #include "catalogue_text.h"
 #include "corrupted_text.h"
-#include "message_box.h"
 #include "s_lang.h"
 #include "s_logging.h"
+#include "setup_report.h"
 #include "u_setup.h"
 #include "u_splash.h"
 
@@ -40,13 +41,14 @@ std::uint64_t storedChecksum[archive::kMaxSegments] = {};
 // the caption carries Windows' error code.
 void ReportResourceFailure() {
   const DWORD error = GetLastError();
-  gui::ShowMessageBox(nullptr, setup::CorruptedText(Msg(kMsgSetupFileCorrupted)).c_str(),
-                      std::to_string(error).c_str(), MB_OK);
+  setup::Report(nullptr, kMsgSetupFileCorrupted,
+                setup::CorruptedText(Msg(kMsgSetupFileCorrupted)).c_str(),
+                std::to_string(error).c_str());
   gui::Application::Instance().Terminate();
 }
 
 void ReportCorrupted(const std::string& text) {
-  gui::ShowMessageBox(nullptr, text.c_str(), Msg(kMsgError), MB_OK);
+  setup::Report(nullptr, kMsgSetupFileCorrupted, text.c_str(), Msg(kMsgError));
   gui::Application::Instance().Terminate();
 }
 
@@ -109,6 +111,27 @@ bool TFSetup::LoadSetupArchive() {
   if (!LoadSegment(2, !update)) return false;
   CLog::Instance()->Log(1, kUnit, 111, "loading resource 3");
   if (!LoadSegment(3, !update)) return false;
+  return true;
+}
+
+// Beside the archive and outside its checksum; a resource that does not read as one
+// was damaged all the same.
+bool TFSetup::LoadProductIdentity() {
+  identity = {};
+  HMODULE self = GetModuleHandleA(nullptr);
+  HRSRC found = FindResourceA(self, archive::kIdentityResourceName, kResourceType);
+  if (found == nullptr) return true;  // the manifest named no publisher and no address
+  HGLOBAL loaded = LoadResource(self, found);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const std::optional<archive::ProductIdentity> read =
+      bytes != nullptr ? archive::ParseProductIdentity(static_cast<const std::uint8_t*>(bytes),
+                                                       SizeofResource(self, found))
+                       : std::nullopt;
+  if (!read) {
+    ReportCorrupted(setup::CorruptedText(Msg(kMsgSetupFileCorrupted)));
+    return false;
+  }
+  identity = *read;
   return true;
 }
 

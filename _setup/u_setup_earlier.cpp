@@ -15,6 +15,7 @@
 #include "s_lang.h"
 #include "s_registry_win.h"
 #include "setup_archive.h"
+#include "setup_report.h"
 #include "u_setup.h"
 
 using setup::Msg;
@@ -26,8 +27,8 @@ constexpr char kClientFile[] = "TDMClient.exe";
 
 // Every refusal of this step ends the program before the wizard is shown; nothing
 // has been written anywhere at that point.
-bool Refuse(const char* text, const char* caption) {
-  gui::ShowMessageBox(gui::FocusOwner(), text, caption, MB_OK);
+bool Refuse(std::uint32_t textId, const char* text, const char* caption) {
+  setup::Report(gui::FocusOwner(), textId, text, caption);
   gui::Application::Instance().Terminate();
   return false;
 }
@@ -96,11 +97,12 @@ bool TFSetup::CheckEarlierInstallation() {
   if (outcome.language) CLang::SetLanguage(*outcome.language);
   if (outcome.verdict == setup::EarlierVerdict::Refuse) {
     if (outcome.text == setup::kClientPathText)
-      return Refuse(clientPath.c_str(), Msg(outcome.caption));
+      return Refuse(outcome.text, clientPath.c_str(), Msg(outcome.caption));
     if (outcome.text == kMsgUpdateNeedsClientVersion)
-      return Refuse(setup::WrongClientVersionText(Msg(outcome.text), facts.required).c_str(),
+      return Refuse(outcome.text,
+                    setup::WrongClientVersionText(Msg(outcome.text), facts.required).c_str(),
                     Msg(outcome.caption));
-    return Refuse(Msg(outcome.text), Msg(outcome.caption));
+    return Refuse(outcome.text, Msg(outcome.text), Msg(outcome.caption));
   }
   if (outcome.verdict == setup::EarlierVerdict::Adopt)
     AdoptEarlierInstallation(*outcome.language, installDir, startMenuGroup, languageOfCurrentUser);
@@ -109,6 +111,7 @@ bool TFSetup::CheckEarlierInstallation() {
 
 void TFSetup::AdoptEarlierInstallation(std::uint32_t language, const char* installDir,
                                        const char* startMenuGroup, bool currentUser) {
+  adopted_ = true;
   box_language.SetItemIndex(static_cast<int>(language));
   Edit1.SetText(installDir);
   Edit2.SetText(startMenuGroup);

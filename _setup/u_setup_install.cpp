@@ -10,13 +10,13 @@
 #include "application.h"
 #include "archive_read.h"
 #include "catalogue_text.h"
+#include "corrupted_text.h"
 #include "gui_exception.h"
-#include "message_box.h"
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
 #include "settings_trim.h"
-#include "corrupted_text.h"
+#include "setup_report.h"
 #include "u_setup.h"
 
 using setup::Msg;
@@ -59,8 +59,12 @@ void TFSetup::Refresh() {
   gui::Application::Instance().ProcessMessages();
 }
 
-bool TFSetup::InstallFailed(const std::string& message) {
-  gui::ShowMessageBox(nullptr, message.c_str(), Msg(kMsgError), MB_OK);
+bool TFSetup::InstallFailed(std::uint32_t textId) {
+  return InstallFailed(textId, Msg(textId));
+}
+
+bool TFSetup::InstallFailed(std::uint32_t textId, const std::string& message) {
+  setup::Report(nullptr, textId, message.c_str(), Msg(kMsgError));
   ShowPage(TabSheet5);
   Button1.SetText(Msg(kMsgFinished));
   Button1.SetEnabled(true);
@@ -75,8 +79,7 @@ bool TFSetup::ProbeAllUsersRights() {
   // somebody's data.
   CReg& reg = *CReg::Instance();
   const bool existed = reg.KeyExists(HKEY_LOCAL_MACHINE, kProbeKey);
-  if (!reg.CreateKey(HKEY_LOCAL_MACHINE, kProbeKey))
-    return InstallFailed(Msg(kMsgNeedAllUsersRights));
+  if (!reg.CreateKey(HKEY_LOCAL_MACHINE, kProbeKey)) return InstallFailed(kMsgNeedAllUsersRights);
   if (!existed) reg.DeleteKey(HKEY_LOCAL_MACHINE, kProbeKey);
   return true;
 }
@@ -90,7 +93,7 @@ void TFSetup::TrimSettings() {
 
 bool TFSetup::EnsureDirectory(const char* path, unsigned* made) {
   if (IsDirectory(path)) return true;
-  if (!CreateDirectoryA(path, nullptr)) return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (!CreateDirectoryA(path, nullptr)) return InstallFailed(kMsgCreateDirectoryFailed);
   if (made != nullptr) ++*made;
   return true;
 }
@@ -102,11 +105,11 @@ bool TFSetup::CreateInstallDirectory() {
   std::size_t count = 0;
   if (!setup::SplitComponents(directory, kMaxComponents,
                               [&](std::string_view part) { components[count++] = part; }))
-    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    return InstallFailed(kMsgCreateDirectoryFailed);
   setup::PathBuffer path;
   // The first level joins the first two components, so "C:" is never created alone.
   if (!setup::Compose(path, {components[0], "\\", count > 1 ? components[1] : ""}))
-    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    return InstallFailed(kMsgCreateDirectoryFailed);
   // Levels are made top down, so those made are the installation folder and the ones
   // right above it.
   unsigned& made = createdFolders.installLevels;
@@ -114,11 +117,10 @@ bool TFSetup::CreateInstallDirectory() {
   for (std::size_t i = 2; i < count; ++i) {
     const std::string sofar = path;
     if (!setup::Compose(path, {sofar, "\\", components[i]}))
-      return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+      return InstallFailed(kMsgCreateDirectoryFailed);
     if (!EnsureDirectory(path, &made)) return false;
   }
-  if (directory.size() >= setup::kPathBufferSize)
-    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (directory.size() >= setup::kPathBufferSize) return InstallFailed(kMsgCreateDirectoryFailed);
   return EnsureDirectory(directory.c_str(), &made);
 }
 
@@ -130,7 +132,7 @@ bool TFSetup::CreateArchiveDirectories() {
     const char* name = setup::ReadText(ArchiveCursor);
     setup::PathBuffer path;
     if (!setup::Compose(path, {directory, "\\", name}))
-      return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+      return InstallFailed(kMsgCreateDirectoryFailed);
     unsigned made = 0;
     if (!EnsureDirectory(path, &made)) return false;
     if (made != 0) {
@@ -278,6 +280,6 @@ bool TFSetup::CopyFiles() {
   } catch (const std::exception& error) {
     // The class library's exceptions and any other, std::bad_alloc included, end on
     // the failure page, never in a wizard that is stuck.
-    return InstallFailed(std::string(Msg(kMsgCopyException)) + error.what());
+    return InstallFailed(kMsgCopyException, std::string(Msg(kMsgCopyException)) + error.what());
   }
 }

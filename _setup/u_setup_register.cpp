@@ -1,5 +1,6 @@
 // RegisterInstallation: the shortcuts, the product's settings and its uninstall
-// entry, then the success page. An update writes no registry value.
+// entry, then the success page. An update writes no registry value but the version
+// Apps & features shows, which would be wrong otherwise.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,8 +8,10 @@
 
 #include "catalogue_text.h"
 #include "path_buffer.h"
+#include "product_identity.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "s_uninstall_entry_win.h"
 #include "u_setup.h"
 
 using setup::Msg;
@@ -36,7 +39,7 @@ bool TFSetup::WriteProductSettings() {
       !reg.WriteString(root, kProductKey, "InstallDir", directory.c_str()) ||
       !reg.WriteDWord(root, kProductKey, "Language", CLang::GetLanguage()) ||
       !reg.WriteString(root, kProductKey, "StartMenuGroup", group.c_str()))
-    return InstallFailed(Msg(kMsgRegistryWriteFailed));
+    return InstallFailed(kMsgRegistryWriteFailed);
   return true;
 }
 
@@ -45,18 +48,23 @@ bool TFSetup::WriteUninstallEntry() {
   // program first (C:\Program.exe for C:\Program Files\...).
   setup::PathBuffer command;
   if (!setup::Compose(command, {"\"", Edit1.Text(), "\\uninstall.exe\""}))
-    return InstallFailed(Msg(kMsgRegistryWriteFailed));
+    return InstallFailed(kMsgRegistryWriteFailed);
   CReg& reg = *CReg::Instance();
   HKEY root = HKEY_LOCAL_MACHINE;
   if (!reg.CreateKey(root, kUninstallKey)) {
     // A current-user installation by a user who may not write the machine's keys
     // keeps its uninstall entry with its settings.
-    if (!radio_current_user.Checked()) return InstallFailed(Msg(kMsgRegistryWriteFailed));
+    if (!radio_current_user.Checked()) return InstallFailed(kMsgRegistryWriteFailed);
     root = HKEY_CURRENT_USER;
-    if (!reg.CreateKey(root, kUninstallKey)) return InstallFailed(Msg(kMsgRegistryWriteFailed));
+    if (!reg.CreateKey(root, kUninstallKey)) return InstallFailed(kMsgRegistryWriteFailed);
   }
-  // What Apps & features shows beside the name: folder, icon, size, no repair.
-  setup::PathBuffer icon;
+  // What Apps & features shows beside the name: folder, icon, size, no repair; the
+  // version, the publisher and its page; and how a package manager uninstalls.
+  setup::PathBuffer icon, quietCommand;
+  const std::string version = archive::DisplayVersionText(packageVersionMS, packageVersionLS);
+  const auto writeGiven = [&](const char* name, const std::string& value) {
+    return value.empty() || reg.WriteString(root, kUninstallKey, name, value.c_str());
+  };
   const std::uint64_t kib = (installedBytes + 1023) / 1024;
   if (!setup::Compose(icon,
                       {Edit1.Text(), "\\", mainProgramFile != nullptr ? mainProgramFile : ""}) ||
@@ -67,8 +75,13 @@ bool TFSetup::WriteUninstallEntry() {
       !reg.WriteDWord(root, kUninstallKey, "EstimatedSize",
                       static_cast<DWORD>(std::min<std::uint64_t>(kib, 0xFFFFFFFFu))) ||
       !reg.WriteDWord(root, kUninstallKey, "NoModify", 1) ||
-      !reg.WriteDWord(root, kUninstallKey, "NoRepair", 1))
-    return InstallFailed(Msg(kMsgRegistryWriteFailed));
+      !reg.WriteDWord(root, kUninstallKey, "NoRepair", 1) ||
+      !setup::Compose(quietCommand, {command, " /S"}) ||
+      !reg.WriteString(root, kUninstallKey, "QuietUninstallString", quietCommand) ||
+      !reg.WriteString(root, kUninstallKey, "DisplayVersion", version.c_str()) ||
+      !writeGiven("Publisher", identity.publisher) ||
+      !writeGiven("URLInfoAbout", identity.urlInfoAbout))
+    return InstallFailed(kMsgRegistryWriteFailed);
   return true;
 }
 
@@ -80,6 +93,8 @@ bool TFSetup::RegisterInstallation() {
   if (kind != static_cast<std::uint32_t>(archive::SetupKind::Update)) {
     WriteCreatedRecord();
     if (!WriteProductSettings() || !WriteUninstallEntry()) return false;
+  } else {
+    RewriteDisplayVersion(archive::DisplayVersionText(packageVersionMS, packageVersionLS).c_str());
   }
   CLog::Instance()->Log(1, kUnit, 803, "finished CopyFiles");
   ShowPage(TabSheet4);

@@ -48,17 +48,15 @@ bool IsDirectory(const std::string& path) {
 // folder itself; a level that would leave it ("..") is refused.
 bool TFSetup::CreateStartMenuGroup(const std::string& group) {
   std::vector<std::string> levels;
-  if (!created::SplitGroup(Edit2.Text(), levels))
-    return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  if (!created::SplitGroup(Edit2.Text(), levels)) return InstallFailed(kMsgCreateDirectoryFailed);
   std::string path = programsFolder;
   for (const std::string& level : levels) {
     path += "\\" + level;
     if (IsDirectory(path)) continue;
-    if (!CreateDirectoryA(path.c_str(), nullptr))
-      return InstallFailed(Msg(kMsgCreateDirectoryFailed));
+    if (!CreateDirectoryA(path.c_str(), nullptr)) return InstallFailed(kMsgCreateDirectoryFailed);
     ++createdFolders.groupLevels;
   }
-  return path == group || InstallFailed(Msg(kMsgCreateDirectoryFailed));
+  return path == group || InstallFailed(kMsgCreateDirectoryFailed);
 }
 
 bool TFSetup::CreateShortcuts() {
@@ -83,7 +81,7 @@ bool TFSetup::CreateShortcuts() {
     if (!desktopKnown || !targetFits || !linkFits ||
         !reg.CreateShellLink(desktopLink, mainTarget, nullptr, directory.c_str(), SW_SHOWNORMAL,
                              nullptr, 0))
-      return InstallFailed(Msg(kMsgCreateLinkFailed));
+      return InstallFailed(kMsgCreateLinkFailed);
   }
 
   bool programsKnown = false;
@@ -99,7 +97,7 @@ bool TFSetup::CreateShortcuts() {
     programsKnown = commonRead ||
                     ReadShellFolder(programsFolder, HKEY_CURRENT_USER, "Programs", CSIDL_PROGRAMS);
   }
-  if (!programsKnown) return InstallFailed(Msg(kMsgCreateLinkFailed));
+  if (!programsKnown) return InstallFailed(kMsgCreateLinkFailed);
 
   const std::string group = std::string(programsFolder) + "\\" + Edit2.Text();
   if (!CreateStartMenuGroup(group)) return false;
@@ -115,10 +113,9 @@ bool TFSetup::CreateShortcuts() {
   for (std::uint32_t i = 0; i < count; ++i) {
     const char* targetFile = setup::ReadText(ArchiveCursor);
     const std::uint32_t linkNameId = setup::ReadU32(ArchiveCursor);
-    if (!makeGroupLink(Msg(linkNameId), targetFile))
-      return InstallFailed(Msg(kMsgCreateLinkFailed));
+    if (!makeGroupLink(Msg(linkNameId), targetFile)) return InstallFailed(kMsgCreateLinkFailed);
   }
   if (!makeGroupLink(selectedReadmeLink, selectedReadme))
-    return InstallFailed(Msg(kMsgCreateLinkFailed));
+    return InstallFailed(kMsgCreateLinkFailed);
   return true;
 }

@@ -9,6 +9,7 @@
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "setup_report.h"
 #include "u_directorydlg.h"
 #include "u_setup.h"
 
@@ -20,7 +21,7 @@ constexpr char kUnit[] = "_setup/u_setup";
 constexpr char kProductKey[] = "Software\\Tidemoor";
 
 void ShowNoNextStep() {
-  gui::ShowMessageBox(nullptr, Msg(kMsgNoNextStep), Msg(kMsgError), MB_OK);
+  setup::Report(nullptr, kMsgNoNextStep, Msg(kMsgNoNextStep), Msg(kMsgError));
 }
 
 // The readme opens in the system's editor, found through the search path; the
@@ -86,15 +87,23 @@ void TFSetup::Button1Click() {
   KeepFocusOnPage();
 }
 
-void TFSetup::StartInstallation() {
+bool TFSetup::StartInstallation() {
+  if (!AcquireProductLock()) return false;
   char registered[256];
   CReg& reg = *CReg::Instance();
   const bool found =
       reg.ReadString(HKEY_CURRENT_USER, kProductKey, "InstallDir", registered, sizeof registered) ||
       reg.ReadString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", registered, sizeof registered);
   if (found && Edit1.Text() != registered) {
-    gui::ShowMessageBox(gui::FocusOwner(), Msg(kMsgAlreadyInstalled), Msg(kMsgError), MB_OK);
-    return;
+    // Back on the settings page, should the wait for the lock have left it.
+    productLock_.Release();
+    ShowPage(TabSheet2);
+    Button1.SetEnabled(true);
+    Button2.Show();
+    Button3.Show();
+    setup::Report(gui::FocusOwner(), kMsgAlreadyInstalled, Msg(kMsgAlreadyInstalled),
+                  Msg(kMsgError));
+    return false;
   }
   ShowPage(TabSheet3);
   Button1.SetEnabled(false);
@@ -102,7 +111,7 @@ void TFSetup::StartInstallation() {
   Button3.Hide();
   wizardStep = 3;
   KeepFocusOnPage();
-  CopyFiles();
+  return CopyFiles();
 }
 
 void TFSetup::KeepFocusOnPage() {

@@ -11,6 +11,7 @@
 #include "archive_checksum.h"
 #include "archive_cursor.h"
 #include "archive_walk.h"
+#include "product_identity.h"
 #include "test_release.h"
 
 namespace archive {
@@ -299,6 +300,33 @@ TEST(ArchiveCursor, SeeksAndSwitchesOnlyToPresentSegmentsOneToThree) {
   EXPECT_EQ(data, three.data());
   EXPECT_FALSE(cursor.NextSegment());  // there is no fourth
   EXPECT_EQ(cursor.segment(), 3);
+}
+
+TEST(ProductIdentity, Table) {
+  const std::string longest(kIdentityValueMaxLength, 'p');
+  const struct {
+    std::string bytes;
+    std::optional<ProductIdentity> want;
+  } rows[] = {
+      {"", ProductIdentity{}},
+      {"Publisher=Tidemoor Games\n", ProductIdentity{"Tidemoor Games", ""}},
+      {"URLInfoAbout=https://x.example/\nPublisher=P\xE4r\n",
+       ProductIdentity{"P\xE4r", "https://x.example/"}},
+      {"FeedAddress=https://feed/\nPublisher=P\n", ProductIdentity{"P", ""}},  // later keys skipped
+      {"Publisher=" + longest + "\n", ProductIdentity{longest, ""}},
+      {"Publisher=" + longest + "p\n", std::nullopt},
+      {"Publisher=P", std::nullopt},
+      {"Publisher\n", std::nullopt},
+      {"Publisher=P\nPublisher=Q\n", std::nullopt},
+      {"Publisher=P\tQ\n", std::nullopt},
+  };
+  // What the reader accepts writes back alike: command_line_fuzz.
+  for (const auto& row : rows) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.bytes.data());
+    EXPECT_EQ(ParseProductIdentity(bytes, row.bytes.size()), row.want) << row.bytes;
+  }
+  EXPECT_EQ(DisplayVersionText(807, 3), "0.807.3");
+  EXPECT_EQ(DisplayVersionText(4294967295u, 0), "0.4294967295.0");
 }
 
 }  // namespace

@@ -17,6 +17,9 @@ class Application {
   static Application& Instance();
 
   void Initialize();
+  // For a run nobody watches: the application window, made before the first form,
+  // stays hidden, so not even a task-bar button shows.
+  void KeepHidden() { keepHidden_ = true; }
   void SetTitle(const char* title);
   const std::string& Title() const { return title_; }
 
@@ -52,6 +55,8 @@ class Application {
   // window, so the form it belongs to takes no input while it is open.
   void ShowException(const std::exception& error);
   void ShowException(const char* message);
+  // For a run nobody watches: the report goes here instead of into a box.
+  void SetExceptionSink(void (*sink)(const char* message)) { exceptionSink_ = sink; }
 
  private:
   bool Dispatch(MSG& msg);
@@ -66,6 +71,8 @@ class Application {
   std::vector<Form*> forms_;
   bool terminated_ = false;
   bool quitRequested_ = false;
+  bool keepHidden_ = false;
+  void (*exceptionSink_)(const char* message) = nullptr;
 };
 
 // Runs a callback from a window procedure: exceptions must not cross Windows' frames,

@@ -56,7 +56,7 @@ HWND Application::Handle() {
                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
                             0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (handle_ != nullptr) ShowWindow(handle_, SW_SHOWNOACTIVATE);
+  if (handle_ != nullptr && !keepHidden_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
   return handle_;
 }
 
@@ -190,6 +190,7 @@ void Application::ShowException(const std::exception& error) {
 void Application::ShowException(const char* message) {
   std::string text = message != nullptr ? message : "";
   if (text.empty() || text.back() != '.') text += '.';
+  if (exceptionSink_ != nullptr) return exceptionSink_(text.c_str());
   ShowMessageBox(GetActiveWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 

@@ -175,6 +175,24 @@ DWORD Process::WaitForExit(Milliseconds timeout) const {
   return code;
 }
 
+DWORD Process::WaitForExitWatchingWindows(std::vector<std::string>& shown,
+                                          Milliseconds timeout) const {
+  // A look every millisecond: Wine delivers no show events of another process to an
+  // out-of-context hook, and a window shown at all stays up far longer than that.
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::vector<HWND> seen;
+  do {
+    for (const Window& window : TopLevelWindowsOf(id_))
+      if (std::find(seen.begin(), seen.end(), window.Handle()) == seen.end()) {
+        seen.push_back(window.Handle());
+        shown.push_back("visible: " + window.Describe());
+      }
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw DriverError("timed out waiting for process " + std::to_string(id_) + " to end");
+  } while (WaitForSingleObject(handle_, 1) == WAIT_TIMEOUT);
+  return WaitForExit(Milliseconds{0});  // ended: its code
+}
+
 void Process::Kill() const {
   if (!IsRunning()) return;
   TerminateProcess(handle_, 0xDEAD);

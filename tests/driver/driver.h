@@ -65,6 +65,10 @@ class Process {
     return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
   }
   DWORD WaitForExit(Milliseconds timeout = kDefaultTimeout) const;  // throws on timeout
+  // The same, meanwhile watching the process's top-level windows: each one it shows
+  // is described into `shown` once.
+  DWORD WaitForExitWatchingWindows(std::vector<std::string>& shown,
+                                   Milliseconds timeout = kDefaultTimeout) const;
   void Kill() const;
 
  private:

@@ -1,6 +1,9 @@
 #include "journey.h"
 
+#include <shlobj.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "pe_resources.h"
@@ -32,6 +35,38 @@ testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::s
     return testing::AssertionSuccess();
   return testing::AssertionFailure()
          << "shown \"" << shown << "\", free on " << path << ": " << free << " MB";
+}
+
+namespace fs = std::filesystem;
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+void ExpectPayload(const std::string& directory, const char* payload) {
+  const fs::path root = driver::WinePath(payload);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string installed = directory + "\\" + fs::relative(entry.path(), root).string();
+    EXPECT_EQ(ReadContents(installed), ReadContents(entry.path().string())) << installed;
+    EXPECT_EQ(fs::last_write_time(installed), fs::last_write_time(entry.path())) << installed;
+  }
+}
+
+void ExpectLink(const std::string& link, const std::string& target, const std::string& directory) {
+  const auto info = ReadLink(link);
+  EXPECT_TRUE(info && info->target == directory + "\\" + target &&
+              info->workingDirectory == directory)
+      << link << ": " << (info ? info->target + " in " + info->workingDirectory : "none");
+}
+
+void ExpectGroup(const std::string& group, const std::string& directory, std::uint32_t language) {
+  const bool german = language == 0;
+  ExpectLink(group + "\\" + Text(kMsgLinkGame, language), "TDMClient.exe", directory);
+  ExpectLink(group + (german ? "\\Wichtige Informationen.lnk" : "\\Important information.lnk"),
+             german ? "liesmich.txt" : "readme.txt", directory);
 }
 
 void CleanRegistry::Clear() {
@@ -75,6 +110,11 @@ SetupRun::SetupRun(const SegmentSet& segments) : exe_(folder_.PathOf("Setup.exe"
 void SetupRun::StartOnly(const std::string& arguments) {
   app_.reset();
   app_.emplace(driver::App::Start(exe_, arguments, folder_.Path()));
+}
+
+DWORD SetupRun::RunToEnd(const std::string& arguments, std::vector<std::string>& shown) {
+  StartOnly(arguments);
+  return app_->GetProcess().WaitForExitWatchingWindows(shown, driver::Milliseconds{120000});
 }
 
 driver::Window SetupRun::Start(const std::string& arguments) {

@@ -25,6 +25,15 @@ std::string Text(std::uint32_t id, std::uint32_t language = UserLanguage());
 // shows it, give or take what other programs wrote meanwhile.
 testing::AssertionResult ShowsFreeSpaceOf(const std::string& shown, const std::string& path);
 
+// What an installation leaves, checked as the user would find it.
+std::string ShellFolder(int csidl);
+// Every payload file in `directory`, with its contents and time.
+void ExpectPayload(const std::string& directory, const char* payload);
+void ExpectLink(const std::string& link, const std::string& target, const std::string& directory);
+// The game's and the readme's link in the start-menu group, named in `language`.
+void ExpectGroup(const std::string& group, const std::string& directory,
+                 std::uint32_t language = UserLanguage());
+
 // The product's and the uninstall key gone from both roots, on start and at the end.
 struct CleanRegistry {
   CleanRegistry() { Clear(); }
@@ -44,6 +53,9 @@ class SetupRun {
 
   driver::Window Start(const std::string& arguments = "-debug");  // waits for the wizard
   void StartOnly(const std::string& arguments = "-debug");
+  // Started with `arguments` and waited for to its end, every window it showed described
+  // into `shown`; its exit code.
+  DWORD RunToEnd(const std::string& arguments, std::vector<std::string>& shown);
   // Language page, terms accepted, settings page shown.
   void WalkToSettings(const driver::Window& wizard);
   // Start pressed, up to the success or failure page; the failure box's text.

@@ -16,14 +16,6 @@ namespace {
 
 // The demo release and its update: what the user sees and gets (in detail: install_engine_test).
 
-namespace fs = std::filesystem;
-
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
-}
-
 // Waits until every running editor stand-in has ended.
 void WaitForEditors() {
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -37,30 +29,6 @@ void WaitForEditors() {
     }
   }
   CloseHandle(snapshot);
-}
-
-void ExpectPayload(const std::string& directory, const char* payload) {
-  const fs::path root = driver::WinePath(payload);
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string installed = directory + "\\" + fs::relative(entry.path(), root).string();
-    EXPECT_EQ(ReadContents(installed), ReadContents(entry.path().string())) << installed;
-    EXPECT_EQ(fs::last_write_time(installed), fs::last_write_time(entry.path())) << installed;
-  }
-}
-
-void ExpectLink(const std::string& link, const std::string& target, const std::string& directory) {
-  const auto info = ReadLink(link);
-  EXPECT_TRUE(info && info->target == directory + "\\" + target &&
-              info->workingDirectory == directory)
-      << link << ": " << (info ? info->target + " in " + info->workingDirectory : "none");
-}
-
-void ExpectGroup(const std::string& group, const std::string& directory) {
-  const bool german = UserLanguage() == 0;
-  ExpectLink(group + "\\" + Text(kMsgLinkGame), "TDMClient.exe", directory);
-  ExpectLink(group + (german ? "\\Wichtige Informationen.lnk" : "\\Important information.lnk"),
-             german ? "liesmich.txt" : "readme.txt", directory);
 }
 
 // Finishes on the success page; with the box ticked the editor gets the readme.

@@ -9,6 +9,7 @@
 #include "archive_listing.h"
 #include "embedded_programs.h"
 #include "icon_file.h"
+#include "identity_resource.h"
 #include "manifest.h"
 #include "output_guard.h"
 #include "progress.h"
@@ -17,6 +18,7 @@
 #include "segment_files.h"
 #include "setup_exe.h"
 #include "signing.h"
+#include "winget_manifests.h"
 
 namespace mksetup {
 namespace {
@@ -31,6 +33,8 @@ const char kUsage[] =
     "                [--timestamp URL]]\n"
     "       mksetup list <ID_SETUPFILE1.bin [2 [3]] | Setup.exe>\n"
     "       mksetup verify <ID_SETUPFILE1.bin [2 [3]] | Setup.exe> [--ca <cert.pem>]\n"
+    "       mksetup winget <Setup.exe> --id <Publisher.Package> --url <installer URL>\n"
+    "               --license <text> --description <text> -o <folder>\n"
     "       mksetup --help | --version\n";
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -173,7 +177,9 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
   std::string error;
   Release release;
   std::optional<IconResources> icon;
-  bool ok = DescribeManifest(a, release, error) && LoadIcon(release.manifest, icon, error);
+  std::string identity;
+  bool ok = DescribeManifest(a, release, error) && LoadIcon(release.manifest, icon, error) &&
+            IdentityResourceBytes(release.manifest, identity, error);
   if (ok) {
     release.inputs.insert(release.inputs.end(),
                           {a.stub, signing.certificate, signing.passwordFile});
@@ -187,7 +193,7 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
   const fs::path parts = work / "parts", partial = work / "Setup.exe";
   const int segments = release.plan.segmentCount;
   ok = BuildArchive(release, parts, showProgress, err, error) &&
-       WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error);
+       WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error, identity);
   fs::path finished = partial;
   if (ok && !signing.certificate.empty()) {
     finished = work / "signed.exe";
@@ -286,6 +292,8 @@ int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ost
     out << kVersion;
     return kExitOk;
   }
+  // Its own options, its own file.
+  if (args[0] == "winget") return RunWinget(args, out, err);
   if (int code = 0; RunReleaseCommand(args, out, err, code)) return code;
   if (!Split(args, parsed, err)) return kExitUsage;
   if (args[0] == "archive") return Archive(parsed, out, err, showProgress);

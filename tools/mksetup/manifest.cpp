@@ -128,7 +128,9 @@ class ManifestReader {
                         {"PackageVersion", &m_.packageVersion, true},
                         {"RequiredVersion", &required, false},
                         {"Payload", &m_.payload, false},
-                        {"Icon", &m_.icon, false}}))
+                        {"Icon", &m_.icon, false},
+                        {"Publisher", &m_.publisher, false},
+                        {"URLInfoAbout", &m_.urlInfoAbout, false}}))
       return false;
     if (SameName(kind.value, "Full"))
       m_.kind = archive::SetupKind::Full;

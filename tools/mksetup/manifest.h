@@ -41,6 +41,9 @@ struct Manifest {
   std::array<Setting, archive::kLanguageCount> readmeFile;
   std::array<Setting, archive::kLanguageCount> readmeLink;
   Setting icon;  // may be empty: the stub keeps its own icon
+  // Apps & features' Publisher and URLInfoAbout; each may be empty.
+  Setting publisher;
+  Setting urlInfoAbout;
   Setting programFile;
   Setting desktopLink;
   std::vector<ShortcutSetting> shortcuts;  // in start-menu order

@@ -8,6 +8,7 @@
 
 #include "archive_walk.h"
 #include "commands.h"
+#include "file_sha256.h"
 #include "icon_file.h"
 #include "manifest.h"
 #include "pe_test_image.h"
@@ -383,6 +384,91 @@ TEST_F(MksetupCommand, TheReadmeExampleBuilds) {
            "shortcut: \"TDMClient.exe\", link name id 23\n"
            "shortcut: \"TDMOptions.exe\", link name id 24\n"))
       << out_.str();
+}
+#endif
+
+// The algorithm's own test vector, in either tree's implementation (libcrypto, CNG).
+TEST(FileSha256, OfAbc) {
+  const fs::path file = fs::temp_directory_path() / "mksetup-sha256-abc";
+  std::ofstream(file, std::ios::binary) << "abc";
+  std::string hex, error;
+  ASSERT_TRUE(FileSha256(file, hex, error)) << error;
+  EXPECT_EQ(hex, "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+  fs::remove(file);
+}
+
+#ifndef _WIN32  // sha256sum and python3 are Linux tools
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every leaf of the YAML files in a folder as "file.path=value", through python3's yaml.
+constexpr char kFlattenYaml[] = R"(import os, sys, yaml
+def flat(path, v):
+    if isinstance(v, dict): [flat(path + '.' + k, v[k]) for k in v]
+    elif isinstance(v, list): [flat(path + '[%d]' % i, x) for i, x in enumerate(v)]
+    else: print('%s=%s' % (path, v))
+for name in sorted(os.listdir(sys.argv[1])):
+    flat(name[:-5], yaml.safe_load(open(os.path.join(sys.argv[1], name), encoding='utf-8'))))";
+
+TEST_F(MksetupCommand, WingetManifestsDescribeTheBuiltInstaller) {
+  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
+  Change("PackageVersion = 807.3\n",
+         "PackageVersion = 807.3\nPublisher = O'Hara & K\xC3\xB6hler: Spiele\n"
+         "URLInfoAbout = https://tidemoor.example/about\n");
+  ASSERT_EQ(Setup({}), kExitOk) << err_.str();
+  const Args winget = {"winget",        P("Setup.exe"), "--id",
+                       "Tide.Moor",     "--url",        "https://dl.example/Setup.exe",
+                       "--license",     "Proprietary",  "--description",
+                       "Ships: at sea", "-o",           P("winget")};
+  ASSERT_EQ(Run(winget), kExitOk) << err_.str();
+  ASSERT_EQ(RunProgram({"sha256sum", P("Setup.exe")}, P("sum.txt")), 0);
+  std::string sha = Read(P("sum.txt")).substr(0, 64);
+  for (char& c : sha) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  ASSERT_EQ(RunProgram({"python3", "-c", kFlattenYaml, P("winget")}, P("yaml.txt")), 0)
+      << Read(P("yaml.txt"));
+  const std::string yaml = Read(P("yaml.txt"));
+  const std::string at = "Tide.Moor.installer.";
+  std::vector<std::string> want = {
+      "Tide.Moor.DefaultLocale=en-US",
+      "Tide.Moor.ManifestType=version",
+      "Tide.Moor.locale.en-US.Publisher=O'Hara & K\xC3\xB6hler: Spiele",
+      "Tide.Moor.locale.en-US.PublisherUrl=https://tidemoor.example/about",
+      "Tide.Moor.locale.en-US.PackageName=Tidemoor",
+      "Tide.Moor.locale.en-US.License=Proprietary",
+      "Tide.Moor.locale.en-US.ShortDescription=Ships: at sea",
+      "Tide.Moor.locale.en-US.ManifestType=defaultLocale",
+      at + "ProductCode=Tidemoor",
+      at + "UpgradeBehavior=uninstallPrevious",
+      at + "AppsAndFeaturesEntries[0].DisplayVersion=0.807.3",
+      at + "AppsAndFeaturesEntries[0].Publisher=O'Hara & K\xC3\xB6hler: Spiele",
+      at + "ExpectedReturnCodes[1].InstallerReturnCode=1618",
+      at + "ExpectedReturnCodes[1].ReturnResponse=installInProgress",
+      at + "ExpectedReturnCodes[2].InstallerReturnCode=1638",
+      at + "ExpectedReturnCodes[8].InstallerReturnCode=1639",
+      at + "ManifestType=installer"};
+  for (const char* scope : {"[0].Scope=user", "[1].Scope=machine"})
+    want.push_back(at + "Installers" + scope);
+  for (const std::string& installer : Args{"[0].", "[1]."})
+    for (const std::string& leaf :
+         Args{"Architecture=x64", "InstallerUrl=https://dl.example/Setup.exe",
+              "InstallerSha256=" + sha, "InstallerSwitches.Silent=/S",
+              "InstallerSwitches.SilentWithProgress=/SILENT",
+              "InstallerSwitches.InstallLocation=/DIR=\"<INSTALLPATH>\"",
+              "InstallerSwitches.Log=/LOG=\"<LOGPATH>\""})
+      want.push_back(at + "Installers" + installer + leaf);
+  want.push_back(at + "Installers[1].ElevationRequirement=elevationRequired");
+  for (const char* file : {"Tide.Moor", "Tide.Moor.installer", "Tide.Moor.locale.en-US"})
+    for (const char* leaf :
+         {".PackageIdentifier=Tide.Moor", ".PackageVersion=0.807.3", ".ManifestVersion=1.28.0"})
+      want.push_back(file + std::string(leaf));
+  for (const std::string& line : want) EXPECT_NE(yaml.find(line + "\n"), std::string::npos) << line;
+  // No publisher, no package manager entry; an update is no package of its own.
+  Put("t.ini", kManifest);
+  ASSERT_EQ(Setup({}), kExitOk);
+  EXPECT_EQ(Run(winget), kExitFailed);
+  EXPECT_TRUE(Said("[Setup] Publisher")) << err_.str();
 }
 #endif
 

@@ -5,6 +5,7 @@
 #include "manifest.h"
 #include "pe_image.h"
 #include "pe_resources.h"
+#include "product_identity.h"
 #include "segment_files.h"
 
 namespace mksetup {
@@ -58,7 +59,7 @@ bool ReadSetupExeSegments(const std::vector<std::uint8_t>& image,
 
 bool WriteSetupExe(const std::filesystem::path& stub, const std::filesystem::path& segmentFolder,
                    int segmentCount, const IconResources* icon, const std::filesystem::path& out,
-                   std::string& error) {
+                   std::string& error, const std::string& identity) {
   std::vector<peres::AddedResource> resources;
   for (int n = 1; n <= segmentCount; ++n)
     resources.push_back(
@@ -76,6 +77,13 @@ bool WriteSetupExe(const std::filesystem::path& stub, const std::filesystem::pat
           {kIconType, id,
            ResourceFile(segmentFolder, "icon" + id.substr(1), icon->images[n], error)});
     }
+    if (!error.empty()) return false;
+  }
+  if (!identity.empty()) {
+    resources.push_back(
+        {kResourceType, archive::kIdentityResourceName,
+         ResourceFile(segmentFolder, "identity",
+                      std::vector<std::uint8_t>(identity.begin(), identity.end()), error)});
     if (!error.empty()) return false;
   }
   return peres::WriteWithResources(PathText(stub), resources, PathText(out), error, dropTypes);

@@ -23,10 +23,11 @@ bool ReadSetupExeSegments(const std::vector<std::uint8_t>& image,
 
 // Writes `out`: the stub with segment files 1..segmentCount of `segmentFolder` added
 // and, when `icon` is given, that icon in place of the stub's own (its resource
-// files are written to `segmentFolder` too).
+// files are written to `segmentFolder` too); non-empty `identity` bytes become the
+// product identity resource.
 bool WriteSetupExe(const std::filesystem::path& stub, const std::filesystem::path& segmentFolder,
                    int segmentCount, const IconResources* icon, const std::filesystem::path& out,
-                   std::string& error);
+                   std::string& error, const std::string& identity = {});
 
 // "icon: 32x32 32-bit 4264 bytes, 16x16 ..." for the icon group Explorer shows, or
 // why it cannot be shown.

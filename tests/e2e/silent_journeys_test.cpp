@@ -1,0 +1,130 @@
+// Setup.exe run by an administrator's script or a package manager: no window, the log
+// and the exit code instead (which code for which refusal: setup_core_test).
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "journey.h"
+
+namespace e2e {
+namespace {
+
+using Shown = std::vector<std::string>;
+
+bool Logged(const SetupRun& run, const std::string& line) {
+  const std::vector<std::string> log = run.LogTexts();
+  return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+void ExpectSettings(HKEY root, const std::string& directory, DWORD language) {
+  const std::tuple<const char*, DWORD, std::string> values[] = {
+      {"InstallDir", REG_SZ, Sz(directory)},
+      {"Language", REG_DWORD, Dword(language)},
+      {"StartMenuGroup", REG_SZ, Sz("Tidemoor")}};
+  for (const auto& [name, type, bytes] : values) {
+    const RegValue value = ReadValue(root, kProductKey, name);
+    EXPECT_EQ(std::pair(value.type, value.bytes), std::pair(type, bytes)) << name;
+  }
+}
+
+// The entry as Apps & features and package managers read it.
+void ExpectUninstallEntry(const std::string& directory, const std::string& version) {
+  const std::string uninstaller = "\"" + directory + "\\uninstall.exe\"";
+  const std::pair<const char*, std::string> values[] = {
+      {"DisplayName", "Tidemoor"},           {"DisplayVersion", version},
+      {"Publisher", "Tidemoor Demo Studio"}, {"URLInfoAbout", "https://tidemoor.example/"},
+      {"UninstallString", uninstaller},      {"QuietUninstallString", uninstaller + " /S"},
+      {"InstallLocation", directory}};
+  for (const auto& [name, text] : values) {
+    const RegValue value = ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
+    EXPECT_EQ(std::pair(value.type, value.bytes), std::pair(DWORD{REG_SZ}, Sz(text))) << name;
+  }
+}
+
+TEST(Silent, ForTheCurrentUserThenTheUpdateOverItWithProgress) {
+  const CleanRegistry clean;
+  const std::string directory = "C:\\Games\\Tidemoor Silent CU";
+  SetupRun full(TDM_DEMO_FULL_SETUP);
+  Shown shown;
+  EXPECT_EQ(full.RunToEnd("/S /LOG /D=" + directory, shown), 0u);
+  EXPECT_EQ(shown, Shown{});
+  ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
+  ExpectSettings(HKEY_CURRENT_USER, directory, UserLanguage());
+  ExpectUninstallEntry(directory, "0.807.3");
+  ExpectLink(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk", "TDMClient.exe", directory);
+  ExpectGroup(ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor", directory);
+  EXPECT_TRUE(Logged(full, "terms of use accepted by the command line"));
+
+  // The preparation window and the progress page, nothing else; the registered scope
+  // wins over the command line's, and the entry shows the new version.
+  SetupRun update(TDM_DEMO_UPDATE_SETUP);
+  EXPECT_EQ(update.RunToEnd("/SILENT /ALLUSERS /LOG", shown), 0u);
+  for (const std::string& window : shown)
+    EXPECT_TRUE(window.ends_with("FSplash") || window.ends_with("FSetup") ||
+                window.ends_with("TdmApplication #0"))
+        << window;
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "visible: FSetup"), shown.end());
+  ExpectPayload(directory, TDM_DEMO_UPDATE_PAYLOAD);
+  ExpectUninstallEntry(directory, "0.807.4");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+  EXPECT_TRUE(Logged(update, "the update keeps the registered scope: /ALLUSERS ignored"));
+}
+
+TEST(Silent, ForAllUsersInGermanWithoutDesktopIcon) {
+  const CleanRegistry clean;
+  const std::string directory = "C:\\Games\\Tidemoor Silent AU";
+  const std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Tidemoor.lnk";
+  DeleteFileA(desktop.c_str());
+  SetupRun full(TDM_DEMO_FULL_SETUP);
+  Shown shown;
+  EXPECT_EQ(full.RunToEnd(
+                "/verysilent /ALLUSERS /LANG=de /NODESKTOPICON /DIR=\"" + directory + "\"", shown),
+            0u);
+  EXPECT_EQ(shown, Shown{});
+  ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
+  ExpectSettings(HKEY_LOCAL_MACHINE, directory, 0);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+  ExpectUninstallEntry(directory, "0.807.3");
+  EXPECT_FALSE(driver::FileExists(desktop));
+  ExpectGroup(ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Tidemoor", directory, 0);
+}
+
+TEST(Silent, MalformedLineAndUpdateOverAnotherClientVersionEndWithTheirCodes) {
+  const CleanRegistry clean;
+  archive::ArchiveDescription release = TestRelease(archive::SetupKind::Update);
+  release.requiredVersionLS = 2;
+  SetupRun run(AllPresent(WriteSegments(release)));
+  RegisterEarlier(run.Folder().PathOf("Tidemoor"), 1, driver::WinePath(TDM_DEMO_CLIENT));
+  Shown shown;
+  EXPECT_EQ(run.RunToEnd("/S /LOG /BOGUS", shown), 1639u);  // refused before it looks
+  EXPECT_TRUE(Logged(run, "malformed switch /BOGUS (exit code 1639)"));
+  EXPECT_EQ(run.RunToEnd("/S /LOG", shown), 1642u);
+  EXPECT_EQ(shown, Shown{});
+  EXPECT_TRUE(Logged(run,
+                     "Wrong client version: This update can only be installed on client version "
+                     "0.807. (exit code 1642)"));
+}
+
+TEST(Silent, SecondSetupWhileTheFirstHoldsTheLockEndsWith1618) {
+  const CleanRegistry clean;
+  // The first took the lock at Start!, failed (a file where its folder would go) and
+  // keeps it on its failure page until it ends.
+  SetupRun first(AllPresent(WriteSegments(TestRelease())));
+  const Window wizard = first.Start();
+  first.WalkToSettings(wizard);
+  std::ofstream(first.Folder().PathOf("blocker")) << "a file";
+  wizard.Child("Edit1").Type(first.Folder().PathOf("blocker\\Tidemoor"));
+  ASSERT_EQ(first.Install(wizard), Text(kMsgCreateDirectoryFailed));
+  SetupRun second(AllPresent(WriteSegments(TestRelease())));
+  Shown shown;
+  EXPECT_EQ(second.RunToEnd("/S /LOG", shown), 1618u);
+  EXPECT_EQ(shown, Shown{});
+  EXPECT_TRUE(Logged(second, "another program of the product holds its lock (exit code 1618)"));
+  wizard.Child("Button1").Click();
+  EXPECT_EQ(first.App().WaitForExit(), 0u);
+}
+
+}  // namespace
+}  // namespace e2e
