@@ -10,6 +10,7 @@
 #include "embedded_programs.h"
 #include "icon_file.h"
 #include "identity_resource.h"
+#include "installer_output.h"
 #include "manifest.h"
 #include "output_guard.h"
 #include "progress.h"
@@ -116,20 +117,6 @@ bool BuildArchive(const Release& release, const fs::path& outdir, bool showProgr
   return ok;
 }
 
-// The manifest's icon, when it names one, checked before anything is built.
-bool LoadIcon(const Manifest& manifest, std::optional<IconResources>& icon, std::string& error) {
-  if (manifest.icon.value.empty()) return true;
-  const fs::path file = manifest.folder / manifest.icon.value;
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-  icon.emplace();
-  if (!in.bad() && fs::is_regular_file(file) && SplitIconFile(bytes, *icon, error)) return true;
-  error = manifest.icon.where + ": " + PathText(file) + " " +
-          (error.empty() ? std::string("cannot be read") : error);
-  return false;
-}
-
 int Archive(const Arguments& a, std::ostream& out, std::ostream& err, bool showProgress) {
   if (a.positional.size() != 2) return Usage(err, "archive takes a manifest and a folder");
   if (a.HasSetupOptions() || !a.ca.empty()) return Usage(err, "that option is not archive's");
@@ -172,47 +159,38 @@ const char* SetupUsageProblem(const Arguments& a) {
 // the output only at the end: a failed or killed build leaves the earlier Setup.exe.
 int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showProgress) {
   if (const char* problem = SetupUsageProblem(a)) return Usage(err, problem);
-  const SigningOptions& signing = a.signing;
   const fs::path output = a.output;
   std::string error;
   Release release;
   std::optional<IconResources> icon;
-  std::string identity;
+  InstallerBuild build;
   bool ok = DescribeManifest(a, release, error) && LoadIcon(release.manifest, icon, error) &&
-            IdentityResourceBytes(release.manifest, identity, error);
+            IdentityResourceBytes(release.manifest, build.identity, error);
   if (ok) {
     release.inputs.insert(release.inputs.end(),
-                          {a.stub, signing.certificate, signing.passwordFile});
+                          {a.stub, a.signing.certificate, a.signing.passwordFile});
     ok = CheckOutput(output, release.inputs, error);
   }
-  fs::path work;
-  if (!ok || !CreateWorkFolder(output, work, error)) {
-    err << "mksetup: " << error << "\n";
-    return kExitFailed;
-  }
-  const fs::path parts = work / "parts", partial = work / "Setup.exe";
-  const int segments = release.plan.segmentCount;
-  ok = BuildArchive(release, parts, showProgress, err, error) &&
-       WriteSetupExe(a.stub, parts, segments, icon ? &*icon : nullptr, partial, error, identity);
-  fs::path finished = partial;
-  if (ok && !signing.certificate.empty()) {
-    finished = work / "signed.exe";
-    ok = SignExecutable(signing, partial, finished, work, error);
-  }
   if (ok) {
-    std::error_code code;
-    fs::rename(finished, output, code);
-    if (code) error = PathText(output) + ": " + code.message();
-    ok = !code;
+    build.description = &release.description;
+    build.plan = &release.plan;
+    build.stub = a.stub;
+    build.icon = icon ? &*icon : nullptr;
+    build.signing = a.signing;
+    ProgressLine progress(err, showProgress);
+    build.progress = [&progress](std::uint64_t done, std::uint64_t total) {
+      progress.Update(done, total);
+    };
+    ok = WriteInstaller(build, output, error);
+    progress.Finish();
   }
-  std::error_code ignored;
-  fs::remove_all(work, ignored);
   if (!ok) {
     err << "mksetup: " << error << "\n";
     return kExitFailed;
   }
+  const int segments = release.plan.segmentCount;
   out << "wrote " << PathText(output) << " with " << segments << " archive segment"
-      << (segments == 1 ? "" : "s") << (signing.certificate.empty() ? "" : ", signed") << "\n";
+      << (segments == 1 ? "" : "s") << (a.signing.certificate.empty() ? "" : ", signed") << "\n";
   return kExitOk;
 }
 
