@@ -7,7 +7,11 @@
 #include <cstdarg>
 #include <cstddef>
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+// clang knows no gnu_printf; its printf check is the C99 one either way.
+#define TDM_PRINTF_LIKE(formatIndex, firstArgument) \
+  __attribute__((format(printf, formatIndex, firstArgument)))
+#elif defined(__GNUC__)
 #define TDM_PRINTF_LIKE(formatIndex, firstArgument) \
   __attribute__((format(gnu_printf, formatIndex, firstArgument)))
 #else
