@@ -49,7 +49,7 @@ int Image(const std::string& out, const std::vector<std::string>& files) {
 
 int Journals(const std::string& folder) {
   const std::vector<journal::Operation> apply =
-      journal::ApplyOperations({"TDMClient.exe", "maps\\new.map"}, {"intro.avi"});
+      journal::ApplyOperations({{"TDMClient.exe", "maps\\new.map"}, {"intro.avi"}, {"maps"}});
   std::vector<std::uint8_t> bytes = journal::HeaderBytes({{0, 807}, {0, 808}});
   int written = 0;
   for (const journal::Operation& op : apply) {

@@ -22,6 +22,7 @@ std::vector<std::uint8_t> Rewritten(const journal::Journal& read) {
   for (std::size_t i = 0; i < read.files.size(); ++i)
     records.push_back({Kind::kFile, static_cast<std::uint32_t>(i), read.files[i]});
   for (const std::string& name : read.obsolete) records.push_back({Kind::kObsolete, 0, name});
+  for (const std::string& name : read.folders) records.push_back({Kind::kFolder, 0, name});
   if (read.begun)
     records.push_back({Kind::kBegin, static_cast<std::uint32_t>(read.files.size()), {}});
   for (std::size_t i = 0; i < read.progress.size(); ++i) {
@@ -63,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool named = op.op != journal::Op::kRemoveStaging && op.op != journal::Op::kRemoveJournal;
     Require(!named ||
             std::find(read.files.begin(), read.files.end(), op.name) != read.files.end() ||
-            std::find(read.obsolete.begin(), read.obsolete.end(), op.name) != read.obsolete.end());
+            std::find(read.obsolete.begin(), read.obsolete.end(), op.name) != read.obsolete.end() ||
+            std::find(read.folders.begin(), read.folders.end(), op.name) != read.folders.end());
   }
   Require(replay.direction != journal::Direction::kCannotTell || replay.ops.empty());
   return 0;

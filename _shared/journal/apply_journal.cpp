@@ -25,23 +25,6 @@ void PutChecksum(std::vector<std::uint8_t>& out, std::size_t from) {
   PutU32(out, Crc32(out.data() + from, out.size() - from));
 }
 
-// A name the replay may join to the installation directory: relative, no drive, no
-// empty, "." or ".." component, so a crafted journal cannot reach outside it.
-bool SafeName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxNameLength) return false;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = name.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = name.size();
-    const std::string_view part = name.substr(start, end - start);
-    if (part.empty() || part == "." || part == ".." ||
-        part.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos)
-      return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 // Follows the order the apply writes: plan, begin, (backup i, place i) for each file in
 // turn, commit, done. Anything else was not written by this code.
 class Sequence {
@@ -49,7 +32,8 @@ class Sequence {
   explicit Sequence(Journal& journal) : journal_(journal) {}
 
   bool Accept(const Record& record) {
-    const bool named = record.kind == Kind::kFile || record.kind == Kind::kObsolete;
+    const bool named = record.kind == Kind::kFile || record.kind == Kind::kObsolete ||
+                       record.kind == Kind::kFolder;
     if (named != !record.name.empty()) return false;
     if (named && !SafeName(record.name)) return false;
     if (!journal_.begun) return AcceptPlan(record);
@@ -65,15 +49,20 @@ class Sequence {
   bool AcceptPlan(const Record& record) {
     switch (record.kind) {
       case Kind::kFile:
-        // Files first, then the obsolete names, as PlanRecords writes them.
+        // Files, obsolete names, folders: in the order PlanRecords writes them.
         if (record.step != journal_.files.size() || record.step >= kMaxSteps ||
-            !journal_.obsolete.empty())
+            !journal_.obsolete.empty() || !journal_.folders.empty())
           return false;
         journal_.files.push_back(record.name);
         return true;
       case Kind::kObsolete:
-        if (record.step != 0 || journal_.obsolete.size() >= kMaxSteps) return false;
+        if (record.step != 0 || journal_.obsolete.size() >= kMaxSteps || !journal_.folders.empty())
+          return false;
         journal_.obsolete.push_back(record.name);
+        return true;
+      case Kind::kFolder:
+        if (record.step != 0 || journal_.folders.size() >= kMaxSteps) return false;
+        journal_.folders.push_back(record.name);
         return true;
       case Kind::kBegin:
         if (record.step != journal_.files.size()) return false;
@@ -89,7 +78,8 @@ class Sequence {
     const std::size_t count = journal_.progress.size();
     switch (record.kind) {
       case Kind::kBackup:
-        if (record.step != next_ || next_ >= count) return false;
+        if (record.step != next_ || next_ >= count || journal_.progress[next_] != Progress::kNone)
+          return false;
         journal_.progress[next_] = Progress::kBackupStarted;
         return true;
       case Kind::kPlace:
@@ -112,6 +102,21 @@ class Sequence {
 };
 
 }  // namespace
+
+bool SafeName(std::string_view name) {
+  if (name.empty() || name.size() > kMaxNameLength) return false;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = name.size();
+    const std::string_view part = name.substr(start, end - start);
+    if (part.empty() || part == "." || part == ".." ||
+        part.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos)
+      return false;
+    start = end + 1;
+  }
+  return true;
+}
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
   std::uint32_t crc = 0xFFFFFFFFu;
@@ -187,12 +192,13 @@ ReadProblem ReadJournal(const std::uint8_t* data, std::size_t size, Journal& jou
   return ReadProblem::kNone;
 }
 
-std::vector<Record> PlanRecords(const std::vector<std::string>& files,
-                                const std::vector<std::string>& obsolete) {
+std::vector<Record> PlanRecords(const Plan& plan) {
+  const std::vector<std::string>& files = plan.files;
   std::vector<Record> records;
   for (std::size_t i = 0; i < files.size(); ++i)
     records.push_back({Kind::kFile, static_cast<std::uint32_t>(i), files[i]});
-  for (const std::string& name : obsolete) records.push_back({Kind::kObsolete, 0, name});
+  for (const std::string& name : plan.obsolete) records.push_back({Kind::kObsolete, 0, name});
+  for (const std::string& name : plan.newFolders) records.push_back({Kind::kFolder, 0, name});
   records.push_back({Kind::kBegin, static_cast<std::uint32_t>(files.size()), {}});
   return records;
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace journal {
@@ -40,6 +41,7 @@ enum class Kind : std::uint8_t {
   kPlace = 5,     // about to move staged i onto its target
   kCommit = 6,    // every file is in place: from here on, forward
   kDone = 7,      // backups and obsolete files are gone
+  kFolder = 8,    // plan: a folder the new release adds, made before the moves
 };
 
 struct Version {
@@ -61,6 +63,10 @@ struct Record {
   friend bool operator==(const Record&, const Record&) = default;
 };
 
+// A name the replay may join to the installation directory: relative, no drive, no
+// empty, "." or ".." component, so a crafted journal or index cannot reach outside it.
+bool SafeName(std::string_view name);
+
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size);
 
 // The bytes the writer appends (and flushes) one call at a time.
@@ -75,6 +81,7 @@ struct Journal {
   Header header;
   std::vector<std::string> files;     // step i's name, relative, "\" between folders
   std::vector<std::string> obsolete;  // relative names
+  std::vector<std::string> folders;   // new folders, each after its parent
   bool begun = false;
   std::vector<Progress> progress;  // one per file once begun
   bool committed = false;
@@ -93,8 +100,14 @@ enum class ReadProblem {
 // Pointer and length in; every read bounds-checked.
 ReadProblem ReadJournal(const std::uint8_t* data, std::size_t size, Journal& journal);
 
+// What an apply does, decided before it starts; names relative, "\" between folders.
+struct Plan {
+  std::vector<std::string> files;       // each staged first, then replaces or adds its file
+  std::vector<std::string> obsolete;    // removed once the new release is in place
+  std::vector<std::string> newFolders;  // not there before, each after its parent
+};
+
 // The records in the order the apply writes them for a plan, begin included.
-std::vector<Record> PlanRecords(const std::vector<std::string>& files,
-                                const std::vector<std::string>& obsolete);
+std::vector<Record> PlanRecords(const Plan& plan);
 
 }  // namespace journal

@@ -16,10 +16,12 @@ std::string BackupName(const std::string& name) {
   return Inside(kBackupFolder, name);
 }
 
-std::vector<Operation> ApplyOperations(const std::vector<std::string>& files,
-                                       const std::vector<std::string>& obsolete) {
+std::vector<Operation> ApplyOperations(const Plan& plan) {
+  const std::vector<std::string>& files = plan.files;
   std::vector<Operation> ops{{Op::kWriteHeader, {}, {}}};
-  for (Record& record : PlanRecords(files, obsolete)) ops.push_back({Op::kAppend, {}, record});
+  for (Record& record : PlanRecords(plan)) ops.push_back({Op::kAppend, {}, record});
+  // After "begin", so a roll back knows which folders may have been made.
+  for (const std::string& name : plan.newFolders) ops.push_back({Op::kMakeFolder, name, {}});
   for (std::size_t i = 0; i < files.size(); ++i) {
     const auto step = static_cast<std::uint32_t>(i);
     ops.push_back({Op::kAppend, {}, {Kind::kBackup, step, {}}});
@@ -29,7 +31,7 @@ std::vector<Operation> ApplyOperations(const std::vector<std::string>& files,
   }
   ops.push_back({Op::kAppend, {}, {Kind::kCommit, 0, {}}});
   for (const std::string& name : files) ops.push_back({Op::kDeleteBackup, name, {}});
-  for (const std::string& name : obsolete) ops.push_back({Op::kDeleteObsolete, name, {}});
+  for (const std::string& name : plan.obsolete) ops.push_back({Op::kDeleteObsolete, name, {}});
   ops.push_back({Op::kAppend, {}, {Kind::kDone, 0, {}}});
   ops.push_back({Op::kRemoveJournal, {}, {}});
   ops.push_back({Op::kRemoveStaging, {}, {}});
@@ -88,6 +90,10 @@ Replay DecideReplay(ReadProblem problem, const Journal& journal, const std::vect
   if (journal.committed) {
     for (std::size_t i = 0; i < journal.obsolete.size(); ++i)
       if (obsoleteExists[i]) replay.ops.push_back({Op::kDeleteObsolete, journal.obsolete[i], {}});
+  } else {
+    // Children before parents; a folder the player has put something in stays.
+    for (auto folder = journal.folders.rbegin(); folder != journal.folders.rend(); ++folder)
+      replay.ops.push_back({Op::kRemoveFolder, *folder, {}});
   }
   finish();
   return replay;

@@ -20,6 +20,8 @@ enum class Op {
   kRestore,         // backup -> target, replacing a target that is there
   kDeleteBackup,    // the backup of `name`, when it exists
   kDeleteObsolete,  // the installed file `name`, when it exists
+  kMakeFolder,      // a new folder of the plan, when it is not there yet
+  kRemoveFolder,    // a new folder of the plan, when it is there and empty
   kRemoveJournal,
   kRemoveStaging,  // the staging folder and whatever is left in it; without a journal a
                    // staging folder is only leftovers
@@ -36,10 +38,9 @@ struct Operation {
 std::string StagedName(const std::string& name);
 std::string BackupName(const std::string& name);
 
-// The apply, in order: files already staged, the plan journaled, each move journaled
-// before it is made, commit, cleanup, done.
-std::vector<Operation> ApplyOperations(const std::vector<std::string>& files,
-                                       const std::vector<std::string>& obsolete);
+// The apply, in order: files already staged, the plan journaled, the new folders made,
+// each move journaled before it is made, commit, cleanup, done.
+std::vector<Operation> ApplyOperations(const Plan& plan);
 
 // Which of a step's three names exist now.
 struct OnDisk {
