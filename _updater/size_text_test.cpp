@@ -10,21 +10,15 @@ namespace {
 
 TEST(SizeText, Table) {
   constexpr std::uint64_t kK = 1024, kM = kK * kK;
-  const struct {
-    std::uint64_t bytes;
-    SizeText text;
-  } rows[] = {
-      {0, {"0", kMsgUnitBytes}},
-      {1023, {"1023", kMsgUnitBytes}},
-      {kK, {"1.0", kMsgUnitKBytes}},
-      {kK + 51, {"1.0", kMsgUnitKBytes}},
-      {kK + 52, {"1.1", kMsgUnitKBytes}},
-      {kM - 52, {"1023.9", kMsgUnitKBytes}},
-      {kM - 51, {"1.0", kMsgUnitMBytes}},
-      {170 * kM + kM / 2, {"170.5", kMsgUnitMBytes}},
-      {~std::uint64_t{0}, {"17592186044416.0", kMsgUnitMBytes}},
+  const std::uint32_t kB = kMsgUnitBytes, kKB = kMsgUnitKBytes, kMB = kMsgUnitMBytes;
+  const std::pair<std::uint64_t, SizeText> rows[] = {
+      // clang-format off
+      {0, {"0", kB}}, {1023, {"1023", kB}}, {kK, {"1.0", kKB}}, {kK + 51, {"1.0", kKB}}, {kK + 52, {"1.1", kKB}},
+      {kM - 52, {"1023.9", kKB}}, {kM - 51, {"1.0", kMB}}, {170 * kM + kM / 2, {"170.5", kMB}},
+      {~std::uint64_t{0}, {"17592186044416.0", kMB}},
+      // clang-format on
   };
-  for (const auto& row : rows) EXPECT_EQ(DescribeSize(row.bytes), row.text) << row.bytes;
+  for (const auto& [bytes, text] : rows) EXPECT_EQ(DescribeSize(bytes), text) << bytes;
   CLang::SetLanguage(kLanguageEnglish);
   EXPECT_EQ(NewFilesLine(3, 3 * kM / 2), "New files found: 3, overall length: 1.5 MBytes.");
   CLang::SetLanguage(kLanguageGerman);
