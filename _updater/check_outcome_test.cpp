@@ -9,8 +9,8 @@
 namespace updater {
 namespace {
 
-using Files = std::vector<std::size_t>;
 using Ids = std::vector<std::uint32_t>;
+using Files = std::vector<std::size_t>;
 constexpr std::uint64_t kNow = 1'800'000'000;
 const Ids kNew = {kMsgNewFilesFound, kMsgOverallLength}, kBad = {kMsgBadVersionIndex};
 
@@ -23,75 +23,57 @@ feed::Release MakeRelease(std::uint32_t ls) {
   return release;
 }
 
-// The newest release's files as release `ls` left them on disk.
-std::vector<LocalFile> InstalledAs(std::uint32_t ls) {
-  std::vector<LocalFile> local;
-  for (const feed::ReleaseFile& file : MakeRelease(ls).files)
-    local.push_back({true, file.content.size, file.fileTime});
-  return local;
-}
+using V = Verdict;
+using In = CheckInput;
+using Ix = feed::Index;
+// What, installed version 0.N, a change to the input or the index, the outcome.
+using Row = std::tuple<const char*, unsigned, void (*)(In&, Ix&), V, Ids, Files, std::uint64_t>;
 
 TEST(Check, OutcomeTable) {
-  using V = Verdict;
-  using In = CheckInput;
-  using Ix = feed::Index;
-  const struct {
-    const char* what;
-    std::uint32_t installed;
-    void (*edit)(In&, Ix&);
-    V verdict;
-    Ids messages;
-    Files fetch = {};
-    std::uint64_t bytes = 0;
-  } rows[] = {
+  const Row rows[] = {
       // clang-format off
-      {"up to date", 4, [](In&, Ix&) {}, V::kUpToDate, {kMsgNoNewFiles, kMsgClientUpToDate}},
+      {"up to date", 4, [](In&, Ix&) {}, V::kUpToDate, {kMsgNoNewFiles, kMsgClientUpToDate}, {}, 0},
       {"one behind", 3, [](In&, Ix&) {}, V::kNewFiles, kNew, {0}, 1004},
       {"two behind: one set of files, to the newest", 2, [](In&, Ix&) {}, V::kNewFiles, kNew, {0}, 1004},
       {"damaged file, same version", 4, [](In& in, Ix&) { in.local[2].size = 29; }, V::kNewFiles, kNew, {2}, 30},
-      {"missing file, same version", 4, [](In& in, Ix&) { in.local[1].exists = false; }, V::kNewFiles, kNew, {1}, 2000},
-      {"time differs, hash matches", 4, [](In& in, Ix&) { in.local[1] = {true, 2000, 1, true, feed::Hash{50}}; }, V::kUpToDate, {kMsgNoNewFiles, kMsgClientUpToDate}},
+      {"time differs, hash matches", 4, [](In& in, Ix&) { in.local[1] = {true, 2000, 1, true, feed::Hash{50}}; }, V::kUpToDate, {kMsgNoNewFiles, kMsgClientUpToDate}, {}, 0},
       {"time differs, hash differs", 4, [](In& in, Ix&) { in.local[1] = {true, 2000, 1, true, feed::Hash{51}}; }, V::kNewFiles, kNew, {1}, 2000},
-      {"behind, every file in place", 4, [](In& in, Ix&) { in.installed = {0, 3}; }, V::kNewFiles, kNew},
-      {"newer than the feed", 5, [](In&, Ix&) {}, V::kClientNewer, {kMsgClientNewerThanFeed}},
-      {"older than the feed updates", 1, [](In&, Ix&) {}, V::kClientTooOld, {kMsgClientTooOld}},
-      {"a file the feed does not carry", 3, [](In&, Ix& i) { i.releases[2].files[0].content.hash = {}; }, V::kNoUpdateFiles, {kMsgNoUpdateFiles}},
-      {"version unreadable", 4, [](In& in, Ix&) { in.installedKnown = false; }, V::kClientUnknown, {34}},
-      {"no connection", 4, [](In& in, Ix&) { in.fetch = IndexFetch::kNoConnection; }, V::kNoConnection, {kMsgConnectionFailed}},
-      {"no index", 4, [](In& in, Ix&) { in.fetch = IndexFetch::kNotFound; }, V::kNoIndex, {kMsgNoVersionIndex, kMsgVisitWebsites}},
-      {"wrongly signed", 4, [](In& in, Ix&) { in.problem = feed::ReadProblem::kBadSignature; }, V::kBadIndex, kBad},
-      {"replayed older index", 4, [](In& in, Ix&) { in.highestSerialSeen = 8; }, V::kBadIndex, kBad},
-      {"expired", 4, [](In&, Ix& i) { i.expiresAt = kNow; }, V::kBadIndex, kBad},
-      {"no releases", 4, [](In&, Ix& i) { i.releases.clear(); }, V::kBadIndex, kBad},
-      {"feed needs a newer reader", 4, [](In& in, Ix&) { in.problem = feed::ReadProblem::kNewerFeed; }, V::kUpdaterTooOld, {kMsgUpdaterTooOld}},
-      {"newer updater carried", 4, [](In&, Ix& i) { i.updaterVersion = {1, 1}, i.updater = {feed::Hash{9}, 5}; }, V::kUpdaterSelfUpdate, {kMsgDownloadingUpdater}},
-      {"newer updater not carried", 4, [](In&, Ix& i) { i.updaterVersion = {1, 1}; }, V::kUpdaterMissing, {kMsgWrongUpdaterVersion, kMsgDownloadActualUpdater}},
+      {"behind, every file in place", 4, [](In& in, Ix&) { in.installed = {0, 3}; }, V::kNewFiles, kNew, {}, 0},
+      {"newer than the feed", 5, [](In&, Ix&) {}, V::kClientNewer, {kMsgClientNewerThanFeed}, {}, 0},
+      {"older than the feed updates", 1, [](In&, Ix&) {}, V::kClientTooOld, {kMsgClientTooOld}, {}, 0},
+      {"a file the feed does not carry", 3, [](In&, Ix& i) { i.releases[2].files[0].content.hash = {}; }, V::kNoUpdateFiles, {kMsgNoUpdateFiles}, {}, 0},
+      {"version unreadable", 4, [](In& in, Ix&) { in.installedKnown = false; }, V::kClientUnknown, {34}, {}, 0},
+      {"no connection", 4, [](In& in, Ix&) { in.fetch = IndexFetch::kNoConnection; }, V::kNoConnection, {kMsgConnectionFailed}, {}, 0},
+      {"no index", 4, [](In& in, Ix&) { in.fetch = IndexFetch::kNotFound; }, V::kNoIndex, {kMsgNoVersionIndex, kMsgVisitWebsites}, {}, 0},
+      {"wrongly signed", 4, [](In& in, Ix&) { in.problem = feed::ReadProblem::kBadSignature; }, V::kBadIndex, kBad, {}, 0},
+      {"replayed older index", 4, [](In& in, Ix&) { in.highestSerialSeen = 8; }, V::kBadIndex, kBad, {}, 0},
+      {"expired", 4, [](In&, Ix& i) { i.expiresAt = kNow; }, V::kBadIndex, kBad, {}, 0},
+      {"no releases", 4, [](In&, Ix& i) { i.releases.clear(); }, V::kBadIndex, kBad, {}, 0},
+      {"feed needs a newer reader", 4, [](In& in, Ix&) { in.problem = feed::ReadProblem::kNewerFeed; }, V::kUpdaterTooOld, {kMsgUpdaterTooOld}, {}, 0},
+      {"newer updater carried", 4, [](In&, Ix& i) { i.updaterVersion = {1, 1}, i.updater = {feed::Hash{9}, 5}; }, V::kUpdaterSelfUpdate, {kMsgDownloadingUpdater}, {}, 0},
+      {"newer updater not carried", 4, [](In&, Ix& i) { i.updaterVersion = {1, 1}; }, V::kUpdaterMissing, {kMsgWrongUpdaterVersion, kMsgDownloadActualUpdater}, {}, 0},
       // clang-format on
   };
-  for (const auto& row : rows) {
+  for (const auto& [what, installed, change, verdict, messages, fetch, bytes] : rows) {
     feed::Index index{.serial = 7, .expiresAt = kNow + 3600, .updaterVersion = {1, 0}};
     index.releases = {MakeRelease(2), MakeRelease(3), MakeRelease(4)};
     CheckInput input{.index = &index, .highestSerialSeen = 5, .nowUnixSeconds = kNow};
-    input.installedKnown = true, input.installed = {0, row.installed}, input.updaterOwn = {1, 0};
-    input.local = InstalledAs(row.installed);
-    row.edit(input, index);
+    input.installedKnown = true, input.installed = {0, installed}, input.updaterOwn = {1, 0};
+    for (const feed::ReleaseFile& file : MakeRelease(installed).files)  // as it left them
+      input.local.push_back({true, file.content.size, file.fileTime});
+    change(input, index);
     const CheckOutcome outcome = DecideCheck(input);
     EXPECT_EQ(std::tie(outcome.verdict, outcome.messages, outcome.fetch, outcome.fetchBytes),
-              std::tie(row.verdict, row.messages, row.fetch, row.bytes))
-        << row.what;
+              std::tie(verdict, messages, fetch, bytes))
+        << what;
     // Once the index holds, the newest release is the target and its serial is kept.
-    if (outcome.target) {
-      EXPECT_EQ(outcome.target->version.ls * 10 + outcome.serialToKeep, 47u) << row.what;
-    }
+    EXPECT_EQ(outcome.target ? outcome.target->version.ls * 10 + outcome.serialToKeep : 47, 47u);
   }
 }
 
 TEST(Check, HashedFilesAndObsoleteFiles) {
-  std::vector<LocalFile> local = InstalledAs(4);
-  local[0].fileTime = 1;  // hashed; a changed size or a missing file is fetched unhashed
-  local[1].size = 1;
-  local[2].exists = false;
-  EXPECT_EQ(FilesToHash(MakeRelease(4), local), Files{0});
+  // Same size, another time: hashed; a changed size or a missing file is fetched unhashed.
+  EXPECT_EQ(FilesToHash(MakeRelease(4), {{true, 1004, 1}, {true, 1, 200}, {}}), Files{0});
   EXPECT_EQ(ObsoleteFiles({"A.EXE", "data\\B.dat", "intro.avi", "INTRO.AVI", "\xC4r.txt", "c.txt"},
                           MakeRelease(4)),
             (std::vector<std::string>{"intro.avi", "\xC4r.txt"}));

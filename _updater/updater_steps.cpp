@@ -13,6 +13,22 @@ bool InstallName(const std::string& feedName, std::string& windowsName) {
   return journal::SafeName(windowsName);
 }
 
+std::string DownloadName(const feed::Hash& hash) {
+  return std::string(kDownloadFolder) + "\\" + feed::HexText(hash.data(), hash.size());
+}
+
+std::uint64_t BytesStillNeeded(const feed::Release& target, const std::vector<std::size_t>& fetch,
+                               const std::vector<std::uint64_t>& have) {
+  std::uint64_t needed = kSpaceMargin;
+  for (std::size_t i = 0; i < fetch.size() && fetch[i] < target.files.size(); ++i) {
+    const std::uint64_t size = target.files[fetch[i]].content.size;
+    // A partial file longer than its content is thrown away (PlanRangeRequest).
+    const std::uint64_t there = i < have.size() && have[i] <= size ? have[i] : 0;
+    needed += size - there;
+  }
+  return needed;
+}
+
 FetchStep DecideAfterFetch(FetchResult result, int attempt) {
   switch (result) {
     case FetchResult::kAlreadyThere:

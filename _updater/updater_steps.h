@@ -1,6 +1,6 @@
 // The updater's smaller decisions between the check and the apply: the name a feed's
-// file gets on disk, what follows each fetched file, and the exit code of a silent
-// run (/S). Portable.
+// file gets on disk, where downloads wait, whether the volume has room, what follows
+// each fetched file, and the exit code of a silent run (/S). Portable.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,19 @@ namespace updater {
 // "data/b.dat" -> "data\b.dat"; false for a name that would leave the installation
 // directory, so a signed but careless index cannot place a file outside it.
 bool InstallName(const std::string& feedName, std::string& windowsName);
+
+// Downloads wait below the installation directory, on the volume the apply renames
+// them on, named by their SHA-256, so a partial file is resumed only for the content
+// it belongs to. Outside the staging folder: a replay empties that one.
+inline constexpr char kDownloadFolder[] = "update.download";
+std::string DownloadName(const feed::Hash& hash);  // "update.download\<64 hex digits>"
+
+// Bytes the volume must still take: what is left to fetch of each file (`have[i]` bytes
+// of `fetch[i]` are there), plus room for the journal and the lists. The apply itself
+// needs none: every move is a rename on the same volume.
+inline constexpr std::uint64_t kSpaceMargin = 1024 * 1024;
+std::uint64_t BytesStillNeeded(const feed::Release& target, const std::vector<std::size_t>& fetch,
+                               const std::vector<std::uint64_t>& have);
 
 enum class FetchResult { kAlreadyThere, kReceived, kHashMismatch, kFailed, kCancelled };
 enum class AfterFetch { kNextFile, kFetchAgain, kGiveUp, kStop };
