@@ -1,6 +1,7 @@
 #include "check_outcome.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "updater_msg_ids.h"
 
@@ -27,6 +28,16 @@ char Folded(char c) {
 bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [](char x, char y) { return Folded(x) == Folded(y); });
+}
+
+// An installation list (uninstall\0.<version>.lst) stays, as a derived Update keeps it:
+// it names the folders only the older release had, which the uninstaller still removes.
+bool IsInstallList(const std::string& name) {
+  constexpr std::string_view kFolder = "uninstall\\", kSuffix = ".lst";
+  return name.size() > kFolder.size() + kSuffix.size() &&
+         SameName(name.substr(0, kFolder.size()), std::string(kFolder)) &&
+         SameName(name.substr(name.size() - kSuffix.size()), std::string(kSuffix)) &&
+         name.find_first_of("\\/", kFolder.size()) == std::string::npos;
 }
 
 CheckOutcome Only(Verdict verdict, std::vector<std::uint32_t> messages) {
@@ -134,7 +145,7 @@ std::vector<std::string> ObsoleteFiles(const std::vector<std::string>& installed
     const bool listed =
         std::any_of(obsolete.begin(), obsolete.end(),
                     [&name](const std::string& other) { return SameName(other, name); });
-    if (!kept && !listed) obsolete.push_back(name);
+    if (!kept && !listed && !IsInstallList(name)) obsolete.push_back(name);
   }
   return obsolete;
 }

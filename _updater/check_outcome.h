@@ -72,8 +72,8 @@ const feed::Release* NewestRelease(const feed::Index& index);
 CheckOutcome DecideCheck(const CheckInput& input);
 
 // The names the installed release's lists carry that the target release does not have:
-// they go once the new files are in place. Names compare as Windows compares them,
-// "/" and "\" alike, letter case aside.
+// they go once the new files are in place; the lists themselves stay. Names compare as
+// Windows compares them, "/" and "\" alike, letter case aside.
 std::vector<std::string> ObsoleteFiles(const std::vector<std::string>& installedFiles,
                                        const feed::Release& target);
 

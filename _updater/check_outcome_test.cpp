@@ -74,9 +74,10 @@ TEST(Check, OutcomeTable) {
 TEST(Check, HashedFilesAndObsoleteFiles) {
   // Same size, another time: hashed; a changed size or a missing file is fetched unhashed.
   EXPECT_EQ(FilesToHash(MakeRelease(4), {{true, 1004, 1}, {true, 1, 200}, {}}), Files{0});
-  EXPECT_EQ(ObsoleteFiles({"A.EXE", "data\\B.dat", "intro.avi", "INTRO.AVI", "\xC4r.txt", "c.txt"},
+  EXPECT_EQ(ObsoleteFiles({"A.EXE", "data\\B.dat", "intro.avi", "INTRO.AVI", "\xC4r.txt", "c.txt",
+                           "Uninstall\\0.3.LST", "uninstall\\x\\0.3.lst"},
                           MakeRelease(4)),
-            (std::vector<std::string>{"intro.avi", "\xC4r.txt"}));
+            (std::vector<std::string>{"intro.avi", "\xC4r.txt", "uninstall\\x\\0.3.lst"}));
 }
 
 }  // namespace
