@@ -68,10 +68,14 @@ enum class Direction {
 
 struct Replay {
   Direction direction = Direction::kNothing;
-  bool lost = false;  // a rolled-forward file is missing: the installation needs repair
+  // A rolled-forward file is missing: reported; the next check finds the file absent and
+  // fetches it again.
+  bool lost = false;
   std::vector<Operation> ops;
 };
 
+// Run first, whenever update.journal or update.staging is there; without a journal the
+// caller passes kEmpty and only leftovers go.
 // `disk[i]` for `journal.files[i]`, `obsoleteExists[i]` for `journal.obsolete[i]`. Each
 // operation leaves a state from which this same decision finishes the job, so a replay
 // that is itself cut off is simply run again.
