@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <string_view>
 
+#include "s_lang_ids.h"  // Setup's own text when the client's version cannot be read
 #include "updater_msg_ids.h"
 
 namespace updater {
 namespace {
-
-// Setup's own text when the client's version cannot be read.
-constexpr std::uint32_t kMsgClientVersionUnknown = 34;
 
 bool Unchanged(const feed::ReleaseFile& file, const LocalFile& local) {
   if (!local.exists || local.size != file.content.size) return false;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "s_lang_ids.h"
 #include "updater_msg_ids.h"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // rows name only what matters
@@ -42,7 +43,7 @@ TEST(Check, OutcomeTable) {
       {"newer than the feed", 5, [](In&, Ix&) {}, V::kClientNewer, {kMsgClientNewerThanFeed}, {}, 0},
       {"older than the feed updates", 1, [](In&, Ix&) {}, V::kClientTooOld, {kMsgClientTooOld}, {}, 0},
       {"a file the feed does not carry", 3, [](In&, Ix& i) { i.releases[2].files[0].content.hash = {}; }, V::kNoUpdateFiles, {kMsgNoUpdateFiles}, {}, 0},
-      {"version unreadable", 4, [](In& in, Ix&) { in.installedKnown = false; }, V::kClientUnknown, {34}, {}, 0},
+      {"version unreadable", 4, [](In& in, Ix&) { in.installedKnown = false; }, V::kClientUnknown, {kMsgClientVersionUnknown}, {}, 0},
       {"no connection", 4, [](In& in, Ix&) { in.fetch = IndexFetch::kNoConnection; }, V::kNoConnection, {kMsgConnectionFailed}, {}, 0},
       {"no index", 4, [](In& in, Ix&) { in.fetch = IndexFetch::kNotFound; }, V::kNoIndex, {kMsgNoVersionIndex, kMsgVisitWebsites}, {}, 0},
       {"wrongly signed", 4, [](In& in, Ix&) { in.problem = feed::ReadProblem::kBadSignature; }, V::kBadIndex, kBad, {}, 0},
