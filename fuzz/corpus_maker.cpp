@@ -2,12 +2,16 @@
 //   fuzz_corpus_maker pack <out> <segment file 1> [2 [3]]   archive_fuzz input
 //   fuzz_corpus_maker image <out> [<segment file>...]        pe_resources_fuzz input:
 //     the small test image, with the segment files added as BIN/ID_SETUPFILEn
+//   fuzz_corpus_maker journal <folder>                         journal_fuzz inputs: an
+//     apply's journal cut after each append, and once in the middle of the commit
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "apply_journal.h"
+#include "journal_replay.h"
 #include "pe_resources.h"
 #include "pe_test_image.h"
 #include "segment_input.h"
@@ -43,6 +47,25 @@ int Image(const std::string& out, const std::vector<std::string>& files) {
   return ok ? 0 : 1;
 }
 
+int Journals(const std::string& folder) {
+  const std::vector<journal::Operation> apply =
+      journal::ApplyOperations({{"TDMClient.exe", "maps\\new.map"}, {"intro.avi"}, {"maps"}});
+  std::vector<std::uint8_t> bytes = journal::HeaderBytes({{0, 807}, {0, 808}});
+  int written = 0;
+  for (const journal::Operation& op : apply) {
+    if (op.op != journal::Op::kAppend) continue;
+    const std::vector<std::uint8_t> record = journal::RecordBytes(op.record);
+    if (op.record.kind == journal::Kind::kCommit) {
+      std::vector<std::uint8_t> torn = bytes;
+      torn.insert(torn.end(), record.begin(), record.begin() + record.size() / 2);
+      peres::testing::WriteFile(folder + "/torn-commit", torn);
+    }
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    peres::testing::WriteFile(folder + "/after-" + std::to_string(++written), bytes);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,8 +74,10 @@ int main(int argc, char** argv) {
     return Pack(args[1], {args.begin() + 2, args.end()});
   if (args.size() >= 2 && args[0] == "image" && args.size() <= 5)
     return Image(args[1], {args.begin() + 2, args.end()});
+  if (args.size() == 2 && args[0] == "journal") return Journals(args[1]);
   std::fprintf(stderr,
                "usage: fuzz_corpus_maker pack <out> <segment>...\n"
-               "       fuzz_corpus_maker image <out> [<segment>...]\n");
+               "       fuzz_corpus_maker image <out> [<segment>...]\n"
+               "       fuzz_corpus_maker journal <folder>\n");
   return 2;
 }

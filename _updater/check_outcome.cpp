@@ -1,0 +1,151 @@
+#include "check_outcome.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "s_lang_ids.h"  // Setup's own text when the client's version cannot be read
+#include "updater_msg_ids.h"
+
+namespace updater {
+namespace {
+
+bool Unchanged(const feed::ReleaseFile& file, const LocalFile& local) {
+  if (!local.exists || local.size != file.content.size) return false;
+  return local.fileTime == file.fileTime || (local.hashed && local.hash == file.content.hash);
+}
+
+// Windows-1252 letters folded as Windows folds them for names; "/" taken as "\".
+char Folded(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (c == '/') return '\\';
+  if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
+    return static_cast<char>(byte + 0x20);
+  return c;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Folded(x) == Folded(y); });
+}
+
+// An installation list (uninstall\0.<version>.lst) stays, as a derived Update keeps it:
+// it names the folders only the older release had, which the uninstaller still removes.
+bool IsInstallList(const std::string& name) {
+  constexpr std::string_view kFolder = "uninstall\\", kSuffix = ".lst";
+  return name.size() > kFolder.size() + kSuffix.size() &&
+         SameName(name.substr(0, kFolder.size()), std::string(kFolder)) &&
+         SameName(name.substr(name.size() - kSuffix.size()), std::string(kSuffix)) &&
+         name.find_first_of("\\/", kFolder.size()) == std::string::npos;
+}
+
+CheckOutcome Only(Verdict verdict, std::vector<std::uint32_t> messages) {
+  CheckOutcome outcome;
+  outcome.verdict = verdict;
+  outcome.messages = std::move(messages);
+  return outcome;
+}
+
+}  // namespace
+
+std::vector<std::size_t> FilesToHash(const feed::Release& release,
+                                     const std::vector<LocalFile>& local) {
+  std::vector<std::size_t> indices;
+  for (std::size_t i = 0; i < release.files.size() && i < local.size(); ++i) {
+    const feed::ReleaseFile& file = release.files[i];
+    if (local[i].exists && local[i].size == file.content.size && local[i].fileTime != file.fileTime)
+      indices.push_back(i);
+  }
+  return indices;
+}
+
+const feed::Release* NewestRelease(const feed::Index& index) {
+  const auto newest = std::max_element(
+      index.releases.begin(), index.releases.end(),
+      [](const feed::Release& a, const feed::Release& b) { return a.version < b.version; });
+  return newest == index.releases.end() ? nullptr : &*newest;
+}
+
+CheckOutcome DecideCheck(const CheckInput& input) {
+  if (input.fetch == IndexFetch::kNoConnection)
+    return Only(Verdict::kNoConnection, {kMsgConnectionFailed});
+  if (input.fetch == IndexFetch::kNotFound)
+    return Only(Verdict::kNoIndex, {kMsgNoVersionIndex, kMsgVisitWebsites});
+  if (input.problem == feed::ReadProblem::kNewerFeed)
+    return Only(Verdict::kUpdaterTooOld, {kMsgUpdaterTooOld});
+  if (input.problem != feed::ReadProblem::kNone || input.index == nullptr)
+    return Only(Verdict::kBadIndex, {kMsgBadVersionIndex});
+  const feed::Index& index = *input.index;
+  const feed::Release* newest = NewestRelease(index);
+  if (newest == nullptr || feed::CheckFreshness(index, input.highestSerialSeen,
+                                                input.nowUnixSeconds) != feed::Freshness::kFresh)
+    return Only(Verdict::kBadIndex, {kMsgBadVersionIndex});
+
+  CheckOutcome outcome;
+  outcome.serialToKeep = std::max(input.highestSerialSeen, index.serial);
+  outcome.target = newest;
+  // The updater first: a newer one may know what this one does not.
+  if (index.updaterVersion > input.updaterOwn) {
+    outcome.verdict =
+        index.updater.present() ? Verdict::kUpdaterSelfUpdate : Verdict::kUpdaterMissing;
+    outcome.messages =
+        index.updater.present()
+            ? std::vector<std::uint32_t>{kMsgDownloadingUpdater}
+            : std::vector<std::uint32_t>{kMsgWrongUpdaterVersion, kMsgDownloadActualUpdater};
+    return outcome;
+  }
+  if (!input.installedKnown) {
+    outcome.verdict = Verdict::kClientUnknown;
+    outcome.messages = {kMsgClientVersionUnknown};
+    return outcome;
+  }
+  if (input.installed > newest->version) {
+    outcome.verdict = Verdict::kClientNewer;
+    outcome.messages = {kMsgClientNewerThanFeed};
+    return outcome;
+  }
+  if (input.installed < newest->updatesFrom) {
+    outcome.verdict = Verdict::kClientTooOld;
+    outcome.messages = {kMsgClientTooOld};
+    return outcome;
+  }
+  // The same version is checked file by file too, so a damaged file is repaired.
+  for (std::size_t i = 0; i < newest->files.size(); ++i) {
+    const feed::ReleaseFile& file = newest->files[i];
+    if (i < input.local.size() && Unchanged(file, input.local[i])) continue;
+    if (!file.content.present()) {
+      outcome.verdict = Verdict::kNoUpdateFiles;
+      outcome.messages = {kMsgNoUpdateFiles};
+      outcome.fetch.clear();
+      outcome.fetchBytes = 0;
+      return outcome;
+    }
+    outcome.fetch.push_back(i);
+    outcome.fetchBytes += file.content.size;
+  }
+  if (outcome.fetch.empty() && input.installed == newest->version) {
+    outcome.verdict = Verdict::kUpToDate;
+    outcome.messages = {kMsgNoNewFiles, kMsgClientUpToDate};
+  } else {
+    // Behind with every file already in place still applies: the version is registered.
+    outcome.verdict = Verdict::kNewFiles;
+    outcome.messages = {kMsgNewFilesFound, kMsgOverallLength};
+  }
+  return outcome;
+}
+
+std::vector<std::string> ObsoleteFiles(const std::vector<std::string>& installedFiles,
+                                       const feed::Release& target) {
+  std::vector<std::string> obsolete;
+  for (const std::string& name : installedFiles) {
+    const bool kept =
+        std::any_of(target.files.begin(), target.files.end(),
+                    [&name](const feed::ReleaseFile& file) { return SameName(file.name, name); });
+    const bool listed =
+        std::any_of(obsolete.begin(), obsolete.end(),
+                    [&name](const std::string& other) { return SameName(other, name); });
+    if (!kept && !listed && !IsInstallList(name)) obsolete.push_back(name);
+  }
+  return obsolete;
+}
+
+}  // namespace updater

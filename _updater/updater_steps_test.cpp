@@ -1,0 +1,40 @@
+#include "updater_steps.h"
+
+#include <gtest/gtest.h>
+
+#include "updater_msg_ids.h"
+
+namespace updater {
+namespace {
+
+TEST(Steps, InstallNamesFetchStepsAndExitCodes) {
+  std::string name;
+  EXPECT_TRUE(InstallName("data/maps/a.map", name) && name == "data\\maps\\a.map");
+  for (const char* bad : {"../x", "/x", "a//b", "C:x", ""}) EXPECT_FALSE(InstallName(bad, name));
+  EXPECT_EQ(DownloadName(feed::Hash{0xAB, 1}).substr(0, 22), "update.download\\ab0100");
+  feed::Release target;
+  target.files = {{"a", 0, {{}, 100}}, {"b", 0, {{}, 50}}, {"c", 0, {{}, 7}}};
+  // a: 30 of 100 there; c: longer than it can be, fetched again; b not fetched.
+  EXPECT_EQ(BytesStillNeeded(target, {0, 2}, {30, 9}), kSpaceMargin + 70 + 7);
+
+  using R = FetchResult;
+  using N = AfterFetch;
+  const std::vector<std::uint32_t> failed = {kMsgDownloadFailed, kMsgPleaseTryAgain};
+  // clang-format off
+  const std::tuple<R, int, FetchStep> fetches[] = {{R::kAlreadyThere, 1, {N::kNextFile, {kMsgFileAlreadyThere}}},
+      {R::kReceived, 2, {N::kNextFile, {kMsgFileReceived}}}, {R::kHashMismatch, 1, {N::kFetchAgain, {kMsgFileCorruptedRetry}}},
+      {R::kHashMismatch, 2, {N::kGiveUp, failed}}, {R::kFailed, 1, {N::kGiveUp, failed}}, {R::kCancelled, 1, {N::kStop, {kMsgCancelled}}}};
+  using V = Verdict;
+  const std::pair<V, int> codes[] = {{V::kUpToDate, 0}, {V::kNewFiles, 0}, {V::kUpdaterSelfUpdate, 0}, {V::kNoConnection, 2},
+      {V::kNoIndex, 2}, {V::kBadIndex, 3}, {V::kClientTooOld, 5}, {V::kClientUnknown, 5}, {V::kNoUpdateFiles, 6},
+      {V::kClientNewer, 1}, {V::kUpdaterTooOld, 1}, {V::kUpdaterMissing, 1}};
+  // clang-format on
+  for (const auto& [result, attempt, step] : fetches)
+    EXPECT_EQ(DecideAfterFetch(result, attempt), step);
+  for (const auto& [verdict, code] : codes) EXPECT_EQ(ExitCode(FinishAfterCheck(verdict)), code);
+  EXPECT_EQ(ExitCode(Finish::kFileHeld), 4);
+  EXPECT_EQ(ExitCode(Finish::kNeedsRights), 7);
+}
+
+}  // namespace
+}  // namespace updater
