@@ -105,6 +105,18 @@ void Window::SetText(const char* text) {
   if (hwnd_ != nullptr) SetWindowTextA(hwnd_, text != nullptr ? text : "");
 }
 
+void Window::SetTextUnpainted(const std::string& text) {
+  if (hwnd_ == nullptr) return;
+  // With drawing switched off the control stores the text and paints nothing.
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SetWindowTextA(hwnd_, text.c_str());
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+}
+
+void Window::Invalidate() {
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 bool Window::Visible() const {
   return hwnd_ != nullptr && IsWindowVisible(hwnd_);
 }
