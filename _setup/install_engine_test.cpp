@@ -74,7 +74,8 @@ class EngineSetup : public TFSetup {
 };
 
 // The texts set on the status line and, as "#n", the positions set on the bar just
-// after a file's text (its own resets left out).
+// after a file's text (its own resets left out). A file's text is stored without
+// WM_SETTEXT (painted later), so it is read when the bar moves after it.
 struct Shown {
   explicit Shown(TFSetup& s) : windows{s.lbl_progress.hwnd(), s.ProgressBar1.hwnd()} {
     for (HWND window : windows) SetWindowSubclass(window, Hook, 1, DWORD_PTR(this));
@@ -84,10 +85,20 @@ struct Shown {
   }
   static LRESULT CALLBACK Hook(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                DWORD_PTR data) {
-    std::vector<std::string>& seen = reinterpret_cast<Shown*>(data)->seen;
-    if (message == WM_SETTEXT) seen.push_back(reinterpret_cast<const char*>(l));
-    if (message == PBM_SETPOS && !seen.empty() && seen.back().starts_with(Text(kMsgCopyFile) + " "))
-      seen.push_back("#" + std::to_string(w));
+    auto* shown = reinterpret_cast<Shown*>(data);
+    std::vector<std::string>& seen = shown->seen;
+    const auto note = [&](const std::string& text) {
+      if (seen.empty() || seen.back() != text) seen.push_back(text);
+    };
+    if (message == WM_SETTEXT) note(reinterpret_cast<const char*>(l));
+    if (message == PBM_SETPOS) {
+      char text[300] = {};
+      GetWindowTextA(shown->windows[0], text, sizeof text);
+      if (std::string(text).starts_with(Text(kMsgCopyFile) + " ")) {
+        note(text);
+        seen.push_back("#" + std::to_string(w));
+      }
+    }
     return DefSubclassProc(hwnd, message, w, l);
   }
   HWND windows[2];

@@ -12,6 +12,7 @@
 #include "catalogue_text.h"
 #include "corrupted_text.h"
 #include "gui_exception.h"
+#include "paint_pace.h"
 #include "path_buffer.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
@@ -191,6 +192,13 @@ bool TFSetup::WriteFiles() {
   // The bar moves in whole percents, many files apart when there are thousands; under
   // Wine a position sent again costs as much as a new one (a quarter millisecond).
   std::uint32_t shownPercent = UINT32_MAX;
+  // The status line names every file; its painting follows at the display's pace, and
+  // whatever way the loop ends, the last name set is the one painted.
+  setup::PaintPace pace;
+  struct PaintedAtLast {
+    gui::Window& line;
+    ~PaintedAtLast() { line.Invalidate(); }
+  } paintedAtLast{lbl_progress};
   for (std::uint32_t i = 0; i < count; ++i) {
     const char* name = setup::ReadText(ArchiveCursor);
     FILETIME time;
@@ -219,7 +227,8 @@ bool TFSetup::WriteFiles() {
     if (!wrote) FileFailed(error, name);
     if (written != size) FileFailed(ERROR_HANDLE_DISK_FULL, name);
 
-    lbl_progress.SetText(std::string(Msg(kMsgCopyFile)) + " " + name);
+    lbl_progress.SetTextUnpainted(std::string(Msg(kMsgCopyFile)) + " " + name);
+    if (pace.Due(GetTickCount())) lbl_progress.Invalidate();
     const auto percent = static_cast<std::uint32_t>(std::uint64_t{i} * 100u / count);
     if (percent != shownPercent) ProgressBar1.SetPosition(shownPercent = percent);
     Refresh();

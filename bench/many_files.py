@@ -46,6 +46,13 @@ def plain_writer(prefix, bench, count, extra=""):
     return seconds(bench(prefix, *arguments), "write_seconds")
 
 
+def reference_writer(prefix, reference, count):
+    """Figure 7's reference: bench_plain_writer, which creates, writes, sets the times
+    of and closes each file and does nothing else."""
+    return seconds(reference(prefix, "C:\\plain", str(count), str(FILE_SIZE),
+                             str(count // PER_FOLDER)), "write_seconds")
+
+
 def installation(prefix, bench, ticks, setup, debug, shot=None):
     """Seconds of the file stage: from the log with -debug, else from the click on
     Start! to the success page, as the user sees it."""
@@ -64,7 +71,7 @@ def installation(prefix, bench, ticks, setup, debug, shot=None):
     return ticks(log_path, "create data files", "create registry entries") / 1000
 
 
-def measure(new_prefix, bench, ticks, setups, runs, shot):
+def measure(new_prefix, bench, reference, ticks, setups, runs, shot):
     """{(count, debug): (stage, plain)} medians, and {extra: ms per file} for 2,000.
     Count 0 is the archive without the many files: its stage is the fixed part of the
     time from Start! to the success page (directories, shortcuts, registry)."""
@@ -79,10 +86,10 @@ def measure(new_prefix, bench, ticks, setups, runs, shot):
                     # The plain writer goes first in every other round, so neither side
                     # always meets the fresh prefix.
                     if number % 2 == 0 and count:
-                        plains.append(plain_writer(prefix, bench, count))
+                        plains.append(reference_writer(prefix, reference, count))
                     stages.append(installation(prefix, bench, ticks, setup, debug, take))
                     if number % 2 == 1 and count:
-                        plains.append(plain_writer(prefix, bench, count))
+                        plains.append(reference_writer(prefix, reference, count))
                 finally:
                     prefix.close()
             results[(count, debug)] = (statistics.median(stages),

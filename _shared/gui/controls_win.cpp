@@ -123,7 +123,15 @@ void Memo::AddLine(const char* line) {
 }
 
 void Memo::EndUpdate() {
-  SetText(pending_);
+  // Wine lays out every wrapped line of an edit control anew on each WM_SETTEXT (a
+  // few hundred lines of terms take a tenth of a second); the same text again changes
+  // nothing on screen but the caret and the scroll position, which go to the start.
+  if (pending_ != Text()) {
+    SetText(pending_);
+  } else if (hwnd_ != nullptr) {
+    SendMessageA(hwnd_, EM_SETSEL, 0, 0);
+    SendMessageA(hwnd_, EM_SCROLLCARET, 0, 0);
+  }
 }
 
 Control::Style ComboBox::StyleFor(const ControlSpec&) const {

@@ -22,6 +22,10 @@ class Window {
   std::string Text() const;
   void SetText(const char* text);
   void SetText(const std::string& text) { SetText(text.c_str()); }
+  // The text now, painted with the window's next invalidation: Wine's controls paint
+  // themselves at once inside WM_SETTEXT, which Windows' own leave to WM_PAINT.
+  void SetTextUnpainted(const std::string& text);
+  void Invalidate();
   bool Visible() const;
   void SetVisible(bool visible);
   void Show() { SetVisible(true); }

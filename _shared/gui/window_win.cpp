@@ -105,6 +105,17 @@ void Window::SetText(const char* text) {
   if (hwnd_ != nullptr) SetWindowTextA(hwnd_, text != nullptr ? text : "");
 }
 
+void Window::SetTextUnpainted(const std::string& text) {
+  // The default window procedure stores the text and paints nothing. (Switching the
+  // drawing off around WM_SETTEXT would cost Wine more server requests than it saves.)
+  if (hwnd_ != nullptr)
+    DefWindowProcA(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Window::Invalidate() {
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 bool Window::Visible() const {
   return hwnd_ != nullptr && IsWindowVisible(hwnd_);
 }

@@ -1,9 +1,9 @@
-// The stub's own versions of the helpers through which the standard library's containers
-// and strings throw. libstdc++ keeps them in one object together with std::logic_error,
-// and that class keeps its text in a reference-counted string whose code comes as one
-// piece: about 37 KB of the stub for errors that a correct program never raises. These
-// throw the same texts in a class of their own; every handler in the program catches
-// std::exception, which this class is. Only the stub links this file. (The helper for
+// The installer's programs' own versions of the helpers through which the standard
+// library's containers and strings throw. libstdc++ keeps them in one object together with
+// std::logic_error, and that class keeps its text in a reference-counted string whose code comes as
+// one piece: about 37 KB of the stub for errors that a correct program never raises. These throw
+// the same texts in a class of their own; every handler in the program catches std::exception,
+// which this class is. Only the programs built for size link this file. (The helper for
 // std::function lives with that class's own small object and is left to it.)
 #include <cstdarg>
 #include <cstddef>

@@ -1,4 +1,4 @@
-// The stub's throw helpers say what libstdc++'s say, catchable as std::exception. Not
+// The programs' throw helpers say what libstdc++'s say, catchable as std::exception. Not
 // GoogleTest: it uses more of the library's helpers, whose object would collide.
 #include <cstdio>
 #include <new>
