@@ -28,8 +28,7 @@ Title = Tidemoor {version} (benchmark)
 InstallFolder = \\Tidemoor
 StartMenuGroup = Tidemoor
 PackageVersion = {version}
-RequiredVersion = {required}
-Payload = payload
+{required}Payload = payload
 """
 
 REST_OF_MANIFEST = """
@@ -76,6 +75,8 @@ def _terms(path, lines, german):
 
 def _manifest(folder, kind, version, required, shortcuts, terms_lines):
     with open(os.path.join(folder, "bench.ini"), "w", encoding="utf-8") as out:
+        # A Full installs over nothing: mksetup refuses a required version in one.
+        required = f"RequiredVersion = {required}\n" if kind == "Update" else ""
         out.write(SETUP_SECTION.format(kind=kind, version=version, required=required))
         out.write(REST_OF_MANIFEST.format(shortcuts=shortcuts))
     _terms(os.path.join(folder, "terms_de.txt"), terms_lines[0], True)

@@ -17,6 +17,7 @@ import tempfile
 import threading
 import time
 
+import feed_publish
 import many_files
 import payloads
 
@@ -29,7 +30,7 @@ UNINSTALL_GOAL = 128 * 1024
 # Where the Full archive installs with the defaults in a fresh prefix.
 INSTALL_DIR = "C:\\Program Files\\Tidemoor"
 # Bumped whenever payloads.py changes what it makes.
-PAYLOAD_VERSION = "2"
+PAYLOAD_VERSION = "3"
 
 
 def log(text):
@@ -362,6 +363,16 @@ def many_files_figures(work, mksetup, stub, client, template, program, runs):
     return many_files.figures(results, extras, verdict)
 
 
+def feed_figures(work, mksetup, next_client, runs):
+    log("9. publishing a feed")
+    large = os.path.join(work, "large")
+    folder, changed, changed_size, client_size = feed_publish.make_next_release(
+        work, large, next_client, "807.4")
+    result = feed_publish.measure(work, mksetup, large, folder, warm, runs)
+    log(result["stored"])
+    return feed_publish.figures(result, changed, changed_size, client_size, verdict)
+
+
 def replace_rows(path, number, label, text):
     """Puts the rows of figure `number` (a pattern, e.g. "[47]" for 4 and 7, with their
     a, b, ... rows) from `text` into the figures table of `path` in place of the old
@@ -395,6 +406,9 @@ def main():
                         help="installations per many-files median")
     parser.add_argument("--only-many-files", action="store_true",
                         help="only figure 7; the other rows of the table stay as they are")
+    parser.add_argument("--feed-runs", type=int, default=3, help="rounds per figure 9 median")
+    parser.add_argument("--only-feed", action="store_true",
+                        help="only figure 9 (no Wine); the other rows of the table stay")
     parser.add_argument("--output", default=os.path.join(ROOT, "BENCHMARKS.md"))
     options = parser.parse_args()
 
@@ -404,10 +418,18 @@ def main():
     program = os.path.join(windows, "bench", "bench_setup.exe")
     floor = os.path.join(windows, "bench", "bench_floor.exe")
     client = os.path.join(windows, "demo", "client-0.807.3", "TDMClient.exe")
+    next_client = os.path.join(windows, "demo", "client-0.807.4", "TDMClient.exe")
     work = os.path.join(windows, "bench-work")
     os.makedirs(work, exist_ok=True)
     m = machine()
     figures = []
+    if options.only_feed:
+        make_payloads(work, client)
+        figures = feed_figures(work, mksetup, next_client, options.feed_runs)
+        for row in figures:
+            log(" | ".join(str(cell) for cell in row))
+        replace_rows(options.output, "9", "Row 9", report(m, figures))
+        return
     template = run([os.path.join(ROOT, "tools", "wine-prefix")]).stdout.strip()
     if options.only_many_files:
         figures = [stub_figure(stub)] + many_files_figures(work, mksetup, stub, client, template,
@@ -500,6 +522,8 @@ def main():
     figures.append(("6", f"`mksetup archive` of the 170 MB payload ({mib(built)}), against `cat`",
                     f"{build:.2f} s / {cat:.2f} s", f"{build / cat:.2f}", "≤ 1.50",
                     verdict(build / cat, 1.5)))
+
+    figures += feed_figures(work, mksetup, next_client, options.feed_runs)
 
     figures += many_files_figures(work, mksetup, stub, client, template, program,
                                   options.many_runs)
