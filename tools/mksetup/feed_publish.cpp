@@ -233,9 +233,10 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
 
   std::uint64_t written = 0;
   std::size_t newFiles = 0;
+  ContentBatch batch(options.feed);
   for (const Sourced& content : contents) {
     bool stored = false;
-    if (!StoreContent(options.feed, content.content, content.source, content.bytes, stored, error))
+    if (!batch.Store(content.content, content.source, content.bytes, stored, error))
       return Refuse(err, error);
     if (stored) {
       written += content.content.size;
@@ -243,7 +244,8 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
       OnFeedWritten("content");
     }
   }
-  if (!StorePublicKey(options.feed, key, error) ||
+  // Every content file is durable under its name before the index names it.
+  if (!batch.Commit(error) || !StorePublicKey(options.feed, key, error) ||
       !WriteIndex(options.feed, index, key, options.validDays, error))
     return Refuse(err, error);
   out << "published " << VersionText(release.version) << " to " << PathText(options.feed) << ": "

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "feed_crypto.h"
 #include "manifest.h"
@@ -46,6 +48,15 @@ class NewFile {
       size -= static_cast<std::size_t>(done);
     }
     return fd_ >= 0;
+  }
+  // Closed with its writeback started, kept for a later flush and rename.
+  bool Hand() {
+    if (fd_ < 0) return false;
+    sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);  // a head start only; fsync decides
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    kept_ = closed;
+    return closed;
   }
   // Flushed and closed, then renamed to `target`.
   bool Commit(const fs::path& target) {
@@ -93,17 +104,53 @@ bool ReplaceFile(const fs::path& file, const std::vector<std::uint8_t>& bytes, s
   return false;
 }
 
-bool StoreContent(const fs::path& feed, const feed::ContentRef& content, const fs::path& source,
-                  const std::vector<std::uint8_t>& bytes, bool& written, std::string& error) {
+bool FlushFile(const fs::path& file) {
+  const int fd = open(PathText(file).c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool flushed = fsync(fd) == 0;
+  return close(fd) == 0 && flushed;
+}
+
+ContentBatch::~ContentBatch() {
+  for (const Pending& file : pending_) unlink(PathText(file.temporary).c_str());
+}
+
+bool ContentBatch::Commit(std::string& error) {
+  for (const Pending& file : pending_)
+    if (!FlushFile(file.temporary)) {
+      error = PathText(file.target) + ": cannot be written";
+      return false;
+    }
+  std::set<fs::path> folders;
+  while (!pending_.empty()) {
+    const Pending& file = pending_.back();
+    if (rename(PathText(file.temporary).c_str(), PathText(file.target).c_str()) != 0) {
+      error = PathText(file.target) + ": cannot be written";
+      return false;
+    }
+    folders.insert(file.target.parent_path());
+    pending_.pop_back();
+  }
+  for (const fs::path& folder : folders) SyncFolder(folder);
+  return true;
+}
+
+bool ContentBatch::Store(const feed::ContentRef& content, const fs::path& source,
+                         const std::vector<std::uint8_t>& bytes, bool& written,
+                         std::string& error) {
   written = false;
-  const fs::path target = ContentFile(feed, content.hash);
+  const fs::path target = ContentFile(feed_, content.hash);
   std::error_code code;
   // A name is its content: one that is there with the right size was stored before
-  // (feed verify checks the hashes).
+  // (feed verify checks the hashes), and one pending is stored by this batch.
   if (fs::is_regular_file(target, code) && fs::file_size(target, code) == content.size && !code)
     return true;
+  if (std::any_of(pending_.begin(), pending_.end(),
+                  [&](const Pending& file) { return file.target == target; }))
+    return true;
   fs::create_directories(target.parent_path(), code);
-  NewFile out(TemporaryBeside(target));
+  const fs::path temporary = TemporaryBeside(target);
+  NewFile out(temporary);
   bool ok = !code;
   if (ok && source.empty()) ok = out.Write(bytes.data(), bytes.size());
   if (ok && !source.empty()) {
@@ -127,7 +174,8 @@ bool StoreContent(const fs::path& feed, const feed::ContentRef& content, const f
       return false;
     }
   }
-  if (ok && out.Commit(target)) {
+  if (ok && out.Hand()) {
+    pending_.push_back({temporary, target});
     written = true;
     return true;
   }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "feed_format.h"
@@ -29,11 +30,33 @@ bool ReadWholeFile(const std::filesystem::path& file, std::vector<std::uint8_t>&
 bool ReplaceFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes,
                  std::string& error);
 
-// Stores a content file unless one of that hash and size is there already; `source`
-// is read when not empty, `bytes` otherwise. `written` tells whether bytes were
-// written. The source's hash is checked while it is copied.
-bool StoreContent(const std::filesystem::path& feed, const feed::ContentRef& content,
-                  const std::filesystem::path& source, const std::vector<std::uint8_t>& bytes,
-                  bool& written, std::string& error);
+// The content files of one publish. Each is written under a temporary name and its
+// writeback started; Commit then flushes them all, renames them to their names and
+// flushes their folders. One flush per file as it is written would wait for the disk
+// once per file, and once more per folder; together the disk takes the data as one
+// stream and one journal commit covers most of them. Temporary files not committed
+// are removed.
+class ContentBatch {
+ public:
+  explicit ContentBatch(std::filesystem::path feed) : feed_(std::move(feed)) {}
+  ~ContentBatch();
+  ContentBatch(const ContentBatch&) = delete;
+  ContentBatch& operator=(const ContentBatch&) = delete;
+
+  // Writes a content file unless one of that hash and size is stored or pending;
+  // `source` is read when not empty, `bytes` otherwise, and its hash is checked while
+  // it is copied. `written` tells whether bytes were written.
+  bool Store(const feed::ContentRef& content, const std::filesystem::path& source,
+             const std::vector<std::uint8_t>& bytes, bool& written, std::string& error);
+  bool Commit(std::string& error);
+
+ private:
+  struct Pending {
+    std::filesystem::path temporary;
+    std::filesystem::path target;
+  };
+  std::filesystem::path feed_;
+  std::vector<Pending> pending_;
+};
 
 }  // namespace mksetup

@@ -224,6 +224,16 @@ TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
   EXPECT_EQ(Verify(), kExitOk);
 }
 
+TEST_F(Feed, ACopyInOneReleaseIsStoredOnceAndNothingTemporaryStays) {
+  Put("payload/data/copy.dat", std::string(5000, 's'));
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  EXPECT_NE(out_.str().find("5 release files; 4 new files stored"), std::string::npos)
+      << out_.str();
+  for (const auto& [name, bytes] : Contents())
+    EXPECT_EQ(name.find(".partial"), std::string::npos) << name;
+  EXPECT_EQ(Verify(), kExitOk);
+}
+
 TEST_F(Feed, BadInputWritesNothing) {
   ASSERT_EQ(Publish(), kExitOk);
   const auto before = Contents();
