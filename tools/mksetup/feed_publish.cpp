@@ -1,7 +1,10 @@
 #include "feed_publish.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <set>
+#include <thread>
 
 #include "commands.h"
 #include "embedded_programs.h"
@@ -128,16 +131,32 @@ struct Sourced {
   std::vector<std::uint8_t> bytes;
 };
 
-bool HashSource(const fs::path& source, const std::vector<std::uint8_t>& bytes, Sourced& out,
-                std::string& error) {
-  out.source = source;
-  out.bytes = bytes;
-  if (!source.empty()) {
-    if (Sha256File(source, out.content.hash, out.content.size)) return true;
-    error = PathText(source) + ": cannot be read";
-    return false;
-  }
-  out.content = {Sha256(bytes.data(), bytes.size()), bytes.size()};
+bool HashSource(Sourced& out) {
+  if (!out.source.empty()) return Sha256File(out.source, out.content.hash, out.content.size);
+  out.content = {Sha256(out.bytes.data(), out.bytes.size()), out.bytes.size()};
+  return true;
+}
+
+// Reading and hashing the payload is most of a first publish's time, and the files
+// are independent: the machine's cores share them. Names the first file, in order,
+// that cannot be read.
+bool HashAll(std::vector<Sourced>& contents, std::string& error) {
+  std::vector<char> hashed(contents.size(), 0);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < contents.size(); i = next++)
+      hashed[i] = HashSource(contents[i]);
+  };
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  std::vector<std::thread> helpers;
+  for (unsigned n = 1; n < threads; ++n) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  for (std::size_t i = 0; i < contents.size(); ++i)
+    if (!hashed[i]) {
+      error = PathText(contents[i].source) + ": cannot be read";
+      return false;
+    }
   return true;
 }
 
@@ -203,22 +222,19 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
 
   // Everything is read and hashed before the first byte goes into the feed.
   std::vector<Sourced> contents;
-  for (const archive::WriterFile& file : d.files) {
-    Sourced& sourced = contents.emplace_back();
-    if (!HashSource(file.sourcePath, {file.bytes.begin(), file.bytes.end()}, sourced, error))
-      return Refuse(err, error);
-    release.files.push_back({file.name, file.fileTime, sourced.content});
-  }
-  for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language) {
-    if (publish.patchNotes[language].empty()) continue;
-    if (!HashSource(publish.patchNotes[language], {}, contents.emplace_back(), error))
-      return Refuse(err, error);
-    release.patchNotes[language] = contents.back().content;
-  }
-  if (!options.servers.empty()) {
-    if (!HashSource(options.servers, {}, contents.emplace_back(), error)) return Refuse(err, error);
-    index.serverList = contents.back().content;
-  }
+  for (const archive::WriterFile& file : d.files)
+    contents.push_back({{}, file.sourcePath, {file.bytes.begin(), file.bytes.end()}});
+  for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language)
+    if (!publish.patchNotes[language].empty())
+      contents.push_back({{}, publish.patchNotes[language], {}});
+  if (!options.servers.empty()) contents.push_back({{}, options.servers, {}});
+  if (!HashAll(contents, error)) return Refuse(err, error);
+  auto hashed = contents.begin();
+  for (const archive::WriterFile& file : d.files)
+    release.files.push_back({file.name, file.fileTime, (hashed++)->content});
+  for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language)
+    if (!publish.patchNotes[language].empty()) release.patchNotes[language] = (hashed++)->content;
+  if (!options.servers.empty()) index.serverList = hashed->content;
   for (const feed::ReleaseFile& file : release.files)
     if (FoldCase(file.name) == FoldCase(kUpdaterName)) {
       index.updater = file.content;
