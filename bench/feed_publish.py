@@ -140,7 +140,7 @@ def figures(result, changed, changed_size, client_size, verdict):
          f"≤ {PUBLISH_GOAL:.2f}", verdict(publish / copy, PUBLISH_GOAL)),
         ("9a", f"bytes `mksetup publish` of the next release writes (`{changed}`, "
          f"{changed_size:,} bytes, changed; `TDMClient.exe`, {client_size:,} bytes, carries "
-         "the new version): `wchar` of /proc/<pid>/io", f"{wchar:,} bytes",
+         "the new version): `wchar` of `/proc/<pid>/io`", f"{wchar:,} bytes",
          f"{wchar / WRITTEN_GOAL:.2f} of the goal", "≤ 2,000,000 bytes",
          verdict(wchar, WRITTEN_GOAL)),
         ("9a", "the same, `write_bytes`: what it sent to the storage layer (whole pages)",

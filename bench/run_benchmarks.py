@@ -382,16 +382,19 @@ def replace_rows(path, number, label, text):
     ours = re.compile(rf"\| {number}[a-z]? \||{label} measured ")
     new_rows = [line for line in text.splitlines() if ours.match(line)]
     when = text.splitlines()[2][len("Measured "):]
-    kept, inserted = [], False
-    for line in document.splitlines():
-        if ours.match(line):
-            continue
-        if line == FIGURES_END.strip() and not inserted:
-            while kept and kept[-1] == "":
-                kept.pop()
-            kept += new_rows + ["", f"{label} measured {when}", ""]
-            inserted = True
-        kept.append(line)
+    kept = [line for line in document.splitlines() if not ours.match(line)]
+    end = kept.index(FIGURES_END.strip())
+    # The rows go at the table's end, the dating line after the others.
+    last_row = max(n for n, line in enumerate(kept[:end]) if line.startswith("| "))
+    while end > 0 and kept[end - 1] == "":
+        end -= 1
+    kept[end:end] = ["", f"{label} measured {when}"]
+    kept[last_row + 1:last_row + 1] = new_rows
+    begin = kept.index(FIGURES_BEGIN.strip())
+    end = kept.index(FIGURES_END.strip())
+    # A dating line taken out leaves two blank lines.
+    kept[begin:end] = [line for n, line in enumerate(kept[begin:end])
+                       if line or kept[begin + n - 1] != ""]
     with open(path, "w", encoding="utf-8") as out:
         out.write("\n".join(kept) + "\n")
 
