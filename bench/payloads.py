@@ -73,36 +73,41 @@ def _terms(path, lines, german):
             out.write(line + "\n")
 
 
-def _manifest(folder, kind, version, required, shortcuts, terms_lines):
+def _manifest(folder, kind, version, required, shortcuts, terms_lines, uninstaller=None):
     with open(os.path.join(folder, "bench.ini"), "w", encoding="utf-8") as out:
         # A Full installs over nothing: mksetup refuses a required version in one.
         required = f"RequiredVersion = {required}\n" if kind == "Update" else ""
         out.write(SETUP_SECTION.format(kind=kind, version=version, required=required))
         out.write(REST_OF_MANIFEST.format(shortcuts=shortcuts))
+        # An Update must bring its uninstaller, or its new files would stay behind.
+        if uninstaller:
+            out.write(f"\n[Uninstall]\nProgram = {uninstaller}\n")
     _terms(os.path.join(folder, "terms_de.txt"), terms_lines[0], True)
     _terms(os.path.join(folder, "terms_en.txt"), terms_lines[1], False)
 
 
-def _common_files(payload, client, rng, with_tools):
+def _common_files(payload, client, rng, with_tools, tools=("uninstall.exe", "TDMOptions.exe")):
     shutil.copyfile(client, os.path.join(payload, "TDMClient.exe"))
     for name, text in (("readme.txt", "Read me.\r\n"), ("liesmich.txt", "Lies mich.\r\n")):
         with open(os.path.join(payload, name), "w", encoding="ascii") as out:
             out.write(text)
     if with_tools:
-        for name in ("uninstall.exe", "TDMOptions.exe"):
+        for name in tools:
             _write_random(os.path.join(payload, name), 150_000, rng)
     paths = [os.path.join(payload, name) for name in os.listdir(payload)]
     return sum(os.path.getsize(path) for path in paths if os.path.isfile(path))
 
 
-def make_release(folder, client):
-    """Update, one segment, the release's counts and data bytes exactly."""
+def make_release(folder, client, uninstaller):
+    """Update, one segment, the release's counts and data bytes exactly (the client of
+    its version, the real uninstaller among them)."""
     rng = random.Random(807)
     payload = os.path.join(folder, "payload")
     os.makedirs(payload)
     for directory in RELEASE_DIRECTORIES:
         os.makedirs(os.path.join(payload, directory))
-    used = _common_files(payload, client, rng, with_tools=True)
+    used = _common_files(payload, client, rng, with_tools=True, tools=("TDMOptions.exe",))
+    used += os.path.getsize(uninstaller)
     data_files = ["data/maps/m01/world.dat", "data/maps/m02/world.dat", "data/sound/music/theme.ogg",
                   "data/sound/fx/effects.pak", "data/textures/t01/ground.pak",
                   "data/textures/t02/sky.pak", "data/models/units.pak", "data/ui/fonts/fonts.pak",
@@ -112,7 +117,7 @@ def make_release(folder, client):
         size = left if index == len(data_files) - 1 else left // (len(data_files) - index) // 2
         _write_random(os.path.join(payload, name), size, rng)
         left -= size
-    _manifest(folder, "Update", "807.4", "807.3", FULL_SHORTCUTS, RELEASE_TERMS_LINES)
+    _manifest(folder, "Update", "807.4", "807.3", FULL_SHORTCUTS, RELEASE_TERMS_LINES, uninstaller)
 
 
 def make_large(folder, client):
@@ -133,13 +138,14 @@ def make_large(folder, client):
     _manifest(folder, "Full", "807.3", "0.0", FULL_SHORTCUTS, RELEASE_TERMS_LINES)
 
 
-def make_minimal(folder, client, kind):
-    """The smallest archive of the kind: one terms line, no directories, three files."""
+def make_minimal(folder, client, kind, uninstaller=None):
+    """The smallest archive of the kind: one terms line, no directories, three files
+    (an Update also its uninstaller and list, which mksetup requires of one)."""
     payload = os.path.join(folder, "payload")
     os.makedirs(payload)
     _common_files(payload, client, random.Random(1), with_tools=False)
     version, required = ("807.4", "807.3") if kind == "Update" else ("807.3", "0.0")
-    _manifest(folder, kind, version, required, MINIMAL_SHORTCUTS, (1, 1))
+    _manifest(folder, kind, version, required, MINIMAL_SHORTCUTS, (1, 1), uninstaller)
 
 
 def payload_files(folder):

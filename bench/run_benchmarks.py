@@ -30,7 +30,7 @@ UNINSTALL_GOAL = 128 * 1024
 # Where the Full archive installs with the defaults in a fresh prefix.
 INSTALL_DIR = "C:\\Program Files\\Tidemoor"
 # Bumped whenever payloads.py changes what it makes.
-PAYLOAD_VERSION = "3"
+PAYLOAD_VERSION = "4"
 
 
 def log(text):
@@ -94,16 +94,17 @@ def checksum(host_build):
 
 # --- the archives --------------------------------------------------------------------
 
-def make_payloads(work, client):
+def make_payloads(work, client, next_client, uninstaller):
     stamp = os.path.join(work, "payloads.stamp")
     if os.path.exists(stamp) and open(stamp).read() == PAYLOAD_VERSION:
         return
     log("making the payloads (about 190 MB of pseudo-random data)")
     for name in ("release", "large", "minimal-update", "minimal-full"):
         shutil.rmtree(os.path.join(work, name), ignore_errors=True)
-    payloads.make_release(os.path.join(work, "release"), client)
+    # The Updates are of 807.4: their client says so, as mksetup checks.
+    payloads.make_release(os.path.join(work, "release"), next_client, uninstaller)
     payloads.make_large(os.path.join(work, "large"), client)
-    payloads.make_minimal(os.path.join(work, "minimal-update"), client, "Update")
+    payloads.make_minimal(os.path.join(work, "minimal-update"), next_client, "Update", uninstaller)
     payloads.make_minimal(os.path.join(work, "minimal-full"), client, "Full")
     with open(stamp, "w") as out:
         out.write(PAYLOAD_VERSION)
@@ -422,12 +423,13 @@ def main():
     floor = os.path.join(windows, "bench", "bench_floor.exe")
     client = os.path.join(windows, "demo", "client-0.807.3", "TDMClient.exe")
     next_client = os.path.join(windows, "demo", "client-0.807.4", "TDMClient.exe")
+    uninstaller = os.path.join(windows, "_uninstall", "uninstall.exe")
     work = os.path.join(windows, "bench-work")
     os.makedirs(work, exist_ok=True)
     m = machine()
     figures = []
     if options.only_feed:
-        make_payloads(work, client)
+        make_payloads(work, client, next_client, uninstaller)
         figures = feed_figures(work, mksetup, next_client, options.feed_runs)
         for row in figures:
             log(" | ".join(str(cell) for cell in row))
@@ -448,7 +450,7 @@ def main():
                         f"memchr {plain / 1e9:.1f} GB/s", f"{ratio:.2f}", "≥ 0.90",
                         verdict(ratio, 0.9, lower_is_better=False)))
 
-    make_payloads(work, client)
+    make_payloads(work, client, next_client, uninstaller)
     setups = make_setups(work, mksetup, stub)
 
     log("2. time to wizard")
