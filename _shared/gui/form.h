@@ -61,7 +61,7 @@ class Form : public Window {
   // The design font, and any other font the layout table names, at the form's DPI.
   // The form keeps them and makes them anew when its DPI changes.
   HFONT font() const { return fonts_.empty() ? nullptr : fonts_.front().font.handle(); }
-  HFONT FormFont(const FontSpec& spec);
+  HFONT FormFont(const FontSpec& design);
   // The client size at the form's DPI.
   int clientWidth() const { return ScaleToDpi(design_.clientWidth, dpi_); }
   int clientHeight() const { return ScaleToDpi(design_.clientHeight, dpi_); }
@@ -89,7 +89,7 @@ class Form : public Window {
   SIZE OuterSizeAt(int dpi) const;
 
   struct DesignFont {
-    FontSpec spec;
+    FontSpec design;
     Font font;
   };
   // The program's icon loaded at one size for this form alone.

@@ -100,10 +100,10 @@ void Form::CreateForm(const FormDesign& design, HWND owner) {
   FormCreate();
 }
 
-HFONT Form::FormFont(const FontSpec& spec) {
+HFONT Form::FormFont(const FontSpec& design) {
   for (const DesignFont& made : fonts_)
-    if (SameFont(made.spec, spec)) return made.font.handle();
-  fonts_.push_back({spec, Font(spec, dpi_)});
+    if (SameFont(made.design, design)) return made.font.handle();
+  fonts_.push_back({design, Font(design, dpi_)});
   return fonts_.back().font.handle();
 }
 
@@ -130,7 +130,7 @@ void Form::ApplyDpi(int dpi) {
   dpi_ = dpi;
   std::vector<DesignFont> previous = std::move(fonts_);
   fonts_.clear();
-  for (const DesignFont& made : previous) fonts_.push_back({made.spec, Font(made.spec, dpi)});
+  for (const DesignFont& made : previous) fonts_.push_back({made.design, Font(made.design, dpi)});
   // Every control of the form, however deep, with its design font made anew.
   auto relayout = [](HWND child, LPARAM data) -> BOOL {
     const auto& [form, old] = *reinterpret_cast<std::pair<Form*, std::vector<DesignFont>*>*>(data);
