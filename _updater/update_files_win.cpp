@@ -1,12 +1,12 @@
 #include "update_files_win.h"
 
 #include <windows.h>
-#include <bcrypt.h>
 #include <shlobj.h>
 
 #include <memory>
 #include <vector>
 
+#include "sha256_stream_win.h"
 #include "updater_steps.h"
 
 namespace updater {
@@ -42,19 +42,13 @@ bool FileSha256(const std::string& path, feed::Hash& hash) {
     file.release();
     return false;
   }
-  BCRYPT_ALG_HANDLE algorithm = nullptr;
-  if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0)
-    return false;
-  BCRYPT_HASH_HANDLE state = nullptr;
-  bool ok = BCryptCreateHash(algorithm, &state, nullptr, 0, nullptr, 0, 0) >= 0;
-  std::vector<unsigned char> buffer(kPiece);
+  feed::Sha256Stream sha;
+  std::vector<std::uint8_t> buffer(kPiece);
   DWORD read = 0;
+  bool ok = true;
   while (ok && (ok = ReadFile(file.get(), buffer.data(), kPiece, &read, nullptr) != 0) && read > 0)
-    ok = BCryptHashData(state, buffer.data(), read, 0) >= 0;
-  ok = ok && BCryptFinishHash(state, hash.data(), static_cast<ULONG>(hash.size()), 0) >= 0;
-  if (state != nullptr) BCryptDestroyHash(state);
-  BCryptCloseAlgorithmProvider(algorithm, 0);
-  return ok;
+    ok = sha.Add(buffer.data(), read);
+  return ok && sha.Finish(hash);
 }
 
 std::uint64_t FileSize(const std::string& path) {
