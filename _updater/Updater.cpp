@@ -56,10 +56,12 @@ void OpenLog(const updater::UpdaterCommand& command) {
   // directory is what the run changes.
   char temp[MAX_PATH] = {};
   const DWORD length = GetTempPathA(sizeof temp, temp);
+  // Each process of a run its own: the elevated apply, and the successor after an own update.
+  const char* name = command.apply       ? "updater-elevated.log"
+                     : command.continued ? "updater-continued.log"
+                                         : "updater.log";
   if (length > 0 && length < sizeof temp)
-    CLog::Instance()->Open(
-        kLogLevel,
-        (std::string(temp) + (command.apply ? "updater-elevated.log" : "updater.log")).c_str());
+    CLog::Instance()->Open(kLogLevel, (std::string(temp) + name).c_str());
 }
 
 // The updater this one replaced, renamed aside in this folder at its own update.

@@ -4,6 +4,7 @@
 
 #include "application.h"
 #include "elevated_apply_win.h"
+#include "installation_win.h"
 #include "message_box.h"
 #include "s_lang.h"
 #include "s_lang_ids.h"
@@ -106,6 +107,10 @@ void TFUpdater::FormCreate() {
   btn_start.onClick = [this] { StartClick(); };
   btn_options.onClick = [this] { OptionsClick(); };
   btn_close.onClick = [this] { CloseClick(); };
+  // Until an index names its mirrors, the server is the one the program carries.
+  std::string url;
+  feed::PublicKey key{};
+  if (updater::LoadFeedResources(url, key)) lbl_server.SetText(updater::ServerName(url));
   AddLine(Msg(kMsgPressCheckVersion));
   SetPhase(updater::Phase::kIdle);
   if (chk_automatic.Checked() || command_.continued) PostMessageA(hwnd(), kWmAutoCheck, 0, 0);
