@@ -5,13 +5,13 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "application.h"
 #include "catalogue_text.h"
 #include "earlier_installation.h"
 #include "message_box.h"
 #include "path_buffer.h"
+#include "s_file_version_win.h"
 #include "s_lang.h"
 #include "s_registry_win.h"
 #include "setup_archive.h"
@@ -49,26 +49,14 @@ bool ReadRegisteredString(const char* name, setup::PathBuffer& value) {
          reg.ReadString(HKEY_LOCAL_MACHINE, kProductKey, name, value, sizeof value);
 }
 
-// The product version from the fixed part of the client's version resource. A file
-// without one, or whose fixed part is absent or malformed, has no version to compare;
-// so has a directory too long to name the client in a path buffer.
+// The product version of the client's version resource; none for a directory too
+// long to name the client in a path buffer.
 std::optional<setup::ProductVersion> ReadClientVersion(const char* directory) {
   setup::PathBuffer path;
   if (!setup::Compose(path, {directory, "\\", kClientFile})) return std::nullopt;
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<char> info(size);
-  if (!GetFileVersionInfoA(path, 0, size, info.data())) return std::nullopt;
-  void* fixed = nullptr;
-  UINT length = 0;
-  char root[] = "\\";
-  if (!VerQueryValueA(info.data(), root, &fixed, &length) || fixed == nullptr ||
-      length < sizeof(VS_FIXEDFILEINFO))
-    return std::nullopt;
-  const auto* fileInfo = static_cast<const VS_FIXEDFILEINFO*>(fixed);
-  if (fileInfo->dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
-  return setup::ProductVersion{fileInfo->dwProductVersionMS, fileInfo->dwProductVersionLS};
+  setup::ProductVersion version;
+  if (!ReadProductVersion(path, version.ms, version.ls)) return std::nullopt;
+  return version;
 }
 
 }  // namespace

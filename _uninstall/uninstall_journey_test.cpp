@@ -118,7 +118,7 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   AddTree(dir, files, &bytes);
   EXPECT_EQ(Value(kEntry, "EstimatedSize"), std::to_string((bytes + 1023) / 1024));  // KiB
   EXPECT_EQ(Value(kEntry, "InstallLocation"), dir);
-  EXPECT_EQ(Value(kEntry, "DisplayIcon"), dir + "\\TDMClient.exe");
+  EXPECT_EQ(Value(kEntry, "DisplayIcon"), dir + "\\updater.exe");
   EXPECT_EQ(Value(kEntry, "NoModify") + Value(kEntry, "NoRepair"), "11");
   Install(TDM_DEMO_UPDATE_SETUP, dir);
   WriteSavegame(dir);

@@ -8,6 +8,9 @@
 #   TDM_DEMO_NEXT_SETUP, TDM_DEMO_DERIVED_UPDATE      its Setup.exe, and the Update.exe
 #                                                     mksetup derives from 0.807.3 to it
 #                                                     (target demo_derived_update)
+#   TDM_DEMO_FEED_KEY                                 the demo feed's key pair, made by the
+#                                                     build: <it>.key and <it>.pub
+#                                                     (target demo_feed_key)
 # The targets demo_full_payload, demo_update_payload, demo_full_archive and
 # demo_update_archive build them; depend on those with add_dependencies().
 set(TDM_DEMO_SOURCE_DIR ${CMAKE_SOURCE_DIR}/demo)
@@ -22,3 +25,4 @@ set(TDM_DEMO_NEXT_MANIFEST ${TDM_DEMO_BINARY_DIR}/full-next.ini)
 set(TDM_DEMO_NEXT_PAYLOAD ${TDM_DEMO_BINARY_DIR}/payload-next)
 set(TDM_DEMO_NEXT_SETUP ${TDM_DEMO_BINARY_DIR}/next/Setup.exe)
 set(TDM_DEMO_DERIVED_UPDATE ${TDM_DEMO_BINARY_DIR}/derived/Update.exe)
+set(TDM_DEMO_FEED_KEY ${TDM_DEMO_BINARY_DIR}/feed-key/demo)

@@ -64,7 +64,7 @@ void ExpectLink(const std::string& link, const std::string& target, const std::s
 
 void ExpectGroup(const std::string& group, const std::string& directory, std::uint32_t language) {
   const bool german = language == 0;
-  ExpectLink(group + "\\" + Text(kMsgLinkGame, language), "TDMClient.exe", directory);
+  ExpectLink(group + "\\" + Text(kMsgLinkGame, language), "updater.exe", directory);
   ExpectLink(group + (german ? "\\Wichtige Informationen.lnk" : "\\Important information.lnk"),
              german ? "liesmich.txt" : "readme.txt", directory);
 }

@@ -78,7 +78,7 @@ TEST(Install, ForTheCurrentUserThenTheUpdateOverIt) {
   ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kProductKey, "InstallDir").bytes, Sz(directory));
   const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk";
-  ExpectLink(desktop, "TDMClient.exe", directory);
+  ExpectLink(desktop, "updater.exe", directory);
   ExpectGroup(ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor", directory);
   Finish(full, wizard, true, directory);
 

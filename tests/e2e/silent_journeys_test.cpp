@@ -53,7 +53,7 @@ TEST(Silent, ForTheCurrentUserThenTheUpdateOverItWithProgress) {
   ExpectPayload(directory, TDM_DEMO_FULL_PAYLOAD);
   ExpectSettings(HKEY_CURRENT_USER, directory, UserLanguage());
   ExpectUninstallEntry(directory, "0.807.3");
-  ExpectLink(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk", "TDMClient.exe", directory);
+  ExpectLink(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk", "updater.exe", directory);
   ExpectGroup(ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor", directory);
   EXPECT_TRUE(Logged(full, "terms of use accepted by the command line"));
 

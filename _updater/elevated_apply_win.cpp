@@ -1,0 +1,70 @@
+#include "elevated_apply_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "s_logging.h"
+#include "uninstall_decisions.h"
+#include "update_files_win.h"
+#include "update_session_win.h"
+
+namespace updater {
+
+namespace {
+
+constexpr char kUnit[] = "_updater/elevated_apply";
+
+// The child's exit code back into how it ended.
+Finish FinishOfCode(DWORD code) {
+  for (const Finish finish :
+       {Finish::kUpdated, Finish::kNoConnection, Finish::kVerificationFailed, Finish::kFileHeld,
+        Finish::kClientTooOld, Finish::kNothingToFetch, Finish::kNeedsRights})
+    if (static_cast<DWORD>(ExitCode(finish)) == code) return finish;
+  return Finish::kFailed;
+}
+
+}  // namespace
+
+Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder) {
+  UpdaterCommand child = command;
+  child.apply = true;
+  child.continued = false;
+  child.downloads = folder;
+  const std::string parameters = ApplyCommandTail(child);
+  const std::string own = OwnPath();
+  const std::string directory = FolderOf(own);
+  CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s with the verb %s", own.c_str(),
+                        parameters.c_str(), uninstall::kElevationVerb);
+  SHELLEXECUTEINFOA execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  execute.lpVerb = uninstall::kElevationVerb;
+  execute.lpFile = own.c_str();
+  execute.lpParameters = parameters.c_str();
+  execute.lpDirectory = directory.c_str();
+  execute.nShow = SW_HIDE;
+  if (!ShellExecuteExA(&execute) || execute.hProcess == nullptr) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "not started: error %lu", GetLastError());
+    return Finish::kNeedsRights;
+  }
+  WaitForSingleObject(execute.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(execute.hProcess, &code);
+  CloseHandle(execute.hProcess);
+  CLog::Instance()->Log(1, kUnit, __LINE__, "the elevated apply ended with %lu", code);
+  return FinishOfCode(code);
+}
+
+void RemoveUserDownloads(const std::string& folder) {
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      DeleteFileA((folder + "\\" + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace updater

@@ -1,0 +1,139 @@
+// The steps of a session that change the disk outside its download folder: this
+// program's own replacement and the apply of a release.
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "feed_cng_win.h"
+#include "feed_reader.h"
+#include "installation_win.h"
+#include "release_apply_win.h"
+#include "s_lang.h"
+#include "s_logging.h"
+#include "update_files_win.h"
+#include "update_session_win.h"
+#include "updater_flow.h"
+#include "updater_msg_ids.h"
+
+namespace updater {
+
+namespace {
+
+constexpr char kUnit[] = "_updater/update_session_apply";
+
+std::string Hex(const feed::Hash& hash) {
+  return feed::HexText(hash.data(), hash.size());
+}
+
+// The running file cannot be overwritten but can be renamed: aside in its own folder,
+// the new one moved in under its name. The old one goes at the next start.
+bool ReplaceRunningProgram(const std::string& replacement) {
+  const std::string own = OwnPath();
+  const std::string aside = FolderOf(own) + "\\" + kReplacedUpdaterName;
+  DeleteFileA(aside.c_str());
+  if (own.empty() || !MoveFileExA(own.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) return false;
+  if (MoveFileExA(replacement.c_str(), own.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+    return true;
+  const DWORD error = GetLastError();
+  MoveFileExA(aside.c_str(), own.c_str(), MOVEFILE_WRITE_THROUGH);
+  SetLastError(error);
+  return false;
+}
+
+}  // namespace
+
+SessionResult UpdateSession::UpdateSelf() {
+  if (!MakeFolders(downloadFolder_)) {
+    Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
+    return {Finish::kFailed};
+  }
+  const std::string path = downloadFolder_ + "\\" + Hex(index_.updater.hash);
+  GetStatus status = GetStatus::kOk;
+  const AfterFetch next =
+      FetchOne("updater.exe", index_.updater, path, 0, index_.updater.size, status);
+  if (next == AfterFetch::kStop) return {Finish::kFailed};
+  if (next == AfterFetch::kGiveUp) {
+    if (status == GetStatus::kNotFound) Say({kMsgUpdaterNotFound, kMsgInformOnWebsites});
+    return {FinishAfterFailedFetch(status)};
+  }
+  if (!ReplaceRunningProgram(path)) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot replace %s: error %lu", OwnPath().c_str(),
+                          GetLastError());
+    Say(kMsgCannotCopyUpdater);
+    Say(kMsgInformOnWebsites);
+    return {Finish::kFailed};
+  }
+  Say(kMsgUpdaterDownloaded);
+  SessionResult result{Finish::kUpdated};
+  result.restartSelf = true;
+  return result;
+}
+
+SessionResult UpdateSession::ApplyHere() {
+  ApplyRequest request;
+  request.installation = installation_;
+  request.target = target_;
+  for (const std::size_t i : fetch_) {
+    request.files.push_back(i);
+    request.downloads.push_back(downloadFolder_ + "\\" + Hex(target_->files[i].content.hash));
+  }
+  Say(kMsgInstallingFiles);
+  const ApplyOutcome outcome = ApplyRelease(request);
+  CLog::Instance()->Log(1, kUnit, __LINE__, "apply: status %d, %s, error %lu",
+                        static_cast<int>(outcome.status), outcome.name.c_str(), outcome.error);
+  const ApplyReport report = DescribeApply(outcome.status);
+  for (std::size_t i = 0; i < report.messages.size(); ++i)
+    Say(report.messages[i], i == 0 && report.nameShown ? outcome.name : std::string());
+  if (report.finish == Finish::kUpdated) {
+    // What the apply did not take along is no use any more; the folder goes when empty.
+    for (const std::string& download : request.downloads) DeleteFileA(download.c_str());
+    DeleteFileA((downloadFolder_ + "\\" + kSavedIndexName).c_str());
+    RemoveDirectoryA(downloadFolder_.c_str());
+  }
+  SessionResult result{report.finish};
+  result.askPatchNotes = report.askPatchNotes;
+  return result;
+}
+
+SessionResult UpdateSession::ApplyFrom(const std::string& folder) {
+  std::ifstream in(folder + "\\" + kSavedIndexName, std::ios::binary);
+  indexBytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  feed::ReadProblem problem = feed::ReadProblem::kNone;
+  std::string url;
+  feed::PublicKey key{};
+  if (LoadFeedResources(url, key)) feedBase_ = contentBase_ = FeedBase(url);
+  // Checked as the unelevated updater checked it: an older index cannot slip in here,
+  // and the decision is made again from the installation as it is now.
+  ReadFeed(indexBytes_, problem);
+  const CheckOutcome outcome =
+      Decide(indexBytes_.empty() ? IndexFetch::kNotFound : IndexFetch::kReceived, problem);
+  if (outcome.verdict != Verdict::kNewFiles) {
+    Say(outcome.messages);
+    return {FinishAfterCheck(outcome.verdict)};
+  }
+  target_ = outcome.target;
+  fetch_ = outcome.fetch;
+  downloadFolder_ = installation_.directory + "\\" + kDownloadFolder;
+  if (!MakeFolders(downloadFolder_)) {
+    Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
+    return {Finish::kFailed};
+  }
+  // The files came from a folder the user can change: only what hashes right here counts.
+  for (const std::size_t i : fetch_) {
+    const feed::ContentRef& content = target_->files[i].content;
+    const std::string from = folder + "\\" + Hex(content.hash);
+    const std::string to = downloadFolder_ + "\\" + Hex(content.hash);
+    feed::Hash hash{};
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE) || !FileSha256(to, hash) ||
+        hash != content.hash || FileSize(to) != content.size) {
+      CLog::Instance()->Log(1, kUnit, __LINE__, "%s does not verify", from.c_str());
+      DeleteFileA(to.c_str());
+      Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
+      return {Finish::kVerificationFailed};
+    }
+  }
+  return ApplyHere();
+}
+
+}  // namespace updater

@@ -1,0 +1,98 @@
+// One run of the updater over an installation: the check, the game server list, its
+// own update, the downloads and the apply, each step's lines handed to an observer
+// (the window, or the log of a silent run). The window runs the network steps on a
+// worker thread; Cancel() may come from any thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check_outcome.h"
+#include "feed_format.h"
+#include "http_get_win.h"
+#include "installation.h"
+#include "updater_steps.h"
+
+namespace updater {
+
+class SessionObserver {
+ public:
+  virtual void Line(const std::string& text) = 0;  // a line of the action log
+  virtual void Server(const std::string& name) = 0;
+  virtual void UpdateSize(const std::string& text) = 0;
+  virtual void Progress(std::uint64_t done, std::uint64_t total) = 0;
+
+ protected:
+  ~SessionObserver() = default;
+};
+
+struct SessionResult {
+  Finish finish = Finish::kFailed;
+  bool readyToApply = false;  // every file is downloaded and verified
+  bool restartSelf = false;   // a newer updater is in place: start it and end
+  bool askPatchNotes = false;
+};
+
+// The game server list's fixed name in the installation directory.
+inline constexpr char kServerListName[] = "serverlist.txt";
+// The running updater, renamed aside while its successor moves in.
+inline constexpr char kReplacedUpdaterName[] = "updater.exe.old";
+// The verified index, kept beside the downloads for the elevated apply to read again.
+inline constexpr char kSavedIndexName[] = "update.index";
+
+class UpdateSession {
+ public:
+  UpdateSession(const Installation& installation, SessionObserver& observer, bool elevated);
+  UpdateSession(const UpdateSession&) = delete;
+  UpdateSession& operator=(const UpdateSession&) = delete;
+
+  // The check, the server list, then this program's own update or the release's
+  // downloads. Network work: the window calls it on its worker thread.
+  SessionResult CheckAndDownload();
+  // Moves the downloaded release into place; this process must be able to write the
+  // installation (a current-user one, or elevated).
+  SessionResult ApplyHere();
+  // The elevated child: the index the unelevated updater saved in `folder` read and
+  // verified again, its downloads copied below the installation and hashed once more,
+  // then applied.
+  SessionResult ApplyFrom(const std::string& folder);
+
+  void Cancel() { cancel_ = true; }
+  // Whether ApplyHere may run in this process, or an elevated child must.
+  bool NeedsElevatedApply() const { return installation_.allUsers && !elevated_; }
+  const std::string& DownloadFolder() const { return downloadFolder_; }
+  const Installation& installation() const { return installation_; }
+  // The newest release of the index, once a check has read one.
+  const feed::Release* target() const { return target_; }
+
+ private:
+  void Say(std::uint32_t id, const std::string& detail = {});
+  void Say(const std::vector<std::uint32_t>& ids);
+  bool ReadFeed(const std::vector<std::uint8_t>& bytes, feed::ReadProblem& problem);
+  bool TrustKeyOf(const feed::KeyId& id, int depth);
+  CheckOutcome Decide(IndexFetch fetch, feed::ReadProblem problem);
+  void FetchServerList();
+  SessionResult UpdateSelf();
+  SessionResult Download(const CheckOutcome& outcome);
+  // One file with the retry rule; its lines said. The last status in `status`.
+  AfterFetch FetchOne(const std::string& name, const feed::ContentRef& content,
+                      const std::string& path, std::uint64_t done, std::uint64_t total,
+                      GetStatus& status);
+
+  Installation installation_;
+  SessionObserver& observer_;
+  bool elevated_ = false;
+  std::atomic<bool> cancel_{false};
+  CHttpClient client_;
+  std::string feedBase_, contentBase_;
+  std::vector<feed::TrustedKey> trusted_;
+  std::vector<std::uint8_t> indexBytes_;
+  feed::Index index_;
+  const feed::Release* target_ = nullptr;
+  std::vector<std::size_t> fetch_;
+  std::string downloadFolder_;
+};
+
+}  // namespace updater

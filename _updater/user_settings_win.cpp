@@ -1,0 +1,45 @@
+#include "user_settings_win.h"
+
+#include <windows.h>
+
+namespace updater {
+
+namespace {
+
+constexpr char kKey[] = "Software\\Tidemoor\\Updater";
+
+bool Read(const char* name, DWORD flags, void* value, DWORD size) {
+  return RegGetValueA(HKEY_CURRENT_USER, kKey, name, flags, nullptr, value, &size) == ERROR_SUCCESS;
+}
+
+void Write(const char* name, DWORD type, const void* value, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(value), size);
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+bool CheckAutomatically() {
+  DWORD value = 0;
+  return Read("CheckAutomatically", RRF_RT_REG_DWORD, &value, sizeof value) && value != 0;
+}
+
+void SetCheckAutomatically(bool on) {
+  const DWORD value = on ? 1 : 0;
+  Write("CheckAutomatically", REG_DWORD, &value, sizeof value);
+}
+
+std::uint64_t HighestSerial() {
+  std::uint64_t value = 0;
+  return Read("HighestSerial", RRF_RT_REG_QWORD, &value, sizeof value) ? value : 0;
+}
+
+void SetHighestSerial(std::uint64_t serial) {
+  Write("HighestSerial", REG_QWORD, &serial, sizeof serial);
+}
+
+}  // namespace updater
