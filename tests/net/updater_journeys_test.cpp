@@ -114,6 +114,12 @@ TEST(UpdaterJourney, AGameFileHeldOpenStopsTheApplyBeforeAnythingIsReplaced) {
   UpdaterRun run;
   const std::string log = run.Check();
   EXPECT_FALSE(Says(log, kMsgUpdateFinishedStartGame));
+  // The player is told which file could not be replaced.
+  const std::size_t named = log.find(Text(kMsgCopyException));
+  ASSERT_NE(named, std::string::npos) << log;
+  EXPECT_NE(log.substr(named, log.find('\n', named) - named).find("harbour.map"), std::string::npos)
+      << log;
+  EXPECT_TRUE(Says(log, kMsgInstallFailed));
   EXPECT_TRUE(IsRelease(directory, 3)) << log;
   ExpectNoApplyLeft(directory);
   // The game closed, the next check applies the files already downloaded.
