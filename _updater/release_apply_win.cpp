@@ -221,10 +221,11 @@ ApplyOutcome ApplyRelease(const ApplyRequest& request) {
     const DWORD error = runner.Run(operation);
     if (error != ERROR_SUCCESS && !committed) {
       runner.CloseJournal();
-      journal::ReplayPendingApply(
+      // A roll back that itself stops is taken up again by the next start.
+      const journal::ReplayOutcome back = journal::ReplayPendingApply(
           dir, [&] { ReturnDownloads(runner, request, plan, plan.files.size()); });
-      return Outcome(moved ? ApplyStatus::kRolledBack : ApplyStatus::kFailed, operation.name,
-                     error);
+      return Outcome(moved && !back.failed ? ApplyStatus::kRolledBack : ApplyStatus::kFailed,
+                     operation.name, error);
     }
     if (error != ERROR_SUCCESS) {
       // In place: what is left over stays in the journal, which the next start finishes.
