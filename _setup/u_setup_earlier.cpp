@@ -11,6 +11,7 @@
 #include "earlier_installation.h"
 #include "message_box.h"
 #include "path_buffer.h"
+#include "replay_run_win.h"
 #include "s_file_version_win.h"
 #include "s_lang.h"
 #include "s_registry_win.h"
@@ -59,6 +60,11 @@ std::optional<setup::ProductVersion> ReadClientVersion(const char* directory) {
   return version;
 }
 
+std::string TrimmedDirectory(std::string directory) {
+  while (!directory.empty() && directory.back() == '\\') directory.pop_back();
+  return directory;
+}
+
 }  // namespace
 
 bool TFSetup::CheckEarlierInstallation() {
@@ -77,6 +83,9 @@ bool TFSetup::CheckEarlierInstallation() {
     facts.installDirRegistered = ReadRegisteredString("InstallDir", installDir);
     facts.startMenuGroupRegistered = ReadRegisteredString("StartMenuGroup", startMenuGroup);
     clientPath = std::string(installDir) + "\\" + kClientFile;
+    // An update cut off is finished or undone first: the client read next is one
+    // release's.
+    if (facts.installDirRegistered) journal::ReplayPendingApply(TrimmedDirectory(installDir));
     if (facts.installDirRegistered) facts.client = ReadClientVersion(installDir);
   }
 

@@ -16,6 +16,7 @@
 #include "command_options.h"
 #include "message_box.h"
 #include "removal_plan.h"
+#include "replay_run_win.h"
 #include "s_lang.h"
 #include "s_logging.h"
 #include "s_product_lock_win.h"
@@ -202,6 +203,8 @@ int RunCopy(const CommandOptions& options) {
     Report(options, kMsgUninstallNotPrepared);
     return kNotPrepared;
   }
+  // An update cut off is finished or undone before the lists are read.
+  journal::ReplayPendingApply(installation.dir);
   if (!options.silent) {
     gui::Application& application = gui::Application::Instance();
     application.Initialize();

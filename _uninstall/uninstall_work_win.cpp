@@ -1,8 +1,11 @@
 #include "uninstall_work_win.h"
 
+#include <shlobj.h>
+
 #include <memory>
 #include <vector>
 
+#include "apply_journal.h"
 #include "removal_plan.h"
 #include "s_created_record.h"
 #include "s_lang.h"
@@ -12,6 +15,7 @@
 #include "tree_remover_win.h"
 #include "uninstall_decisions.h"
 #include "uninstall_registry_win.h"
+#include "updater_steps.h"
 
 namespace uninstall {
 namespace {
@@ -21,6 +25,7 @@ constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr DWORD kMaxListBytes = 16u << 20;
 constexpr std::uint32_t kMsgDeleteFailed = 108;
+constexpr char kUpdaterKey[] = "Software\\Tidemoor\\Updater";
 
 std::string ReadString(HKEY root, const char* key, const char* name) {
   char buffer[256] = {};
@@ -153,6 +158,43 @@ bool Everything(const Installation& in, const created::CreatedRecord& record, Tr
   return failures.ok;
 }
 
+// A folder and everything in it, links removed as links.
+void RemoveWholeFolder(TreeRemover& tree, const std::string& base, const std::string& folder,
+                       Failures& failures) {
+  std::vector<TreeEntry> entries;
+  DWORD error = ERROR_SUCCESS;
+  if (!tree.List(folder, entries, error)) {
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      failures.Add(base + folder, error);
+    return;
+  }
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+    failures.Take(base + entry->name,
+                  entry->directory ? tree.RemoveFolder(entry->name) : tree.RemoveFile(entry->name));
+  failures.Take(base + folder, tree.RemoveFolder(folder));
+}
+
+// What the updater keeps, by its fixed names: the journal, the staging and download
+// folders in the installation, the player's downloads and settings.
+void RemoveUpdaterNames(const Installation& in, TreeRemover& tree, Failures& failures) {
+  const std::string base = in.dir + "\\";
+  failures.Take(base + journal::kJournalName, tree.RemoveFile(journal::kJournalName));
+  RemoveWholeFolder(tree, base, journal::kStagingFolder, failures);
+  RemoveWholeFolder(tree, base, updater::kDownloadFolder, failures);
+  char local[MAX_PATH] = {};
+  if (SUCCEEDED(
+          SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
+    TreeRemover player(std::string(local) + "\\Tidemoor");
+    RemoveWholeFolder(player, std::string(local) + "\\Tidemoor\\", updater::kDownloadFolder,
+                      failures);
+  }
+  const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, kUpdaterKey);
+  if (status == ERROR_SUCCESS)
+    RegDeleteKeyA(HKEY_CURRENT_USER, kUpdaterKey);
+  else if (status != ERROR_FILE_NOT_FOUND)
+    failures.Add(kUpdaterKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+}
+
 void RemoveLinks(const Installation& in, const Lists& lists, Failures& failures) {
   const bool allUsers = in.root == HKEY_LOCAL_MACHINE;
   const std::string desktop = allUsers
@@ -229,6 +271,7 @@ RemovalOutcome RemoveInstallation(const Installation& in, const RemovalRequest& 
     }
     observer.Progress(++done, total);
   }
+  RemoveUpdaterNames(in, tree, failures);
   observer.Status(CLang::GetText(109));
   RemoveLinks(in, lists, failures);
   observer.Progress(++done, total);

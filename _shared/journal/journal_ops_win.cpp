@@ -1,0 +1,245 @@
+#include "journal_ops_win.h"
+
+#include <string_view>
+
+#include "apply_links.h"
+#include "product_identity.h"
+#include "s_links_win.h"
+#include "s_logging.h"
+#include "s_uninstall_entry_win.h"
+
+namespace journal {
+namespace {
+
+constexpr char kUnit[] = "_shared/journal/journal_ops";
+constexpr int kAttempts = 5;
+constexpr DWORD kRetryPauseMs = 200;
+constexpr DWORD kMaxLinkPlanBytes = 64 * 1024;
+
+const char* OpName(Op op) {
+  switch (op) {
+    case Op::kWriteHeader:
+      return "write the journal's header";
+    case Op::kAppend:
+      return "append";
+    case Op::kMoveAside:
+      return "move aside";
+    case Op::kPlace:
+      return "place";
+    case Op::kTakeBack:
+      return "take back";
+    case Op::kRestore:
+      return "restore";
+    case Op::kDeleteBackup:
+      return "delete the backup of";
+    case Op::kDeleteObsolete:
+      return "delete obsolete";
+    case Op::kMakeFolder:
+      return "make folder";
+    case Op::kRemoveFolder:
+      return "remove folder";
+    case Op::kRemoveJournal:
+      return "remove the journal";
+    case Op::kRemoveStaging:
+      return "remove the staging folder";
+  }
+  return "?";
+}
+
+// What another process holding a file for a moment looks like.
+bool Passing(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+DWORD DeleteIfThere(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if (DeleteFileA(path.c_str())) return ERROR_SUCCESS;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
+}
+
+// Whatever is in the folder, and the folder; a link below it is removed as a link,
+// never followed.
+DWORD RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  DWORD error = ERROR_SUCCESS;
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+    const std::string_view name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string path = folder + "\\" + found.cFileName;
+    const DWORD attributes = found.dwFileAttributes;
+    DWORD step = ERROR_SUCCESS;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      step = DeleteIfThere(path);
+    else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+      step = RemoveDirectoryA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
+    else
+      step = RemoveTree(path);
+    if (error == ERROR_SUCCESS) error = step;
+  }
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  if (error == ERROR_SUCCESS && !RemoveDirectoryA(folder.c_str())) error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
+}
+
+bool MakeLinks(const std::string& installDir, const LinkPlan& plan) {
+  char programs[links::kFolderSize] = {};
+  unsigned made = 0;
+  if (!links::ProgramsFolder(!plan.allUsers, programs) ||
+      !links::MakeGroupLevels(programs, plan.group, made)) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "the start-menu group %s cannot be made",
+                          plan.group.c_str());
+    return false;
+  }
+  bool all = true;
+  for (const GroupLink& link : plan.links) {
+    const std::string path = std::string(programs) + "\\" + plan.group + "\\" + link.name;
+    const bool ok = links::MakeLink(path, installDir + "\\" + link.target, installDir);
+    CLog::Instance()->Log(1, kUnit, __LINE__, "link %s -> %s%s", path.c_str(), link.target.c_str(),
+                          ok ? "" : ": failed");
+    all = all && ok;
+  }
+  return all;
+}
+
+bool ReadLinkPlanFile(const std::string& path, LinkPlan& plan) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string bytes(kMaxLinkPlanBytes, '\0');
+  DWORD read = 0;
+  const BOOL ok = ReadFile(file, bytes.data(), kMaxLinkPlanBytes, &read, nullptr);
+  CloseHandle(file);
+  // A plan that fills the buffer may go on past it: not one this code wrote.
+  return ok && read < kMaxLinkPlanBytes &&
+         ReadLinkPlan(std::string_view(bytes).substr(0, read), plan);
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DWORD MakeParentFolders(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos || slash == 0) return ERROR_SUCCESS;
+  const std::string parent = path.substr(0, slash);
+  if (FolderExists(parent)) return ERROR_SUCCESS;
+  if (const DWORD error = MakeParentFolders(parent); error != ERROR_SUCCESS) return error;
+  if (CreateDirectoryA(parent.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    return ERROR_SUCCESS;
+  return GetLastError();
+}
+
+void OperationRunner::CloseJournal() {
+  if (journal_ != INVALID_HANDLE_VALUE) CloseHandle(journal_);
+  journal_ = INVALID_HANDLE_VALUE;
+}
+
+DWORD OperationRunner::Append(const std::vector<std::uint8_t>& bytes) {
+  if (journal_ == INVALID_HANDLE_VALUE || bytes.empty()) return ERROR_INVALID_HANDLE;
+  DWORD written = 0;
+  if (!WriteFile(journal_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    return GetLastError();
+  if (written != bytes.size()) return ERROR_HANDLE_DISK_FULL;
+  // On the disk before the move it announces is made.
+  return FlushFileBuffers(journal_) ? ERROR_SUCCESS : GetLastError();
+}
+
+DWORD OperationRunner::Move(const std::string& from, const std::string& to) {
+  if (const DWORD error = MakeParentFolders(to); error != ERROR_SUCCESS) return error;
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? ERROR_SUCCESS
+             : GetLastError();
+}
+
+DWORD OperationRunner::RunOnce(const Operation& operation) {
+  const std::string target = Path(operation.name);
+  const std::string staged = Path(StagedName(operation.name));
+  const std::string backup = Path(BackupName(operation.name));
+  switch (operation.op) {
+    case Op::kWriteHeader:
+      CloseJournal();
+      journal_ =
+          CreateFileA(Path(kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+      if (journal_ == INVALID_HANDLE_VALUE) return GetLastError();
+      return Append(HeaderBytes(header_));
+    case Op::kAppend:
+      return Append(RecordBytes(operation.record));
+    case Op::kMoveAside:
+      return FileExists(target) ? Move(target, backup) : ERROR_SUCCESS;
+    case Op::kPlace:
+      return Move(staged, target);
+    case Op::kTakeBack:
+      return Move(target, staged);
+    case Op::kRestore:
+      return Move(backup, target);
+    case Op::kDeleteBackup:
+      return DeleteIfThere(backup);
+    case Op::kDeleteObsolete:
+      return DeleteIfThere(target);
+    case Op::kMakeFolder:
+      return CreateDirectoryA(target.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS
+                 ? ERROR_SUCCESS
+                 : GetLastError();
+    case Op::kRemoveFolder:
+      // A folder the player has put something in stays.
+      RemoveDirectoryA(target.c_str());
+      return ERROR_SUCCESS;
+    case Op::kRemoveJournal:
+      CloseJournal();
+      return DeleteIfThere(Path(kJournalName));
+    case Op::kRemoveStaging:
+      return RemoveTree(Path(kStagingFolder));
+  }
+  return ERROR_INVALID_FUNCTION;
+}
+
+DWORD OperationRunner::Run(const Operation& operation) {
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    error = RunOnce(operation);
+    if (error == ERROR_SUCCESS || !Passing(error) || operation.op == Op::kWriteHeader ||
+        operation.op == Op::kAppend)
+      break;
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s: error %lu, attempt %i of %i",
+                          OpName(operation.op), operation.name.c_str(), error, attempt, kAttempts);
+    Sleep(kRetryPauseMs * static_cast<DWORD>(attempt));
+  }
+  if (operation.op == Op::kAppend)
+    CLog::Instance()->Log(1, kUnit, __LINE__, "journal: record %u step %u %s%s",
+                          static_cast<unsigned>(operation.record.kind), operation.record.step,
+                          operation.record.name.c_str(), error ? ": failed" : "");
+  else
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s%s", OpName(operation.op),
+                          operation.name.c_str(), error ? ": failed" : "");
+  return error;
+}
+
+bool RegisterRelease(const std::string& installDir, const Version& version) {
+  LinkPlan plan;
+  const bool planRead =
+      ReadLinkPlanFile(installDir + "\\" + kStagingFolder + "\\" + kLinksName, plan);
+  if (!planRead)
+    CLog::Instance()->Log(1, kUnit, __LINE__,
+                          "no link plan in the staging folder: links unchanged");
+  const bool linked = planRead && MakeLinks(installDir, plan);
+  const bool versioned =
+      RewriteDisplayVersion(archive::DisplayVersionText(version.ms, version.ls).c_str());
+  return linked && versioned;
+}
+
+}  // namespace journal

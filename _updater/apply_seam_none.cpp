@@ -1,0 +1,7 @@
+#include "apply_seam.h"
+
+namespace apply_seam {
+
+void AfterOperation(std::size_t) {}
+
+}  // namespace apply_seam
