@@ -40,9 +40,10 @@ TEST(ApplyPlan, FilesObsoleteAndNewFoldersAsTheApplyMovesThem) {
                   {"TDMClient.exe", "a.txt", "old.txt", "Data\\B.dat", "uninstall\\0.1.0.lst"},
                   row.folderThere, plan),
               row.ok);
-    if (row.ok) EXPECT_EQ(plan.files, row.plan.files);
-    if (row.ok) EXPECT_EQ(plan.obsolete, row.plan.obsolete);
-    if (row.ok) EXPECT_EQ(plan.newFolders, row.plan.newFolders);
+    if (!row.ok) continue;
+    EXPECT_EQ(plan.files, row.plan.files);
+    EXPECT_EQ(plan.obsolete, row.plan.obsolete);
+    EXPECT_EQ(plan.newFolders, row.plan.newFolders);
   }
 }
 

@@ -92,6 +92,24 @@ TEST(ReleaseApply, AFileHeldOpenStopsItBeforeAnythingChanges) {
   EXPECT_EQ(Snapshot(scene.dir, scene.group), ReleaseB());
 }
 
+// A move that keeps failing midway (a folder where the new list goes) is tried again,
+// then rolled back; the downloads wait for the next apply.
+TEST(ReleaseApply, AMoveThatKeepsFailingIsRolledBack) {
+  const std::string& b = ReleaseB();
+  Scene scene = Install("apply-blocked");
+  CreateDirectoryA((scene.dir + "\\uninstall\\0.2.0.lst").c_str(), nullptr);
+  scene.a = Snapshot(scene.dir, scene.group);
+  const updater::ApplyOutcome outcome =
+      updater::ApplyRelease(apply_fixture::Request(scene.dir, scene.group));
+  EXPECT_EQ(outcome.status, ApplyStatus::kRolledBack);
+  EXPECT_EQ(outcome.name, "uninstall\\0.2.0.lst");
+  EXPECT_EQ(Snapshot(scene.dir, scene.group), scene.a);
+  RemoveDirectoryA((scene.dir + "\\uninstall\\0.2.0.lst").c_str());
+  EXPECT_EQ(updater::ApplyRelease(apply_fixture::Request(scene.dir, scene.group)).status,
+            ApplyStatus::kApplied);
+  EXPECT_EQ(Snapshot(scene.dir, scene.group), b);
+}
+
 class KilledApply : public ::testing::TestWithParam<int> {};
 
 // Killed after the N-th operation (N from the end when negative), then replayed.
