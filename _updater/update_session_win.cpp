@@ -204,6 +204,8 @@ void UpdateSession::FetchServerList() {
     Say(kMsgServerMaintenance);
   }
   DeleteFileA(path.c_str());
+  // Made for the list alone, the folder goes again; one holding downloads stays.
+  RemoveDirectoryA(folder.c_str());
 }
 
 AfterFetch UpdateSession::FetchOne(const std::string& name, const feed::ContentRef& content,
