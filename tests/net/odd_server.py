@@ -3,6 +3,7 @@
 starts it): odd_server.py <state folder> <served folder> <test_server.sh>
 
   /stall/...           accepts, reads the request and then says nothing
+  /trickle/<file>      the head and the first 64 KiB of the file, then nothing
   /earlier/<file>      a Range request answered with 206 from 100 bytes before the asked offset
   /later/<file>        ... from 100 bytes after it (a hole: the client must start again)
   /control/select/<v>  points <served folder>/selected at variants/<v> (the feed nginx serves)
@@ -61,6 +62,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
         rest = parts[1] if len(parts) > 1 else ""
         if parts[0] == "stall":
             time.sleep(600)  # the client's timeout ends it long before
+        elif parts[0] == "trickle":
+            path = os.path.join(root, os.path.normpath(rest))
+            with open(path, "rb") as f:
+                data = f.read()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            self.wfile.write(data[:65536])
+            self.wfile.flush()
+            time.sleep(600)
         elif parts[0] == "earlier":
             self.shifted(rest, -100)
         elif parts[0] == "later":

@@ -1,0 +1,232 @@
+// The updater as a player meets it: started from the installation of 0.807.3 (every
+// journey in its own copy of one installed prefix), Check Version pressed, against the
+// feeds of updater_feeds.sh served by nginx on 127.0.0.1.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "journey.h"
+#include "s_lang.h"
+#include "apply_seam.h"
+#include "updater_journey.h"
+#include "updater_msg_ids.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Text;
+using namespace updater_journey;
+
+std::string Payload(int build, const std::string& name) {
+  return driver::WinePath(std::string(TDM_FEEDS_WORK "/payload-807.") + std::to_string(build) +
+                          "/" + name);
+}
+
+testing::AssertionResult Says(const std::string& log, std::uint32_t id,
+                              std::uint32_t language = kLanguageEnglish) {
+  std::string text = Text(id, language);
+  text = text.substr(0, text.find('%'));  // a printf text: up to its first field
+  if (log.find(text) != std::string::npos) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "no \"" << text << "\" in\n" << log;
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  std::error_code code;
+  const auto size = fs::file_size(path, code);
+  return code ? 0 : size;
+}
+
+// What the apply leaves nothing of once it is done or undone.
+void ExpectNoApplyLeft(const std::string& directory) {
+  EXPECT_FALSE(test_support::FileExists(directory + "\\update.journal"));
+  EXPECT_FALSE(test_support::FileExists(directory + "\\update.staging"));
+}
+
+TEST(UpdaterJourney, UpToDate) {
+  Serve("one");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun run;
+  const std::string log = run.Check();
+  EXPECT_TRUE(Says(log, kMsgNoNewFiles));
+  EXPECT_TRUE(Says(log, kMsgClientUpToDate));
+  EXPECT_EQ(ContentBytesSince(before), 0u);
+  EXPECT_TRUE(IsRelease(InstallDir(), 3));
+}
+
+TEST(UpdaterJourney, TwoReleasesBehindFetchesOnlyTheNewestFiles) {
+  Serve("three");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun run;
+  const std::string log = run.Check();
+  EXPECT_TRUE(Says(log, kMsgNewFilesFound));
+  EXPECT_TRUE(Says(log, kMsgFileReceived));
+  EXPECT_TRUE(Says(log, kMsgUpdateFinishedStartGame));
+  const std::string directory = InstallDir();
+  EXPECT_TRUE(IsRelease(directory, 5));
+  ExpectNoApplyLeft(directory);
+  // One set of downloads: nothing of 0.807.4 that 0.807.5 changed again.
+  EXPECT_EQ(RequestsSince(before, Sha256Hex(Payload(4, "data/maps/harbour.map"))), 0);
+  const std::uint64_t fetched = ContentBytesSince(before);
+  EXPECT_GE(fetched, FileSize(Payload(5, "data/big.pak")));
+  EXPECT_LT(fetched, 2 * FileSize(Payload(5, "data/big.pak")));
+  // The links made as Setup makes them: the game's starts the updater.
+  e2e::ExpectLink(e2e::ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tidemoor.lnk", "updater.exe",
+                  directory);
+  e2e::ExpectLink(e2e::ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor\\Tidemoor.lnk", "updater.exe",
+                  directory);
+}
+
+TEST(UpdaterJourney, KilledDuringTheApplyThenStartedAgain) {
+  // The updater built with the kill seam in place of the installed one, as every release
+  // of this feed carries it.
+  Serve("killapply");
+  const std::string directory = InstallDir();
+  ASSERT_TRUE(
+      CopyFileA(driver::WinePath(TDM_FEEDS_WORK "/killed/release-0.807.3/updater.exe").c_str(),
+                (directory + "\\updater.exe").c_str(), FALSE));
+  SetEnvironmentVariableA("TDM_KILL_AFTER_OP", "6");
+  {
+    UpdaterRun killed;
+    killed.ClickCheck();
+    EXPECT_EQ(killed.App().WaitForExit(driver::Milliseconds{120000}), apply_seam::kKilledExitCode);
+  }
+  SetEnvironmentVariableA("TDM_KILL_AFTER_OP", nullptr);
+  ASSERT_TRUE(test_support::FileExists(directory + "\\update.journal"));
+  // The journal is replayed before the window opens: one release, never a mix.
+  UpdaterRun again;
+  EXPECT_TRUE(IsRelease(directory, 3) || IsRelease(directory, 5))
+      << IsRelease(directory, 3).message() << "; " << IsRelease(directory, 5).message();
+  ExpectNoApplyLeft(directory);
+  again.Check();
+  EXPECT_TRUE(IsRelease(directory, 5));
+}
+
+TEST(UpdaterJourney, AGameFileHeldOpenStopsTheApplyBeforeAnythingIsReplaced) {
+  Serve("three");
+  const std::string directory = InstallDir();
+  // The game reading its map, as a virus scanner would: others may read, not move it.
+  HANDLE held = CreateFileA((directory + "\\data\\maps\\harbour.map").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  UpdaterRun run;
+  const std::string log = run.Check();
+  EXPECT_FALSE(Says(log, kMsgUpdateFinishedStartGame));
+  // The player is told which file could not be replaced.
+  const std::size_t named = log.find(Text(kMsgCopyException));
+  ASSERT_NE(named, std::string::npos) << log;
+  EXPECT_NE(log.substr(named, log.find('\n', named) - named).find("harbour.map"), std::string::npos)
+      << log;
+  EXPECT_TRUE(Says(log, kMsgInstallFailed));
+  EXPECT_TRUE(IsRelease(directory, 3)) << log;
+  ExpectNoApplyLeft(directory);
+  // The game closed, the next check applies the files already downloaded.
+  CloseHandle(held);
+  const std::uint64_t before = ServerLogSize();
+  EXPECT_TRUE(Says(run.Check(), kMsgFileAlreadyThere));
+  EXPECT_EQ(ContentBytesSince(before), 0u);
+  EXPECT_TRUE(IsRelease(directory, 5));
+}
+
+TEST(UpdaterJourney, AFileCorruptedOnTheServerIsFetchedOnceMoreThenGivenUp) {
+  Serve("corrupt");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun run;
+  const std::string log = run.Check();
+  EXPECT_TRUE(Says(log, kMsgFileCorruptedRetry));
+  EXPECT_TRUE(Says(log, kMsgDownloadFailed));
+  EXPECT_TRUE(Says(log, kMsgPleaseTryAgain));
+  EXPECT_EQ(RequestsSince(before, Sha256Hex(Payload(5, "data/maps/harbour.map"))), 2);
+  EXPECT_TRUE(IsRelease(InstallDir(), 3));
+}
+
+TEST(UpdaterJourney, ATamperedIndexIsRefused) {
+  Serve("tampered");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun run;
+  EXPECT_TRUE(Says(run.Check(), kMsgBadVersionIndex));
+  EXPECT_EQ(ContentBytesSince(before), 0u);
+  EXPECT_TRUE(IsRelease(InstallDir(), 3));
+}
+
+TEST(UpdaterJourney, AnOlderIndexServedAgainIsRefused) {
+  // The updater has read the feed's index of serial 3 before (it keeps the highest).
+  const std::uint64_t seen = 3;
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor\\Updater", "HighestSerial",
+                            REG_QWORD, &seen, sizeof seen),
+            ERROR_SUCCESS);
+  Serve("replayed");
+  UpdaterRun run;
+  EXPECT_TRUE(Says(run.Check(), kMsgBadVersionIndex));
+  EXPECT_TRUE(IsRelease(InstallDir(), 3));
+}
+
+TEST(UpdaterJourney, NoConnectionWhenTheServerIsStopped) {
+  Serve("three");
+  UpdaterRun run;
+  {
+    const ServerStopped stopped;
+    EXPECT_TRUE(Says(run.Check(), kMsgConnectionFailed));
+  }
+  EXPECT_TRUE(IsRelease(InstallDir(), 3));
+}
+
+TEST(UpdaterJourney, KilledDuringADownloadThenStartedAgainFetchesOnlyTheRest) {
+  Serve("slow");  // 256 KiB/s: the 2 MiB pack takes eight seconds
+  const std::string directory = InstallDir();
+  const std::string pack = Sha256Hex(Payload(5, "data/big.pak"));
+  const std::string partial = directory + "\\update.download\\" + pack;
+  const std::uint64_t start = ServerLogSize();
+  {
+    UpdaterRun run;
+    run.ClickCheck();
+    driver::WaitUntil([&] { return FileSize(partial) > 300000; }, "a part of the pack",
+                      driver::Milliseconds{60000});
+    run.App().GetProcess().Kill();
+    run.App().WaitForExit();
+  }
+  const std::uint64_t kept = FileSize(partial);
+  const std::uint64_t whole = FileSize(Payload(5, "data/big.pak"));
+  ASSERT_LT(kept, whole);
+  // nginx logs the cut-off request once it notices the connection gone.
+  driver::WaitUntil([&] { return RequestsSince(start, pack) == 1; }, "the cut-off request logged");
+  Serve("three");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun again;
+  again.Check();
+  EXPECT_TRUE(IsRelease(directory, 5));
+  EXPECT_EQ(ContentBytesSince(before, pack), whole - kept);
+}
+
+TEST(UpdaterJourney, ItsOwnUpdateFirstThenTheGames) {
+  Serve("selfupdate");
+  const std::string directory = InstallDir();
+  UpdaterRun run;
+  run.ClickCheck();
+  UpdaterRun next = UpdaterRun::Successor(run);
+  run.App().WaitForExit(driver::Milliseconds{60000});
+  next.WaitForLine(kMsgUpdateFinishedStartGame, driver::Milliseconds{120000});
+  EXPECT_EQ(Sha256Hex(directory + "\\updater.exe"),
+            Sha256Hex(driver::WinePath(TDM_FEEDS_WORK "/self/release-0.807.5/updater.exe")));
+  EXPECT_FALSE(test_support::FileExists(directory + "\\updater.exe.old"));
+  EXPECT_TRUE(IsRelease(directory, 5));
+  next.Form().Close();
+}
+
+// An Austrian player: the registered language is German, and so is the window.
+TEST(UpdaterJourneyGerman, UpToDate) {
+  const DWORD german = kLanguageGerman;
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor", "Language", REG_DWORD, &german,
+                            sizeof german),
+            ERROR_SUCCESS);
+  Serve("one");
+  UpdaterRun run;
+  EXPECT_EQ(run.Form().Child("btn_check").Text(), Text(kMsgCheckVersion, kLanguageGerman));
+  const std::string log = run.Check();
+  EXPECT_TRUE(Says(log, kMsgNoNewFiles, kLanguageGerman));
+  EXPECT_TRUE(Says(log, kMsgClientUpToDate, kLanguageGerman));
+}
+
+}  // namespace
