@@ -1,5 +1,6 @@
 #include "u_updater.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "application.h"
@@ -155,7 +156,11 @@ void TFUpdater::CheckClick() {
 }
 
 DWORD WINAPI TFUpdater::Work(void* form) {
+  // ShellExecuteEx (the elevated child) and the links of an apply use COM; a
+  // single-threaded apartment is what the shell's objects expect.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   static_cast<TFUpdater*>(form)->RunWork();
+  if (SUCCEEDED(com)) CoUninitialize();
   return 0;
 }
 
