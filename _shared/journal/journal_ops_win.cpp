@@ -107,6 +107,14 @@ bool MakeLinks(const std::string& installDir, const LinkPlan& plan) {
   return all;
 }
 
+// A folder already there is fine; a file of that name in the way is a failure, found
+// before any move into it.
+DWORD MakeFolder(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
+  const DWORD error = GetLastError();
+  return FolderExists(path) ? ERROR_SUCCESS : error;
+}
+
 bool ReadLinkPlanFile(const std::string& path, LinkPlan& plan) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -138,8 +146,7 @@ DWORD MakeParentFolders(const std::string& path) {
   const std::string parent = path.substr(0, slash);
   if (FolderExists(parent)) return ERROR_SUCCESS;
   if (const DWORD error = MakeParentFolders(parent); error != ERROR_SUCCESS) return error;
-  return CreateDirectoryA(parent.c_str(), nullptr) || FolderExists(parent) ? ERROR_SUCCESS
-                                                                           : GetLastError();
+  return MakeFolder(parent);
 }
 
 void OperationRunner::CloseJournal() {
@@ -191,9 +198,7 @@ DWORD OperationRunner::RunOnce(const Operation& operation) {
     case Op::kDeleteObsolete:
       return DeleteIfThere(target);
     case Op::kMakeFolder:
-      // A file of that name in the way is a failure, found before any move.
-      return CreateDirectoryA(target.c_str(), nullptr) || FolderExists(target) ? ERROR_SUCCESS
-                                                                               : GetLastError();
+      return MakeFolder(target);
     case Op::kRemoveFolder:
       // A folder the player has put something in stays.
       RemoveDirectoryA(target.c_str());
