@@ -174,11 +174,14 @@ void RemoveWholeFolder(TreeRemover& tree, const std::string& base, const std::st
   failures.Take(base + folder, tree.RemoveFolder(folder));
 }
 
-// What the updater keeps, by its fixed names: the journal, the staging and download
-// folders in the installation, the player's downloads and settings.
+// What the updater keeps, by its fixed names: the journal, the server list, its replaced
+// program, the staging and download folders in the installation, the player's downloads and
+// settings.
 void RemoveUpdaterNames(const Installation& in, TreeRemover& tree, Failures& failures) {
   const std::string base = in.dir + "\\";
-  failures.Take(base + journal::kJournalName, tree.RemoveFile(journal::kJournalName));
+  for (const char* file :
+       {journal::kJournalName, updater::kServerListName, updater::kReplacedUpdaterName})
+    failures.Take(base + file, tree.RemoveFile(file));
   RemoveWholeFolder(tree, base, journal::kStagingFolder, failures);
   RemoveWholeFolder(tree, base, updater::kDownloadFolder, failures);
   char local[MAX_PATH] = {};

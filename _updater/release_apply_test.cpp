@@ -150,6 +150,9 @@ TEST(ReplayAtStart, SetupAndTheUninstallerFinishAPendingApplyFirst) {
   CreateDirectoryA((std::string(local) + "\\Tidemoor").c_str(), nullptr);
   CreateDirectoryA(downloads.c_str(), nullptr);
   std::ofstream(downloads + "\\partial") << "half a file";
+  // The updater's own files beside the game's go by their names too.
+  std::ofstream(scene.dir + "\\serverlist.txt") << "harbour 1";
+  std::ofstream(scene.dir + "\\updater.exe.old") << "MZ";
   EXPECT_EQ(_spawnl(_P_WAIT, program.c_str(), quoted.c_str(), "/S", "-debug", nullptr), 0);
   for (int i = 0; i < 300 && GetFileAttributesA(scene.dir.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(100);

@@ -36,10 +36,6 @@ struct SessionResult {
   bool selfUpdateElevated = false;  // a newer updater waits: only an elevated child may move it in
 };
 
-// The game server list's fixed name in the installation directory.
-inline constexpr char kServerListName[] = "serverlist.txt";
-// The running updater, renamed aside while its successor moves in.
-inline constexpr char kReplacedUpdaterName[] = "updater.exe.old";
 // The verified index, kept beside the downloads for the elevated apply to read again.
 inline constexpr char kSavedIndexName[] = "update.index";
 

@@ -19,6 +19,9 @@ bool InstallName(const std::string& feedName, std::string& windowsName);
 // them on, named by their SHA-256, so a partial file is resumed only for the content
 // it belongs to. Outside the staging folder: a replay empties that one.
 inline constexpr char kDownloadFolder[] = "update.download";
+// Beside the game's files, the updater's own; the uninstaller removes them by name.
+inline constexpr char kServerListName[] = "serverlist.txt";        // the game server list
+inline constexpr char kReplacedUpdaterName[] = "updater.exe.old";  // until its next start
 std::string DownloadName(const feed::Hash& hash);  // "update.download\<64 hex digits>"
 
 // Bytes the volume must still take: what is left to fetch of each file (`have[i]` bytes
