@@ -2,15 +2,13 @@
 // program's own replacement and the apply of a release.
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "feed_cng_win.h"
 #include "feed_reader.h"
 #include "installation_win.h"
 #include "release_apply_win.h"
 #include "s_lang.h"
 #include "s_logging.h"
+#include "s_small_file_win.h"
 #include "update_files_win.h"
 #include "update_session_win.h"
 #include "updater_flow.h"
@@ -103,8 +101,8 @@ SessionResult UpdateSession::ApplyHere() {
 }
 
 CheckOutcome UpdateSession::DecideFromSaved(const std::string& folder) {
-  std::ifstream in(folder + "\\" + kSavedIndexName, std::ios::binary);
-  indexBytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  DWORD error = ERROR_SUCCESS;
+  ReadSmallFile(folder + "\\" + kSavedIndexName, kIndexLimit, indexBytes_, error);
   feed::ReadProblem problem = feed::ReadProblem::kNone;
   std::string url;
   feed::PublicKey key{};

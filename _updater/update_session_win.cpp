@@ -21,7 +21,6 @@ namespace {
 
 constexpr char kUnit[] = "_updater/update_session";
 constexpr char kAgent[] = "Tidemoor Updater";
-constexpr std::size_t kIndexLimit = 16 * 1024 * 1024;
 constexpr std::size_t kRotationLimit = 64 * 1024;
 constexpr int kRotationDepth = 8;
 

@@ -36,6 +36,8 @@ struct SessionResult {
   bool selfUpdateElevated = false;  // a newer updater waits: only an elevated child may move it in
 };
 
+// Far above any real index; a longer answer is not read into memory.
+inline constexpr std::size_t kIndexLimit = 16 * 1024 * 1024;
 // The verified index, kept beside the downloads for the elevated apply to read again.
 inline constexpr char kSavedIndexName[] = "update.index";
 

@@ -7,6 +7,7 @@
 #include "journal_ops_win.h"
 #include "s_logging.h"
 #include "s_product_lock_win.h"
+#include "s_small_file_win.h"
 
 namespace journal {
 namespace {
@@ -14,24 +15,14 @@ namespace {
 constexpr char kUnit[] = "_shared/journal/replay_run";
 // Far above any plan's journal (a million steps of short names); a bigger file was not
 // written by this code and is not read into memory.
-constexpr LONGLONG kMaxJournalBytes = 256LL * 1024 * 1024;
+constexpr std::size_t kMaxJournalBytes = 256LL * 1024 * 1024;
 
 ReadProblem ReadJournalFile(const std::string& path, Journal& journal) {
   journal = Journal{};
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return GetLastError() == ERROR_FILE_NOT_FOUND ? ReadProblem::kEmpty : ReadProblem::kNotJournal;
-  LARGE_INTEGER size{};
   std::vector<std::uint8_t> bytes;
-  DWORD read = 0;
-  const bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxJournalBytes &&
-                  (bytes.resize(static_cast<std::size_t>(size.QuadPart)), true) &&
-                  (bytes.empty() || ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                             &read, nullptr)) &&
-                  read == bytes.size();
-  CloseHandle(file);
-  if (!ok) return ReadProblem::kNotJournal;
+  DWORD error = ERROR_SUCCESS;
+  if (!ReadSmallFile(path, kMaxJournalBytes, bytes, error))
+    return error == ERROR_FILE_NOT_FOUND ? ReadProblem::kEmpty : ReadProblem::kNotJournal;
   return ReadJournal(bytes.data(), bytes.size(), journal);
 }
 

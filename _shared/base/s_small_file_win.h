@@ -1,0 +1,14 @@
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A whole file into memory, for the product's own small files (the apply journal, the
+// saved index). A file longer than `limit` is refused unread, so a planted giant never
+// fills memory. False with `error` set (ERROR_FILE_NOT_FOUND for a missing file;
+// ERROR_FILE_TOO_LARGE past the limit).
+bool ReadSmallFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes,
+                   DWORD& error);
