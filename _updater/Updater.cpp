@@ -57,9 +57,9 @@ void OpenLog(const updater::UpdaterCommand& command) {
   char temp[MAX_PATH] = {};
   const DWORD length = GetTempPathA(sizeof temp, temp);
   // Each process of a run its own: the elevated apply, and the successor after an own update.
-  const char* name = command.apply       ? "updater-elevated.log"
-                     : command.continued ? "updater-continued.log"
-                                         : "updater.log";
+  const char* name = command.apply || command.selfUpdate ? "updater-elevated.log"
+                     : command.continued                 ? "updater-continued.log"
+                                                         : "updater.log";
   if (length > 0 && length < sizeof temp)
     CLog::Instance()->Open(kLogLevel, (std::string(temp) + name).c_str());
 }
@@ -90,6 +90,8 @@ int RunSilent(const updater::Installation& installation, const updater::UpdaterC
   LogObserver observer;
   updater::UpdateSession session(installation, observer, elevated);
   if (command.apply) return updater::ExitCode(session.ApplyFrom(command.downloads).finish);
+  if (command.selfUpdate)
+    return updater::ExitCode(session.ReplaceSelfFrom(command.downloads).finish);
   updater::SessionResult result = session.CheckAndDownload();
   if (result.restartSelf) {
     // The successor goes on from the start, unattended as this one was.
@@ -142,15 +144,15 @@ int Run(const updater::UpdaterCommand& command) {
                         installation.allUsers ? ", for all users" : "");
   const bool elevated = self_copy::RunsElevated();
   // Only the apply needs the machine's rights; unattended, nobody could answer the prompt.
-  if (command.silent && !command.apply &&
+  const bool child = command.apply || command.selfUpdate;
+  if (command.silent && !child &&
       uninstall::DecideElevation(installation.allUsers, elevated, true, false, false) ==
           uninstall::Elevation::Refuse) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "%s", Msg(kMsgNeedAllUsersRights));
     return updater::ExitCode(Finish::kNeedsRights);
   }
-  if (command.apply && installation.allUsers && !elevated)
-    return updater::ExitCode(Finish::kNeedsRights);
-  if (command.silent || command.apply) return RunSilent(installation, command, elevated);
+  if (child && installation.allUsers && !elevated) return updater::ExitCode(Finish::kNeedsRights);
+  if (command.silent || child) return RunSilent(installation, command, elevated);
   return RunWindow(installation, command, elevated);
 }
 

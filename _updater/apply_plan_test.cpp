@@ -4,13 +4,11 @@
 
 namespace {
 
-using Names = std::vector<std::string>;
-
 feed::Release ReleaseB() {
   feed::Release b;
   b.directories = {"data", "data/maps", "uninstall"};
   for (const char* name : {"TDMClient.exe", "a.txt", "data/b.dat", "data/maps/c.map",
-                           "uninstall/0.2.0.lst", "readme.txt"})
+                           "uninstall/0.2.0.lst", "readme.txt", "../outside.txt"})
     b.files.push_back({name, 0, {}});
   b.shortcuts = {{"TDMClient.exe", 23}, {"a.txt", 24}};
   b.readmeFiles = {"liesmich.txt", "readme.txt"};
@@ -21,49 +19,42 @@ feed::Release ReleaseB() {
 TEST(ApplyPlan, FilesObsoleteAndNewFoldersAsTheApplyMovesThem) {
   struct Row {
     std::vector<std::size_t> files;
-    std::vector<bool> folderThere;
+    std::vector<bool> folderThere;  // a folder not known to be there is a new one
     bool ok;
     journal::Plan plan;
-  };
-  const Names installed{"TDMClient.exe", "a.txt", "old.txt", "Data\\B.dat", "uninstall\\0.1.0.lst"};
-  const Row rows[] = {
+  } const rows[] = {
       {{0, 3, 4},
        {true, false, true},
        true,
        {{"TDMClient.exe", "data\\maps\\c.map", "uninstall\\0.2.0.lst"},
         {"old.txt"},
         {"data\\maps"}}},
-      {{}, {true, true, true}, true, {{}, {"old.txt"}, {}}},
-      // A folder not known to be there is a new one.
       {{1}, {}, true, {{"a.txt"}, {"old.txt"}, {"data", "data\\maps", "uninstall"}}},
       {{6}, {true, true, true}, false, {}},
+      {{7}, {true, true, true}, false, {}},
   };
   for (const Row& row : rows) {
     journal::Plan plan;
-    EXPECT_EQ(updater::PlanApply(ReleaseB(), row.files, installed, row.folderThere, plan), row.ok);
+    EXPECT_EQ(updater::PlanApply(
+                  ReleaseB(), row.files,
+                  {"TDMClient.exe", "a.txt", "old.txt", "Data\\B.dat", "uninstall\\0.1.0.lst"},
+                  row.folderThere, plan),
+              row.ok);
     if (!row.ok) continue;
     EXPECT_EQ(plan.files, row.plan.files);
     EXPECT_EQ(plan.obsolete, row.plan.obsolete);
     EXPECT_EQ(plan.newFolders, row.plan.newFolders);
   }
-  feed::Release outside = ReleaseB();
-  outside.files[1].name = "../a.txt";
-  journal::Plan plan;
-  EXPECT_FALSE(updater::PlanApply(outside, {1}, installed, {}, plan));
 }
 
 TEST(ApplyPlan, LinksInTheInstallationsLanguageAndBackFromTheirText) {
-  updater::Installation installation;
-  installation.startMenuGroup = "Games\\Tidemoor";
-  installation.allUsers = true;
-  installation.language = 0;
-  const journal::LinkPlan links = updater::PlanLinks(ReleaseB(), installation);
-  const journal::LinkPlan expected{true,
-                                   "Games\\Tidemoor",
-                                   {{"Tidemoor.lnk", "TDMClient.exe"},
-                                    {"Tidemoor Einstellungen.lnk", "a.txt"},
-                                    {"Liesmich.lnk", "liesmich.txt"}}};
-  EXPECT_EQ(links, expected);
+  const journal::LinkPlan links =
+      updater::PlanLinks(ReleaseB(), {"C:\\T", true, 0, "Games\\Tidemoor", true, {}});
+  EXPECT_EQ(links, (journal::LinkPlan{true,
+                                      "Games\\Tidemoor",
+                                      {{"Tidemoor.lnk", "TDMClient.exe"},
+                                       {"Tidemoor Einstellungen.lnk", "a.txt"},
+                                       {"Liesmich.lnk", "liesmich.txt"}}}));
   journal::LinkPlan read;
   EXPECT_TRUE(journal::ReadLinkPlan(journal::LinkPlanText(links), read));
   EXPECT_EQ(read, links);

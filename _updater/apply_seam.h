@@ -10,7 +10,8 @@ namespace apply_seam {
 // The exit code of a process the kill seam ended.
 inline constexpr unsigned kKilledExitCode = 86;
 
-// Called by the apply after each journal operation it carried out; `done` counts from 1.
+// Called by the apply after each journal operation it carried out (its own, not those of
+// a replay); `done` counts from 1.
 void AfterOperation(std::size_t done);
 
 }  // namespace apply_seam

@@ -25,9 +25,10 @@ Finish FinishOfCode(DWORD code) {
 
 }  // namespace
 
-Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder) {
+Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder, bool selfUpdate) {
   UpdaterCommand child = command;
-  child.apply = true;
+  child.apply = !selfUpdate;
+  child.selfUpdate = selfUpdate;
   child.continued = false;
   child.downloads = folder;
   const std::string parameters = ApplyCommandTail(child);

@@ -12,8 +12,10 @@
 namespace updater {
 
 // Starts the elevated child on the downloads in `folder` and waits for it; how it
-// ended. A declined prompt is a failure that changed nothing.
-Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder);
+// ended. A declined prompt is a failure that changed nothing. With `selfUpdate` the
+// child only moves this program's successor in.
+Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder,
+                        bool selfUpdate = false);
 
 // The files the child applied from the player's folder are no use any more.
 void RemoveUserDownloads(const std::string& folder);

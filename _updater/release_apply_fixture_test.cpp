@@ -43,7 +43,9 @@ std::string Download(const std::string& dir, const std::string& name) {
   return dir + "\\update.download\\" + std::to_string(std::hash<std::string>{}(name));
 }
 
-void AddTree(const std::string& dir, const std::string& relative, std::set<std::string>& out) {
+// Names with their bytes; links by name only, as their bytes name their own folder.
+void AddTree(const std::string& dir, const std::string& relative, std::set<std::string>& out,
+             bool bytes = true) {
   WIN32_FIND_DATAA found;
   HANDLE find = FindFirstFileA((dir + "\\" + relative + "*").c_str(), &found);
   for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
@@ -51,9 +53,9 @@ void AddTree(const std::string& dir, const std::string& relative, std::set<std::
     if (name.ends_with(".") || name == "update.download") continue;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       out.insert(name + "\\");
-      AddTree(dir, name + "\\", out);
+      AddTree(dir, name + "\\", out, bytes);
     } else {
-      out.insert(name + "=" + Read(dir + "\\" + name));
+      out.insert(bytes ? name + "=" + Read(dir + "\\" + name) : "link " + name);
     }
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
@@ -106,11 +108,7 @@ updater::ApplyRequest Request(const std::string& dir, const std::string& group) 
 std::string Snapshot(const std::string& dir, const std::string& group) {
   std::set<std::string> lines;
   AddTree(dir, "", lines);
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((Group(group) + "\\*.lnk").c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
-    lines.insert(std::string("link ") + found.cFileName);
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  AddTree(Group(group), "", lines, false);
   char version[32] = {};
   DWORD size = sizeof version;
   RegGetValueA(HKEY_CURRENT_USER, kEntry, "DisplayVersion", RRF_RT_REG_SZ, nullptr, version, &size);

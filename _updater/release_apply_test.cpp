@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <process.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -18,26 +20,6 @@ namespace {
 
 using apply_fixture::Snapshot;
 using updater::ApplyStatus;
-
-std::string WinePath(std::string path) {
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return "Z:" + path;
-}
-
-DWORD RunProgram(std::string commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return GetLastError() + 1000000;
-  WaitForSingleObject(process.hProcess, 120000);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
 
 struct Scene {
   std::string dir, group, a;  // `a`: the snapshot of release A
@@ -61,23 +43,23 @@ const std::string& ReleaseB() {
   return b;
 }
 
-// The operations of the apply, as B over A plans them; `commit` counts from 1.
-std::vector<journal::Operation> Operations(std::size_t& commit) {
+// Where the apply of B over A commits, counted from 1, and how many operations it has.
+std::size_t Commit(std::size_t* count = nullptr) {
   const std::vector<journal::Operation> ops = journal::ApplyOperations(
       {{"TDMClient.exe", "a.txt", "data\\maps\\c.map", "uninstall\\0.2.0.lst"},
        {"old.txt"},
        {"data\\maps"}});
-  for (commit = 0; commit < ops.size() && ops[commit].record.kind != journal::Kind::kCommit;)
-    ++commit;
-  ++commit;
-  return ops;
+  if (count != nullptr) *count = ops.size();
+  std::size_t commit = 0;
+  while (commit < ops.size() && ops[commit].record.kind != journal::Kind::kCommit) ++commit;
+  return commit + 1;
 }
 
-DWORD ApplyKilledAfter(const Scene& scene, std::size_t operation) {
-  SetEnvironmentVariableA("TDM_KILL_AFTER_OP", std::to_string(operation).c_str());
-  const DWORD code = RunProgram("\"" + WinePath(TDM_APPLY_CHILD_KILLED) + "\" \"" + scene.dir +
-                                "\" " + scene.group);
-  SetEnvironmentVariableA("TDM_KILL_AFTER_OP", nullptr);
+intptr_t ApplyKilledAfter(const Scene& scene, std::size_t operation) {
+  _putenv_s("TDM_KILL_AFTER_OP", std::to_string(operation).c_str());
+  const intptr_t code = _spawnl(_P_WAIT, TDM_APPLY_CHILD_KILLED, TDM_APPLY_CHILD_KILLED,
+                                scene.dir.c_str(), scene.group.c_str(), nullptr);
+  _putenv_s("TDM_KILL_AFTER_OP", "");
   return code;
 }
 
@@ -92,22 +74,31 @@ TEST(ReleaseApply, PlacesTheNewReleaseWithItsListLinksAndVersion) {
     EXPECT_EQ(b.find(gone), std::string::npos) << gone << " in\n" << b;
 }
 
-TEST(ReleaseApply, AFileHeldOpenStopsItBeforeAnythingChanges) {
-  ReleaseB();
-  const Scene scene = Install("apply-held");
+// A file held open stops the apply before anything changes; a move that keeps failing
+// midway (a folder where the new list goes) is tried again, then rolled back. Either way
+// the downloads wait for the next apply, which goes through.
+TEST(ReleaseApply, AHeldFileOrAFailingMoveLeavesTheReleaseAsItWas) {
+  const std::string& b = ReleaseB();
+  Scene scene = Install("apply-stopped");
+  const std::string blocker = scene.dir + "\\uninstall\\0.2.0.lst";
   HANDLE held = CreateFileA((scene.dir + "\\a.txt").c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const updater::ApplyOutcome outcome =
+  updater::ApplyOutcome outcome =
       updater::ApplyRelease(apply_fixture::Request(scene.dir, scene.group));
   CloseHandle(held);
   EXPECT_EQ(outcome.status, ApplyStatus::kFileHeld);
   EXPECT_EQ(outcome.name, "a.txt");
   EXPECT_EQ(Snapshot(scene.dir, scene.group), scene.a);
-  // The downloads waited: once the file is free the apply goes through.
+  CreateDirectoryA(blocker.c_str(), nullptr);
+  scene.a = Snapshot(scene.dir, scene.group);
+  outcome = updater::ApplyRelease(apply_fixture::Request(scene.dir, scene.group));
+  EXPECT_EQ(outcome.status, ApplyStatus::kRolledBack);
+  EXPECT_EQ(outcome.name, "uninstall\\0.2.0.lst");
+  EXPECT_EQ(Snapshot(scene.dir, scene.group), scene.a);
+  RemoveDirectoryA(blocker.c_str());
   EXPECT_EQ(updater::ApplyRelease(apply_fixture::Request(scene.dir, scene.group)).status,
             ApplyStatus::kApplied);
-  EXPECT_EQ(Snapshot(scene.dir, scene.group), ReleaseB());
+  EXPECT_EQ(Snapshot(scene.dir, scene.group), b);
 }
 
 class KilledApply : public ::testing::TestWithParam<int> {};
@@ -115,9 +106,8 @@ class KilledApply : public ::testing::TestWithParam<int> {};
 // Killed after the N-th operation (N from the end when negative), then replayed.
 TEST_P(KilledApply, TheReplayLeavesExactlyOneRelease) {
   const std::string& b = ReleaseB();
-  std::size_t commit = 0;
-  const std::size_t count = Operations(commit).size();
-  const std::size_t n = GetParam() > 0 ? GetParam() : count + GetParam();
+  std::size_t count = 0;
+  const std::size_t commit = Commit(&count), n = GetParam() > 0 ? GetParam() : count + GetParam();
   const Scene scene = Install("apply-killed-" + std::to_string(n));
   ASSERT_EQ(ApplyKilledAfter(scene, n), apply_seam::kKilledExitCode);
   const journal::ReplayOutcome replay = journal::ReplayPendingApply(scene.dir);
@@ -130,32 +120,37 @@ TEST_P(KilledApply, TheReplayLeavesExactlyOneRelease) {
 // Plan, a move, the last before commit, commit, a cleanup, done, the journal gone.
 INSTANTIATE_TEST_SUITE_P(AfterOperation, KilledApply, ::testing::Values(3, 14, 25, 26, 28, -2, -1));
 
-TEST(ReplayAtStart, TheUninstallerFinishesAPendingApplyThenRemovesTheUpdatersNames) {
-  const Scene scene = Install("apply-uninstall");
-  std::size_t commit = 0;
-  Operations(commit);
-  ASSERT_EQ(ApplyKilledAfter(scene, commit), apply_seam::kKilledExitCode);
+void Set(const char* key, const char* name, DWORD type, const void* data, std::size_t size) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data, static_cast<DWORD>(size));
+}
+
+// Setup rolls back an apply cut off before its commit; the uninstaller rolls one cut off
+// after it forward before it reads the lists, then removes the updater's names too.
+TEST(ReplayAtStart, SetupAndTheUninstallerFinishAPendingApplyFirst) {
+  const Scene scene = Install("apply-start");
   const std::string program = scene.dir + "\\uninstall.exe", quoted = "\"" + program + "\"";
-  ASSERT_TRUE(CopyFileA(WinePath(TDM_UNINSTALL_EXE).c_str(), program.c_str(), FALSE));
   const DWORD english = 1;
-  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor", "InstallDir", REG_SZ, scene.dir.c_str(),
-                  static_cast<DWORD>(scene.dir.size() + 1));
-  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor", "Language", REG_DWORD, &english, 4);
-  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor", "StartMenuGroup", REG_SZ,
-                  scene.group.c_str(), static_cast<DWORD>(scene.group.size() + 1));
-  RegSetKeyValueA(HKEY_CURRENT_USER,
-                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor",
-                  "UninstallString", REG_SZ, quoted.c_str(), static_cast<DWORD>(quoted.size() + 1));
-  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor\\Updater", "CheckAutomatically", REG_DWORD,
-                  &english, 4);
+  Set("Software\\Tidemoor", "InstallDir", REG_SZ, scene.dir.c_str(), scene.dir.size() + 1);
+  Set("Software\\Tidemoor", "Language", REG_DWORD, &english, 4);
+  Set("Software\\Tidemoor", "StartMenuGroup", REG_SZ, scene.group.c_str(), scene.group.size() + 1);
+  Set("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor", "UninstallString",
+      REG_SZ, quoted.c_str(), quoted.size() + 1);
+  Set("Software\\Tidemoor\\Updater", "CheckAutomatically", REG_DWORD, &english, 4);
+  ASSERT_EQ(ApplyKilledAfter(scene, Commit() - 1), apply_seam::kKilledExitCode);
+  // The update refuses this installation's client, but only after the replay.
+  EXPECT_NE(_spawnl(_P_WAIT, TDM_DEMO_UPDATE_SETUP, TDM_DEMO_UPDATE_SETUP, "/S", nullptr), 0);
+  EXPECT_EQ(Snapshot(scene.dir, scene.group), scene.a);
+
+  apply_fixture::InstallAWithDownloads(scene.dir, scene.group);
+  ASSERT_EQ(ApplyKilledAfter(scene, Commit()), apply_seam::kKilledExitCode);
+  ASSERT_TRUE(CopyFileA(TDM_UNINSTALL_EXE, program.c_str(), FALSE));
   char local[MAX_PATH] = {}, temp[MAX_PATH] = {};
   ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
   const std::string downloads = std::string(local) + "\\Tidemoor\\update.download";
   CreateDirectoryA((std::string(local) + "\\Tidemoor").c_str(), nullptr);
   CreateDirectoryA(downloads.c_str(), nullptr);
   std::ofstream(downloads + "\\partial") << "half a file";
-
-  EXPECT_EQ(RunProgram(quoted + " /S -debug"), 0u);
+  EXPECT_EQ(_spawnl(_P_WAIT, program.c_str(), quoted.c_str(), "/S", "-debug", nullptr), 0);
   for (int i = 0; i < 300 && GetFileAttributesA(scene.dir.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(100);
   EXPECT_EQ(GetFileAttributesA(scene.dir.c_str()), INVALID_FILE_ATTRIBUTES);

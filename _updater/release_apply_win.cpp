@@ -107,53 +107,66 @@ DWORD WriteFlushed(const std::string& path, const std::string& text) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
   DWORD written = 0;
-  bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-            written == text.size() && FlushFileBuffers(file);
+  const bool ok =
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size() && FlushFileBuffers(file);
   const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
   CloseHandle(file);
   return ok ? ERROR_SUCCESS : (error != ERROR_SUCCESS ? error : ERROR_HANDLE_DISK_FULL);
+}
+
+// The first of the fetched files whose download is `k`'s: files of the same content share one.
+std::size_t FirstWithDownload(const ApplyRequest& request, std::size_t k) {
+  std::size_t first = 0;
+  while (first < k && lstrcmpiA(request.downloads[first].c_str(), request.downloads[k].c_str()))
+    ++first;
+  return first;
+}
+
+// The staged files back where they waited (those moved, not the copies), so that a later
+// apply need not fetch them again.
+void ReturnDownloads(const journal::OperationRunner& runner, const ApplyRequest& request,
+                     const journal::Plan& plan, std::size_t staged) {
+  for (std::size_t k = 0; k < staged; ++k)
+    if (FirstWithDownload(request, k) == k)
+      MoveFileExA(runner.Path(journal::StagedName(plan.files[k])).c_str(),
+                  request.downloads[k].c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
 }
 
 // Downloads renamed into the staging folder (a file whose content another one shares
 // is copied from it), then the link plan. A failure puts the downloads back.
 ApplyOutcome Stage(journal::OperationRunner& runner, const ApplyRequest& request,
                    const journal::Plan& plan, const journal::LinkPlan& links) {
-  std::vector<std::size_t> moved;
   DWORD error = ERROR_SUCCESS;
+  std::size_t staged = 0;  // moved or copied in so far
   std::string failed;
-  for (std::size_t k = 0; k < plan.files.size() && error == ERROR_SUCCESS; ++k) {
-    const std::string staged = runner.Path(journal::StagedName(plan.files[k]));
+  for (std::size_t k = 0; k < plan.files.size(); ++k) {
     failed = plan.files[k];
-    error = journal::MakeParentFolders(staged);
-    std::size_t first = 0;
-    while (first < k && lstrcmpiA(request.downloads[first].c_str(), request.downloads[k].c_str()))
-      ++first;
-    if (error != ERROR_SUCCESS) break;
-    if (first < k) {
-      if (!CopyFileA(runner.Path(journal::StagedName(plan.files[first])).c_str(), staged.c_str(),
-                     FALSE))
-        error = GetLastError();
-    } else if (MoveFileExA(
-                   request.downloads[k].c_str(), staged.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
-      moved.push_back(k);
-    } else {
+    const std::string path = runner.Path(journal::StagedName(plan.files[k]));
+    const std::size_t first = FirstWithDownload(request, k);
+    if ((error = journal::MakeParentFolders(path)) != ERROR_SUCCESS) break;
+    if (first < k ? !CopyFileA(runner.Path(journal::StagedName(plan.files[first])).c_str(),
+                               path.c_str(), FALSE)
+                  : !MoveFileExA(request.downloads[k].c_str(), path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
+                                     MOVEFILE_WRITE_THROUGH)) {
       error = GetLastError();
+      break;
     }
-    if (error == ERROR_SUCCESS)
-      error = FinishStagedFile(staged, request.target->files[request.files[k]].fileTime);
+    staged = k + 1;
+    error = FinishStagedFile(path, request.target->files[request.files[k]].fileTime);
+    if (error != ERROR_SUCCESS) break;
   }
   if (error == ERROR_SUCCESS) {
     failed = journal::kLinksName;
-    error =
-        WriteFlushed(runner.Path(std::string(journal::kStagingFolder) + "\\" + journal::kLinksName),
-                     journal::LinkPlanText(links));
+    const std::string path =
+        runner.Path(std::string(journal::kStagingFolder) + "\\" + journal::kLinksName);
+    error = journal::MakeParentFolders(path);
+    if (error == ERROR_SUCCESS) error = WriteFlushed(path, journal::LinkPlanText(links));
   }
   if (error == ERROR_SUCCESS) return Outcome(ApplyStatus::kApplied);
   CLog::Instance()->Log(1, kUnit, __LINE__, "staging %s failed (error %lu)", failed.c_str(), error);
-  for (std::size_t k : moved)
-    MoveFileExA(runner.Path(journal::StagedName(plan.files[k])).c_str(),
-                request.downloads[k].c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+  ReturnDownloads(runner, request, plan, staged);
   runner.Run({journal::Op::kRemoveStaging, {}, {}});
   return Outcome(ApplyStatus::kFailed, failed, error);
 }
@@ -208,9 +221,11 @@ ApplyOutcome ApplyRelease(const ApplyRequest& request) {
     const DWORD error = runner.Run(operation);
     if (error != ERROR_SUCCESS && !committed) {
       runner.CloseJournal();
-      journal::ReplayPendingApply(dir);
-      return Outcome(moved ? ApplyStatus::kRolledBack : ApplyStatus::kFailed, operation.name,
-                     error);
+      // A roll back that itself stops is taken up again by the next start.
+      const journal::ReplayOutcome back = journal::ReplayPendingApply(
+          dir, [&] { ReturnDownloads(runner, request, plan, plan.files.size()); });
+      return Outcome(moved && !back.failed ? ApplyStatus::kRolledBack : ApplyStatus::kFailed,
+                     operation.name, error);
     }
     if (error != ERROR_SUCCESS) {
       // In place: what is left over stays in the journal, which the next start finishes.

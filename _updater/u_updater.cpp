@@ -163,7 +163,15 @@ DWORD WINAPI TFUpdater::Work(void* form) {
 void TFUpdater::RunWork() {
   try {
     result_ = session_->CheckAndDownload();
-    if (result_.readyToApply) {
+    if (result_.selfUpdateElevated) {
+      const updater::Finish finish =
+          updater::RunElevatedApply(command_, session_->DownloadFolder(), true);
+      if (finish == updater::Finish::kUpdated)
+        Line(Msg(kMsgUpdaterDownloaded));
+      else
+        Line(Msg(kMsgCannotCopyUpdater));
+      result_ = {finish, false, finish == updater::Finish::kUpdated, false};
+    } else if (result_.readyToApply) {
       Post({Event::kApplying, {}});
       if (session_->NeedsElevatedApply()) {
         Line(Msg(kMsgInstallingFiles));

@@ -57,6 +57,12 @@ SessionResult UpdateSession::UpdateSelf() {
     if (status == GetStatus::kNotFound) Say({kMsgUpdaterNotFound, kMsgInformOnWebsites});
     return {FinishAfterFailedFetch(status)};
   }
+  if (NeedsElevatedApply()) {
+    SaveIndex();
+    SessionResult result{Finish::kUpdated};
+    result.selfUpdateElevated = true;
+    return result;
+  }
   if (!ReplaceRunningProgram(path)) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "cannot replace %s: error %lu", OwnPath().c_str(),
                           GetLastError());
@@ -96,7 +102,7 @@ SessionResult UpdateSession::ApplyHere() {
   return result;
 }
 
-SessionResult UpdateSession::ApplyFrom(const std::string& folder) {
+CheckOutcome UpdateSession::DecideFromSaved(const std::string& folder) {
   std::ifstream in(folder + "\\" + kSavedIndexName, std::ios::binary);
   indexBytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   feed::ReadProblem problem = feed::ReadProblem::kNone;
@@ -106,34 +112,61 @@ SessionResult UpdateSession::ApplyFrom(const std::string& folder) {
   // Checked as the unelevated updater checked it: an older index cannot slip in here,
   // and the decision is made again from the installation as it is now.
   ReadFeed(indexBytes_, problem);
-  const CheckOutcome outcome =
-      Decide(indexBytes_.empty() ? IndexFetch::kNotFound : IndexFetch::kReceived, problem);
+  downloadFolder_ = installation_.directory + "\\" + kDownloadFolder;
+  return Decide(indexBytes_.empty() ? IndexFetch::kNotFound : IndexFetch::kReceived, problem);
+}
+
+// The files came from a folder the player can change: only what hashes right here counts.
+std::string UpdateSession::CopyVerified(const std::string& from, const feed::ContentRef& content) {
+  const std::string to = downloadFolder_ + "\\" + Hex(content.hash);
+  feed::Hash hash{};
+  if (MakeFolders(downloadFolder_) && CopyFileA(from.c_str(), to.c_str(), FALSE) &&
+      FileSha256(to, hash) && hash == content.hash && FileSize(to) == content.size)
+    return to;
+  CLog::Instance()->Log(1, kUnit, __LINE__, "%s does not verify", from.c_str());
+  DeleteFileA(to.c_str());
+  return {};
+}
+
+SessionResult UpdateSession::ApplyFrom(const std::string& folder) {
+  const CheckOutcome outcome = DecideFromSaved(folder);
   if (outcome.verdict != Verdict::kNewFiles) {
     Say(outcome.messages);
     return {FinishAfterCheck(outcome.verdict)};
   }
   target_ = outcome.target;
   fetch_ = outcome.fetch;
-  downloadFolder_ = installation_.directory + "\\" + kDownloadFolder;
-  if (!MakeFolders(downloadFolder_)) {
-    Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
-    return {Finish::kFailed};
-  }
-  // The files came from a folder the user can change: only what hashes right here counts.
   for (const std::size_t i : fetch_) {
     const feed::ContentRef& content = target_->files[i].content;
-    const std::string from = folder + "\\" + Hex(content.hash);
-    const std::string to = downloadFolder_ + "\\" + Hex(content.hash);
-    feed::Hash hash{};
-    if (!CopyFileA(from.c_str(), to.c_str(), FALSE) || !FileSha256(to, hash) ||
-        hash != content.hash || FileSize(to) != content.size) {
-      CLog::Instance()->Log(1, kUnit, __LINE__, "%s does not verify", from.c_str());
-      DeleteFileA(to.c_str());
+    if (CopyVerified(folder + "\\" + Hex(content.hash), content).empty()) {
       Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
       return {Finish::kVerificationFailed};
     }
   }
   return ApplyHere();
+}
+
+SessionResult UpdateSession::ReplaceSelfFrom(const std::string& folder) {
+  const CheckOutcome outcome = DecideFromSaved(folder);
+  if (outcome.verdict != Verdict::kUpdaterSelfUpdate) {
+    Say(outcome.messages);
+    return {FinishAfterCheck(outcome.verdict)};
+  }
+  const std::string copy = CopyVerified(folder + "\\" + Hex(index_.updater.hash), index_.updater);
+  if (copy.empty()) {
+    Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
+    return {Finish::kVerificationFailed};
+  }
+  if (!ReplaceRunningProgram(copy)) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot replace %s: error %lu", OwnPath().c_str(),
+                          GetLastError());
+    DeleteFileA(copy.c_str());
+    Say({kMsgCannotCopyUpdater, kMsgInformOnWebsites});
+    return {Finish::kFailed};
+  }
+  RemoveDirectoryA(downloadFolder_.c_str());
+  Say(kMsgUpdaterDownloaded);
+  return {Finish::kUpdated};
 }
 
 }  // namespace updater

@@ -204,6 +204,8 @@ void UpdateSession::FetchServerList() {
     Say(kMsgServerMaintenance);
   }
   DeleteFileA(path.c_str());
+  // Made for the list alone, the folder goes again; one holding downloads stays.
+  RemoveDirectoryA(folder.c_str());
 }
 
 AfterFetch UpdateSession::FetchOne(const std::string& name, const feed::ContentRef& content,
@@ -259,7 +261,14 @@ SessionResult UpdateSession::Download(const CheckOutcome& outcome) {
   }
   observer_.Progress(outcome.fetchBytes, outcome.fetchBytes);
   Say(kMsgDownloadFinished);
-  // The elevated child reads the same verified index again.
+  SaveIndex();
+  SessionResult result{Finish::kUpdated};
+  result.readyToApply = true;
+  return result;
+}
+
+// The elevated child reads the same verified index again.
+void UpdateSession::SaveIndex() {
   const std::string saved = downloadFolder_ + "\\" + kSavedIndexName;
   HANDLE file = CreateFileA(saved.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -270,9 +279,6 @@ SessionResult UpdateSession::Download(const CheckOutcome& outcome) {
                        written == indexBytes_.size();
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (!savedOk) CLog::Instance()->Log(1, kUnit, __LINE__, "cannot save %s", saved.c_str());
-  SessionResult result{Finish::kUpdated};
-  result.readyToApply = true;
-  return result;
 }
 
 }  // namespace updater

@@ -33,6 +33,7 @@ struct SessionResult {
   bool readyToApply = false;  // every file is downloaded and verified
   bool restartSelf = false;   // a newer updater is in place: start it and end
   bool askPatchNotes = false;
+  bool selfUpdateElevated = false;  // a newer updater waits: only an elevated child may move it in
 };
 
 // The game server list's fixed name in the installation directory.
@@ -58,6 +59,9 @@ class UpdateSession {
   // verified again, its downloads copied below the installation and hashed once more,
   // then applied.
   SessionResult ApplyFrom(const std::string& folder);
+  // The elevated child's part of an own update: the saved index read again, the new
+  // updater copied below the installation, hashed there, then moved in.
+  SessionResult ReplaceSelfFrom(const std::string& folder);
 
   void Cancel() { cancel_ = true; }
   // Whether ApplyHere may run in this process, or an elevated child must.
@@ -75,6 +79,13 @@ class UpdateSession {
   CheckOutcome Decide(IndexFetch fetch, feed::ReadProblem problem);
   void FetchServerList();
   SessionResult UpdateSelf();
+  void SaveIndex();
+  // The index the unelevated updater saved in `folder`, read, verified and decided again
+  // on the installation as it is now.
+  CheckOutcome DecideFromSaved(const std::string& folder);
+  // `from` copied to the installation's download folder and hashed there; its path, or
+  // empty when it does not verify.
+  std::string CopyVerified(const std::string& from, const feed::ContentRef& content);
   SessionResult Download(const CheckOutcome& outcome);
   // One file with the retry rule; its lines said. The last status in `status`.
   AfterFetch FetchOne(const std::string& name, const feed::ContentRef& content,

@@ -55,11 +55,14 @@ bool ParseUpdaterCommand(const char* tail, UpdaterCommand& command) {
       flag = &command.debug;
     else if (SameWord(words[i], "/apply"))
       flag = &command.apply;
+    else if (SameWord(words[i], "/selfupdate"))
+      flag = &command.selfUpdate;
     else if (SameWord(words[i], "/continue"))
       flag = &command.continued;
     if (flag == nullptr || *flag) return false;
     *flag = true;
-    if (flag == &command.apply) {
+    if (flag == &command.apply || flag == &command.selfUpdate) {
+      if (command.apply && command.selfUpdate) return false;
       if (i + 1 >= words.size() || words[i + 1].empty()) return false;
       command.downloads = words[++i];
     }
@@ -68,7 +71,8 @@ bool ParseUpdaterCommand(const char* tail, UpdaterCommand& command) {
 }
 
 std::string ApplyCommandTail(const UpdaterCommand& command) {
-  std::string tail = "/apply \"" + command.downloads + "\"";
+  std::string tail =
+      std::string(command.selfUpdate ? "/selfupdate" : "/apply") + " \"" + command.downloads + "\"";
   if (command.silent) tail += " /S";
   if (command.debug) tail += " -debug";
   return tail;

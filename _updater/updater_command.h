@@ -1,8 +1,9 @@
-// updater.exe's command line: /S (no window), -debug (the log in %TEMP%), and
-// /apply "<folder>", which the unelevated updater passes to the elevated copy of
-// itself that applies an all-users installation's update from the files waiting
-// in that folder, and /continue, which a replaced updater gives its successor. Words in any letter
-// case, separated by blanks. Portable.
+// updater.exe's command line: /S (no window), -debug (the log in %TEMP%),
+// /apply "<folder>" and /selfupdate "<folder>", which the unelevated updater passes to
+// the elevated child of itself that applies an all-users installation's update, or
+// puts its own successor in place, from the files waiting in that folder, and
+// /continue, which a replaced updater gives its successor. Words in any letter case,
+// separated by blanks. Portable.
 #pragma once
 
 #include <string>
@@ -13,14 +14,17 @@ struct UpdaterCommand {
   bool silent = false;
   bool debug = false;
   bool apply = false;
-  bool continued = false;  // /continue: started by the updater it replaced; checks at once
-  std::string downloads;   // with /apply: where the verified downloads wait
+  bool selfUpdate = false;  // /selfupdate: the elevated child replaces the program only
+  bool continued = false;   // /continue: started by the updater it replaced; checks at once
+  std::string downloads;    // with /apply or /selfupdate: where the downloads wait
 };
 
-// False for a word it does not know, a word twice, or /apply without a folder.
+// False for a word it does not know, a word twice, /apply or /selfupdate without a
+// folder, or both of them.
 bool ParseUpdaterCommand(const char* tail, UpdaterCommand& command);
 
-// The line the elevated child gets: /apply "<folder>", then /S and -debug as given.
+// The line the elevated child gets: /apply "<folder>" (or /selfupdate), then /S and
+// -debug as given.
 std::string ApplyCommandTail(const UpdaterCommand& command);
 
 }  // namespace updater

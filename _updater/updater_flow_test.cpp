@@ -19,7 +19,8 @@ TEST(Command, SwitchesInAnyCaseOnceEach) {
   const Row rows[] = {{"", true, false, false, false, false, ""}, {"/s -DEBUG", true, true, true, false, false, ""},
       {"/APPLY \"C:\\Users\\A B\\x\" /S", true, true, false, true, false, "C:\\Users\\A B\\x"},
       {"  /continue\t-debug ", true, false, true, false, true, ""}, {"/S /S", false, false, false, false, false, ""}, {"/apply", false, false, false, false, false, ""},
-      {"/apply \"C:\\x", false, false, false, false, false, ""}, {"/silent", false, false, false, false, false, ""}, {"-debugx", false, false, false, false, false, ""}};
+      {"/apply \"C:\\x", false, false, false, false, false, ""},
+      {"/apply a /selfupdate b", false, false, false, false, false, ""}, {"/silent", false, false, false, false, false, ""}, {"-debugx", false, false, false, false, false, ""}};
   // clang-format on
   for (const Row& row : rows) {
     UpdaterCommand command;
@@ -32,9 +33,16 @@ TEST(Command, SwitchesInAnyCaseOnceEach) {
     EXPECT_EQ(command.downloads, row.downloads) << row.tail;
   }
   UpdaterCommand back;
-  const UpdaterCommand child{true, true, true, false, "C:\\Users\\A B\\d"};
+  UpdaterCommand child;
+  child.silent = child.debug = child.apply = true;
+  child.downloads = "C:\\Users\\A B\\d";
   ASSERT_TRUE(ParseUpdaterCommand(ApplyCommandTail(child).c_str(), back));
   EXPECT_TRUE(back.apply && back.silent && back.debug && back.downloads == child.downloads);
+  UpdaterCommand self;
+  self.selfUpdate = true;
+  self.downloads = "C:\\d";
+  ASSERT_TRUE(ParseUpdaterCommand(ApplyCommandTail(self).c_str(), back));
+  EXPECT_TRUE(back.selfUpdate && !back.apply && back.downloads == "C:\\d");
 }
 
 TEST(Flow, AddressesAndOwnVersion) {

@@ -1,11 +1,12 @@
 # Delay-loaded system DLLs. A program imports directly only the DLLs Windows always
-# takes from System32 (its known DLLs); the others (comctl32, version) are loaded at
-# their first call, after the program's first statement has limited the DLL search to
-# System32, so a DLL of that name planted beside the program is never loaded.
+# takes from System32 (its known DLLs); the others (bcrypt, comctl32, version, wininet)
+# are loaded at their first call, after the program's first statement has limited the
+# DLL search to System32, so a DLL of that name planted beside the program is never
+# loaded.
 # tdm_delay_<name> links in place of <name>; cmake/delay_load/<name>.def lists the
 # functions the programs call (a call to one not listed fails to link).
 find_program(TDM_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
-foreach(name comctl32 version)
+foreach(name bcrypt comctl32 version wininet)
   set(def ${CMAKE_CURRENT_LIST_DIR}/delay_load/${name}.def)
   set(library ${CMAKE_BINARY_DIR}/delay_load/libtdm_delay_${name}.a)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delay_load)

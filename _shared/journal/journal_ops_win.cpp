@@ -138,9 +138,8 @@ DWORD MakeParentFolders(const std::string& path) {
   const std::string parent = path.substr(0, slash);
   if (FolderExists(parent)) return ERROR_SUCCESS;
   if (const DWORD error = MakeParentFolders(parent); error != ERROR_SUCCESS) return error;
-  if (CreateDirectoryA(parent.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-    return ERROR_SUCCESS;
-  return GetLastError();
+  return CreateDirectoryA(parent.c_str(), nullptr) || FolderExists(parent) ? ERROR_SUCCESS
+                                                                           : GetLastError();
 }
 
 void OperationRunner::CloseJournal() {
@@ -192,9 +191,9 @@ DWORD OperationRunner::RunOnce(const Operation& operation) {
     case Op::kDeleteObsolete:
       return DeleteIfThere(target);
     case Op::kMakeFolder:
-      return CreateDirectoryA(target.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS
-                 ? ERROR_SUCCESS
-                 : GetLastError();
+      // A file of that name in the way is a failure, found before any move.
+      return CreateDirectoryA(target.c_str(), nullptr) || FolderExists(target) ? ERROR_SUCCESS
+                                                                               : GetLastError();
     case Op::kRemoveFolder:
       // A folder the player has put something in stays.
       RemoveDirectoryA(target.c_str());

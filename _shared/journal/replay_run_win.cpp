@@ -52,6 +52,11 @@ const char* DirectionText(Direction direction) {
 }  // namespace
 
 ReplayOutcome ReplayPendingApply(const std::string& installDir) {
+  return ReplayPendingApply(installDir, {});
+}
+
+ReplayOutcome ReplayPendingApply(const std::string& installDir,
+                                 const std::function<void()>& beforeStagingGoes) {
   ReplayOutcome outcome;
   const std::string journalPath = installDir + "\\" + kJournalName;
   if (!FileExists(journalPath) && !FolderExists(installDir + "\\" + kStagingFolder)) return outcome;
@@ -98,6 +103,7 @@ ReplayOutcome ReplayPendingApply(const std::string& installDir) {
     if (operation.op == Op::kRemoveJournal && registers &&
         !RegisterRelease(installDir, journal.header.to))
       log.Log(1, kUnit, __LINE__, "the release is in place but not wholly registered");
+    if (operation.op == Op::kRemoveStaging && beforeStagingGoes) beforeStagingGoes();
     if (const DWORD error = runner.Run(operation); error != ERROR_SUCCESS) {
       log.Log(1, kUnit, __LINE__, "replay stopped (error %lu): the next start goes on", error);
       outcome.failed = true;

@@ -3,6 +3,7 @@
 // nothing ever starts on a half-applied release.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "apply_journal.h"
@@ -21,5 +22,9 @@ struct ReplayOutcome {
 
 // `installDir` absolute, no trailing backslash. Every step is logged.
 ReplayOutcome ReplayPendingApply(const std::string& installDir);
+// The same, with `beforeStagingGoes` run right before the staging folder is removed:
+// an apply that rolls itself back takes its downloads back from there.
+ReplayOutcome ReplayPendingApply(const std::string& installDir,
+                                 const std::function<void()>& beforeStagingGoes);
 
 }  // namespace journal

@@ -15,7 +15,8 @@ const std::string kKnownDlls =
     " shlwapi user32 wldap32 ws2_32 ";
 
 TEST(SafeLoading, ProgramsImportOnlyDllsWindowsTakesFromSystem32) {
-  for (const char* program : {TDM_SETUP_STUB_EXE, TDM_UNINSTALL_EXE, TDM_DEMO_FULL_SETUP}) {
+  for (const char* program :
+       {TDM_SETUP_STUB_EXE, TDM_UNINSTALL_EXE, TDM_UPDATER_EXE, TDM_DEMO_FULL_SETUP}) {
     const std::string file = ReadContents(driver::WinePath(program)).value_or("");
     std::vector<std::string> dlls;
     std::string error;

@@ -152,13 +152,15 @@ TEST(UpdaterJourney, ATamperedIndexIsRefused) {
 }
 
 TEST(UpdaterJourney, AnOlderIndexServedAgainIsRefused) {
-  // The updater has read the feed's index of serial 3 before (it keeps the highest).
-  const std::uint64_t seen = 3;
-  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tidemoor\\Updater", "HighestSerial",
-                            REG_QWORD, &seen, sizeof seen),
-            ERROR_SUCCESS);
-  Serve("replayed");
+  // The index of serial 3 read, its download cancelled (the slow feed leaves the time).
+  Serve("slow");
   UpdaterRun run;
+  run.ClickCheck();
+  driver::WaitUntil([&] { return Says(run.Log(), kMsgReceivingFile); }, "the first download");
+  run.Form().Child("btn_close").Click();
+  run.WaitForLine(kMsgCancelled, driver::Milliseconds{60000});
+  // Then the index of serial 2 served again: an attacker's replay, or a stale mirror.
+  Serve("replayed");
   EXPECT_TRUE(Says(run.Check(), kMsgBadVersionIndex));
   EXPECT_TRUE(IsRelease(InstallDir(), 3));
 }
