@@ -45,7 +45,7 @@ def _sync():
     subprocess.run(["sync"], check=True)
 
 
-def _manifest_of_version(source_folder, target_folder, version):
+def manifest_of_version(source_folder, target_folder, version):
     """The source's manifest and terms in `target_folder`, with another PackageVersion."""
     with open(os.path.join(source_folder, "bench.ini"), encoding="utf-8") as source:
         text = source.read()
@@ -77,7 +77,7 @@ def make_next_release(work, source_folder, next_client, version):
     os.remove(os.path.join(payload, name))
     with open(os.path.join(payload, name), "wb") as out:
         out.write(random.Random(9).randbytes(os.path.getsize(changed)))
-    _manifest_of_version(source_folder, folder, version)
+    manifest_of_version(source_folder, folder, version)
     return (folder, name.replace(os.sep, "/"), os.path.getsize(changed),
             os.path.getsize(next_client))
 

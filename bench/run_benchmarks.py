@@ -20,6 +20,7 @@ import time
 import feed_publish
 import many_files
 import payloads
+import updater_bench
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -374,6 +375,19 @@ def feed_figures(work, mksetup, next_client, runs):
     return feed_publish.figures(result, changed, changed_size, client_size, verdict)
 
 
+def updater_figures(work, mksetup, stub, windows, client, next_client, runs):
+    log("10. the updater against nginx")
+    programs = {"updater": os.path.join(windows, "_updater", "updater.exe"), "client3": client,
+                "client4": next_client,
+                "client5": os.path.join(windows, "tests", "net", "client-0.807.5", "TDMClient.exe")}
+    # Every run copies a prefix with a release installed (tests/net's script makes it
+    # from the run's template), not the bare template.
+    result = updater_bench.measure(work, mksetup, stub, programs,
+                                   lambda name, installed: WinePrefix(installed, work, name),
+                                   warm, runs, log)
+    return updater_bench.figures(result, verdict)
+
+
 def replace_rows(path, number, label, text):
     """Puts the rows of figure `number` (a pattern, e.g. "[47]" for 4 and 7, with their
     a, b, ... rows) from `text` into the figures table of `path` in place of the old
@@ -413,6 +427,10 @@ def main():
     parser.add_argument("--feed-runs", type=int, default=3, help="rounds per figure 9 median")
     parser.add_argument("--only-feed", action="store_true",
                         help="only figure 9 (no Wine); the other rows of the table stay")
+    parser.add_argument("--updater-runs", type=int, default=3,
+                        help="rounds per figure 10 median")
+    parser.add_argument("--only-updater", action="store_true",
+                        help="only figure 10; the other rows of the table stay")
     parser.add_argument("--output", default=os.path.join(ROOT, "BENCHMARKS.md"))
     options = parser.parse_args()
 
@@ -436,6 +454,14 @@ def main():
         replace_rows(options.output, "9", "Row 9", report(m, figures))
         return
     template = run([os.path.join(ROOT, "tools", "wine-prefix")]).stdout.strip()
+    if options.only_updater:
+        make_payloads(work, client, next_client, uninstaller)
+        figures = updater_figures(work, mksetup, stub, windows, client, next_client,
+                                  options.updater_runs)
+        for row in figures:
+            log(" | ".join(str(cell) for cell in row))
+        replace_rows(options.output, "10", "Row 10", report(m, figures))
+        return
     if options.only_many_files:
         figures = [stub_figure(stub)] + many_files_figures(work, mksetup, stub, client, template,
                                                            program, options.many_runs)
@@ -532,6 +558,9 @@ def main():
 
     figures += many_files_figures(work, mksetup, stub, client, template, program,
                                   options.many_runs)
+
+    figures += updater_figures(work, mksetup, stub, windows, client, next_client,
+                               options.updater_runs)
 
     for row in figures:
         log(" | ".join(str(cell) for cell in row))
