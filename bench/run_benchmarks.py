@@ -26,8 +26,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 FIGURES_BEGIN = "<!-- figures: written by tools/bench -->"
 FIGURES_END = "<!-- end of figures -->"
-STUB_GOAL = 160 * 1024  # this round's; 128 KiB in the long term
+STUB_GOAL = 128 * 1024
 UNINSTALL_GOAL = 128 * 1024
+UPDATER_GOAL = 192 * 1024
 # Where the Full archive installs with the defaults in a fresh prefix.
 INSTALL_DIR = "C:\\Program Files\\Tidemoor"
 # Bumped whenever payloads.py changes what it makes.
@@ -344,7 +345,7 @@ def stub_figure(stub):
     size = os.path.getsize(stub)
     return ("4", "SetupStub.exe (Setup.exe without its archive), stripped",
             f"{size / 1024:.0f} KiB ({size:,} bytes)", f"{size / STUB_GOAL:.2f} of the goal",
-            "≤ 160 KiB", verdict(size, STUB_GOAL))
+            "≤ 128 KiB", verdict(size, STUB_GOAL))
 
 
 def many_files_figures(work, mksetup, stub, client, template, program, runs):
@@ -547,6 +548,11 @@ def main():
                     f"{uninstall / 1024:.0f} KiB ({uninstall:,} bytes)",
                     f"{uninstall / UNINSTALL_GOAL:.2f} of the goal", "≤ 128 KiB",
                     verdict(uninstall, UNINSTALL_GOAL)))
+    updater = os.path.getsize(os.path.join(windows, "_updater", "updater.exe"))
+    figures.append(("4", "updater.exe, stripped",
+                    f"{updater / 1024:.0f} KiB ({updater:,} bytes)",
+                    f"{updater / UPDATER_GOAL:.2f} of the goal", "≤ 192 KiB",
+                    verdict(updater, UPDATER_GOAL)))
 
     log("6. builder throughput")
     build, cat, built = builder(work, mksetup)
