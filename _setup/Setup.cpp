@@ -70,9 +70,9 @@ bool Run(const setup::SetupSwitches& switches) {
   FSetup = &wizard;
   wizard.Create();
 
-  // Created once, also after a refusal, and reused for every opening.
+  // Prepared once, also after a refusal; built at its first opening and reused.
   FSelectDirectory = &directoryDialog;
-  directoryDialog.Create();
+  directoryDialog.Prepare();
 
   splash.Destroy();
   FSplash = nullptr;

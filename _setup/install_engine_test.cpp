@@ -523,39 +523,63 @@ TEST_F(Installation, KeyboardOpensOnForwardTabWalksOnlyWhatIsShownAndFocusLeaves
 
 using Values = std::vector<std::uint32_t>;
 
+struct BarRecord {
+  Values seen;  // the maximum first, then the positions
+  DWORD delayMs = 0;
+};
+
 LRESULT CALLBACK RecordBar(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                            DWORD_PTR data) {
-  auto* seen = reinterpret_cast<Values*>(data);  // the maximum first, then the positions
-  if (message == PBM_SETPOS || message == PBM_SETRANGE32)
-    seen->push_back(static_cast<std::uint32_t>(message == PBM_SETPOS ? w : l));
+  auto* record = reinterpret_cast<BarRecord*>(data);
+  if (message == PBM_SETPOS || message == PBM_SETRANGE32) {
+    record->seen.push_back(static_cast<std::uint32_t>(message == PBM_SETPOS ? w : l));
+    if (message == PBM_SETPOS) Sleep(record->delayMs);
+  }
   return DefSubclassProc(window, message, w, l);
 }
 
 // The preparation window's bar while the checksum runs over all-zero bodies (they sum
 // to 0, as do the stored sums of a wizard without resources): the reset to 0, then each
 // segment's tenths (see ByteSumWithProgress) from where the segments before it end,
-// never the end itself; an empty segment adds none; a range beyond sixteen bits.
-TEST(SplashProgress, FollowsTheChecksumAcrossSegments) {
+// never the end itself; an empty segment adds none; a range beyond sixteen bits. The
+// bar follows at most once a frame: a bar slower than a frame gets every point, a
+// fast one only some of them, in order, and never another value.
+Values SplashPositions(DWORD delayMs) {
   gui::Application::Instance().Initialize();
   static TFSplash splash;
   FSplash = &splash;
-  splash.Create();
+  if (splash.hwnd() == nullptr) splash.Create();
   static const SegmentSet none;
   EngineSetup wizard(none);
   static const std::vector<std::uint8_t> first(90), empty(1), third(16651315);
   wizard.segments[0] = {first.data(), 90};
   wizard.segments[1] = {empty.data(), 0};
   wizard.segments[2] = {third.data(), 16651315};
-  Values seen;
-  SetWindowSubclass(splash.bar_progress.hwnd(), RecordBar, 1, reinterpret_cast<DWORD_PTR>(&seen));
+  BarRecord record{{}, delayMs};
+  SetWindowSubclass(splash.bar_progress.hwnd(), RecordBar, 1, reinterpret_cast<DWORD_PTR>(&record));
   EXPECT_TRUE(wizard.VerifyArchiveChecksum());
   RemoveWindowSubclass(splash.bar_progress.hwnd(), RecordBar, 1);
   FSplash = nullptr;
   EXPECT_TRUE(gui::testing::RecordedMessageBoxes().empty());
-  EXPECT_EQ(seen,
-            (Values{16651405, 0,       0,       9,        18,       27,       36,      45,
-                    54,       63,      72,      81,       90,       1665221,  3330352, 4995483,
-                    6660614,  8325745, 9990876, 11656007, 13321138, 14986269, 16651400}));
+  return record.seen;
+}
+
+TEST(SplashProgress, FollowsTheChecksumAcrossSegmentsAtMostOnceAFrame) {
+  const Values points{16651405, 0,       0,       9,        18,       27,       36,      45,
+                      54,       63,      72,      81,       90,       1665221,  3330352, 4995483,
+                      6660614,  8325745, 9990876, 11656007, 13321138, 14986269, 16651400};
+  EXPECT_EQ(SplashPositions(40), points);
+
+  const Values paced = SplashPositions(0);
+  ASSERT_GE(paced.size(), 2u);
+  EXPECT_EQ(paced[0], 16651405u);
+  EXPECT_EQ(paced[1], 0u);
+  auto next = points.begin() + 2;  // each later position is a later point of the list
+  for (std::size_t i = 2; i < paced.size(); ++i) {
+    next = std::find(next, points.end(), paced[i]);
+    ASSERT_NE(next, points.end()) << "position " << paced[i] << " out of order or no point";
+    ++next;
+  }
 }
 
 }  // namespace

@@ -46,6 +46,16 @@ void TFSelectDirectory::Create() {
   gui::Application::Instance().CreateForm(*this, kDesign);
 }
 
+void TFSelectDirectory::Prepare() {
+  preparedDirectory_ = FSetup != nullptr ? FSetup->Edit1.Text() : std::string();
+  prepared_ = true;
+}
+
+int TFSelectDirectory::Open() {
+  if (hwnd() == nullptr) Create();
+  return ShowModal();
+}
+
 void TFSelectDirectory::BindHandlers() {
   DirectoryListBox1.onChange = [this] { DirectoryListBox1Change(); };
   DriveComboBox1.onChange = [this] { DriveComboBox1Change(); };
@@ -65,7 +75,9 @@ void TFSelectDirectory::FormCreate() {
     installDirSuffix_ = header.installDirSuffix;
 
   // The dialog copies the wizard's field this once; later it only writes it.
-  const std::string directory = FSetup != nullptr ? FSetup->Edit1.Text() : std::string();
+  const std::string directory = prepared_           ? preparedDirectory_
+                                : FSetup != nullptr ? FSetup->Edit1.Text()
+                                                    : std::string();
   Edit1.SetText(directory);
   const std::string folder = setup::FolderToOpen(directory, installDirSuffix_);
   DirectoryListBox1.SetDirectory(folder);
@@ -74,6 +86,7 @@ void TFSelectDirectory::FormCreate() {
 }
 
 void TFSelectDirectory::UpdateDialogTexts() {
+  if (hwnd() == nullptr) return;  // prepared only: the opening binds them
   SetText(Msg(kMsgChooseDirectory));
   Button1.SetText(Msg(kMsgOk));
   Button2.SetText(Msg(kMsgCancel));

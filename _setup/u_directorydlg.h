@@ -1,7 +1,8 @@
 // TFSelectDirectory: the dialog behind the wizard's ">>" button. The user browses
 // drives and folders; the dialog proposes the chosen folder plus the product's
-// folder name and hands its text to the wizard's directory field on OK. Created once
-// at start, hidden between openings, its texts follow the wizard's language.
+// folder name and hands its text to the wizard's directory field on OK. Prepared once
+// at start, built at its first opening, hidden between openings; its texts follow the
+// wizard's language.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,12 @@ class TFSelectDirectory : public gui::Form {
   // After FSetup exists. Owned by the application window like the wizard; showing it
   // modally disables the wizard.
   void Create();
+  // At start, in place of Create: takes the wizard's directory as the dialog would
+  // at its creation, and leaves the window, its drives and its folder list to the
+  // first opening, which most installations never reach.
+  void Prepare();
+  // Shows the dialog modally, built first if only prepared.
+  int Open();
 
   gui::DirectoryListBox DirectoryListBox1;
   gui::DriveComboBox DriveComboBox1;
@@ -47,6 +54,9 @@ class TFSelectDirectory : public gui::Form {
   // The archive's folder suffix ("\Tidemoor"), in place in the mapped archive; empty
   // when the wizard has no archive.
   std::string installDirSuffix_;
+  // The wizard's directory when Prepare ran; what the dialog opens with.
+  std::string preparedDirectory_;
+  bool prepared_ = false;
   HWND lastFocus_ = nullptr;
 };
 

@@ -16,6 +16,8 @@ namespace {
 
 constexpr char kUnit[] = "_setup/u_setup";
 constexpr char kBanner[] = "Tidemoor Setup V1.49";
+// Posted to the wizard to fill the terms memo once the messages before it are handled.
+constexpr UINT kShowTermsMessage = WM_APP + 1;
 
 constexpr gui::FormDesign kDesign{"FSetup",
                                   "Installation:",
@@ -62,7 +64,7 @@ void TFSetup::FormDestroy() {
 
 void TFSetup::Button4Click() {
   // The dialog writes Edit1 on OK; the figures then follow the directory now there.
-  if (FSelectDirectory != nullptr) FSelectDirectory->ShowModal();
+  if (FSelectDirectory != nullptr) FSelectDirectory->Open();
   UpdateWizardTexts();
 }
 
@@ -74,6 +76,7 @@ void TFSetup::ShowPage(gui::Panel& page) {
   gui::Panel* all[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6};
   for (gui::Panel* p : all)
     if (p != &page) p->Hide();
+  if (&page == &TabSheet6) ShowPendingTerms();
   page.Show();
 }
 
@@ -117,6 +120,24 @@ void TFSetup::UpdateWizardTexts() {
       if (language == 0 || english) memo_disclaimer.AddLine(line);
     }
   }
-  memo_disclaimer.EndUpdate();
   directoryTableOffset = ArchiveCursor.offset();
+  termsPending_ = true;
+  if (TabSheet6.hwnd() != nullptr && (GetWindowLongA(TabSheet6.hwnd(), GWL_STYLE) & WS_VISIBLE))
+    ShowPendingTerms();
+  else if (hwnd() != nullptr)
+    PostMessageA(hwnd(), kShowTermsMessage, 0, 0);
+}
+
+void TFSetup::ShowPendingTerms() {
+  if (!termsPending_) return;
+  termsPending_ = false;
+  memo_disclaimer.EndUpdate();
+}
+
+LRESULT TFSetup::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kShowTermsMessage) {
+    ShowPendingTerms();
+    return 0;
+  }
+  return Form::HandleMessage(message, wParam, lParam);
 }

@@ -113,6 +113,7 @@ class TFSetup : public gui::Form {
   void FormCreate() override;
   void FormDestroy() override;
   bool CanClose() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   // The loading steps of FormCreate, reachable for tests that drive them on their own.
   bool LoadSetupArchive();
   bool VerifyArchiveChecksum();
@@ -150,6 +151,13 @@ class TFSetup : public gui::Form {
   // Holds the product lock, or reports why not; see u_setup_unattended.cpp.
   bool AcquireProductLock();
   void KeepFocusOnPage();
+  // Gives the memo the terms UpdateWizardTexts gathered, if it has not had them yet.
+  void ShowPendingTerms();
+
+  // Laying out a few hundred wrapped lines of terms costs Wine a tenth of a second:
+  // the memo gets them when their page is shown, or as soon as the wizard, shown and
+  // painted, turns to its messages, whichever comes first.
+  bool termsPending_ = false;
 
   // Set while CopyFiles runs: the form refuses to close under it.
   bool installing_ = false;

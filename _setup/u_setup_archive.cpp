@@ -10,6 +10,7 @@
 #include "archive_checksum.h"
 #include "catalogue_text.h"
 #include "corrupted_text.h"
+#include "paint_pace.h"
 #include "s_lang.h"
 #include "s_logging.h"
 #include "setup_report.h"
@@ -138,14 +139,21 @@ bool TFSetup::LoadProductIdentity() {
 bool TFSetup::VerifyArchiveChecksum() {
   CLog::Instance()->Log(1, kUnit, 135, "calculating data checksum");
   gui::ProgressBar& bar = FSplash->bar_progress;
+  // Wine's progress bar paints itself as soon as its position changes, at half a
+  // millisecond a time: the bar follows at most once a frame, and a small archive
+  // passes all ten points within its first, the zero set here.
+  setup::PaintPace pace;
+  pace.Due(GetTickCount());
   bar.SetMax(segments[0].length + segments[1].length + segments[2].length);
   bar.SetPosition(0);
   std::uint64_t computed = 0;
   std::uint32_t base = 0;
   for (const archive::SegmentView& segment : segments) {
     computed += archive::ByteSumWithProgress(segment.body, segment.length, [&](std::uint32_t at) {
-      bar.SetPosition(base + at);
-      FSplash->Repaint();
+      if (pace.Due(GetTickCount())) {
+        bar.SetPosition(base + at);
+        FSplash->Repaint();
+      }
       gui::Application::Instance().ProcessMessages();
     });
     base += segment.length;

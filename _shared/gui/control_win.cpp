@@ -44,7 +44,7 @@ void Control::Create(const ControlSpec& design) {
   // Stock controls get a subclass only to learn when Windows destroys them with
   // their parent, so the object never touches a dead handle.
   SetWindowSubclass(hwnd, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  if (font_ != nullptr) SetFont(font_);
+  if (font_ != nullptr) SetFont(font_, false);
   AfterCreate(design);
   DpiChanged();
 }

@@ -92,27 +92,10 @@ class Form : public Window {
     FontSpec design;
     Font font;
   };
-  // The program's icon loaded at one size for this form alone.
-  class OwnedIcon {
-   public:
-    OwnedIcon() = default;
-    explicit OwnedIcon(int size);
-    ~OwnedIcon();
-    OwnedIcon(const OwnedIcon&) = delete;
-    // Swaps, so the icon replaced goes with the moved-from object.
-    OwnedIcon& operator=(OwnedIcon&& other) noexcept;
-    HICON handle() const { return icon_; }
-
-   private:
-    HICON icon_ = nullptr;
-    bool owned_ = false;  // the system's shared icon is not destroyed
-  };
 
   FormDesign design_{};
   int dpi_ = kDesignDpi;
   std::vector<DesignFont> fonts_;
-  // Set on the window, which keeps no copy: they live as long as it shows them.
-  OwnedIcon smallIcon_, bigIcon_;
   HWND lastFocus_ = nullptr;
   std::vector<HWND> disabledByModal_;
   bool modal_ = false;

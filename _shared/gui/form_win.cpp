@@ -44,23 +44,26 @@ bool SameFont(const FontSpec& a, const FontSpec& b) {
 
 }  // namespace
 
-Form::OwnedIcon::OwnedIcon(int size) {
-  // Not shared: a shared icon keeps the size it was first loaded at.
-  icon_ = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId),
-                                        IMAGE_ICON, size, size, 0));
-  owned_ = icon_ != nullptr;
-  if (!owned_) icon_ = ProgramIcon(size);
+namespace {
+
+// Every form shows the same two icons; loading one costs Wine a few server round trips,
+// so each size is loaded once and kept for the program's life (windows keep no copy).
+// Not shared through the system: a shared icon keeps the size it was first loaded at.
+HICON SizedProgramIcon(int size) {
+  static std::pair<int, HICON> loaded[8] = {};
+  for (const auto& [loadedSize, icon] : loaded)
+    if (icon != nullptr && loadedSize == size) return icon;
+  const auto icon = static_cast<HICON>(LoadImageA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON, size, size, 0));
+  if (icon == nullptr) return ProgramIcon(size);
+  for (auto& slot : loaded)
+    if (slot.second == nullptr) return (slot = {size, icon}).second;
+  // More sizes than monitors with different scales ever ask for: the shared one.
+  DestroyIcon(icon);
+  return ProgramIcon(size);
 }
 
-Form::OwnedIcon::~OwnedIcon() {
-  if (owned_) DestroyIcon(icon_);
-}
-
-Form::OwnedIcon& Form::OwnedIcon::operator=(OwnedIcon&& other) noexcept {
-  std::swap(icon_, other.icon_);
-  std::swap(owned_, other.owned_);
-  return *this;
-}
+}  // namespace
 
 const char* Form::WindowClass() {
   static const bool registered = [] {
@@ -117,13 +120,10 @@ SIZE Form::OuterSizeAt(int dpi) const {
 
 void Form::SetIcons() {
   // A modal frame draws no class icon in the title bar, only one set on the window.
-  OwnedIcon small(SystemMetricForDpi(SM_CXSMICON, dpi_));
-  OwnedIcon big(SystemMetricForDpi(SM_CXICON, dpi_));
-  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.handle()));
-  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.handle()));
-  // The icons shown before go with the locals, now that the window no longer shows them.
-  smallIcon_ = std::move(small);
-  bigIcon_ = std::move(big);
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(SizedProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi_))));
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(SizedProgramIcon(SystemMetricForDpi(SM_CXICON, dpi_))));
 }
 
 void Form::ApplyDpi(int dpi) {

@@ -32,7 +32,8 @@ class Window {
   void Hide() { SetVisible(false); }
   bool Enabled() const;
   void SetEnabled(bool enabled);
-  void SetFont(HFONT font);
+  // A control just made has never been painted: its first paint uses the font anyway.
+  void SetFont(HFONT font, bool redraw = true);
   void SetFocus();
   // Paints what is invalid in the window and its children now, instead of waiting
   // for the message loop.

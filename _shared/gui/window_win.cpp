@@ -132,8 +132,9 @@ void Window::SetEnabled(bool enabled) {
   if (hwnd_ != nullptr) EnableWindow(hwnd_, enabled);
 }
 
-void Window::SetFont(HFONT font) {
-  if (hwnd_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+void Window::SetFont(HFONT font, bool redraw) {
+  if (hwnd_ != nullptr)
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
 }
 
 void Window::SetFocus() {
