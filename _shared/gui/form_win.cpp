@@ -16,10 +16,21 @@ constexpr WORD kProgramIconId = 1;
 constexpr WORD kSystemProgramIconId = 32512;
 }  // namespace
 
+// Every form and class shows the same icons; loading one costs Wine a few server
+// round trips, so each size is loaded once and kept for the program's life (windows
+// keep no copy). Not shared through the system: a shared icon keeps the size it was
+// first loaded at.
 HICON ProgramIcon(int size) {
-  const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId),
-                                 IMAGE_ICON, size, size, LR_SHARED);
-  if (icon != nullptr) return static_cast<HICON>(icon);
+  static std::pair<int, HICON> loaded[8] = {};
+  for (const auto& [loadedSize, icon] : loaded)
+    if (icon != nullptr && loadedSize == size) return icon;
+  const auto icon = static_cast<HICON>(LoadImageA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON, size, size, 0));
+  if (icon != nullptr) {
+    for (auto& slot : loaded)
+      if (slot.second == nullptr) return (slot = {size, icon}).second;
+    DestroyIcon(icon);  // more sizes than monitors of different scales ever ask for
+  }
   return static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(kSystemProgramIconId), IMAGE_ICON,
                                        size, size, LR_SHARED));
 }
@@ -40,27 +51,6 @@ WindowStyles StylesOf(const FormDesign& design) {
 
 bool SameFont(const FontSpec& a, const FontSpec& b) {
   return a.height == b.height && a.bold == b.bold && std::strcmp(a.face, b.face) == 0;
-}
-
-}  // namespace
-
-namespace {
-
-// Every form shows the same two icons; loading one costs Wine a few server round trips,
-// so each size is loaded once and kept for the program's life (windows keep no copy).
-// Not shared through the system: a shared icon keeps the size it was first loaded at.
-HICON SizedProgramIcon(int size) {
-  static std::pair<int, HICON> loaded[8] = {};
-  for (const auto& [loadedSize, icon] : loaded)
-    if (icon != nullptr && loadedSize == size) return icon;
-  const auto icon = static_cast<HICON>(LoadImageA(
-      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON, size, size, 0));
-  if (icon == nullptr) return ProgramIcon(size);
-  for (auto& slot : loaded)
-    if (slot.second == nullptr) return (slot = {size, icon}).second;
-  // More sizes than monitors with different scales ever ask for: the shared one.
-  DestroyIcon(icon);
-  return ProgramIcon(size);
 }
 
 }  // namespace
@@ -121,9 +111,9 @@ SIZE Form::OuterSizeAt(int dpi) const {
 void Form::SetIcons() {
   // A modal frame draws no class icon in the title bar, only one set on the window.
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(SizedProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi_))));
+               reinterpret_cast<LPARAM>(ProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi_))));
   SendMessageA(hwnd_, WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(SizedProgramIcon(SystemMetricForDpi(SM_CXICON, dpi_))));
+               reinterpret_cast<LPARAM>(ProgramIcon(SystemMetricForDpi(SM_CXICON, dpi_))));
 }
 
 void Form::ApplyDpi(int dpi) {
