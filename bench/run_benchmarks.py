@@ -181,12 +181,12 @@ def time_to_wizard(prefix, program, setups, runs):
     """Median start-to-wizard time of each Setup.exe (bench_setup takes turns)."""
     output = bench_setup(prefix, program, "wizard", str(runs), *setups)
     times = {setup: [] for setup in setups}
-    answering = {setup: [] for setup in setups}
-    for index, shown, answered in re.findall(r"wizard_ms (\d+) (\S+) (\S+)", output):
+    terms = {setup: [] for setup in setups}
+    for index, shown, on_terms in re.findall(r"wizard_ms (\d+) (\S+) (\S+)", output):
         times[setups[int(index)]].append(float(shown))
-        answering[setups[int(index)]].append(float(answered))
+        terms[setups[int(index)]].append(float(on_terms))
     return ({setup: statistics.median(values) for setup, values in times.items()},
-            {setup: statistics.median(values) for setup, values in answering.items()})
+            {setup: statistics.median(values) for setup, values in terms.items()})
 
 
 # --- 3. and 5. the installation -------------------------------------------------------
@@ -372,7 +372,7 @@ def wizard_figures(work, template, program, floor, client, setups, runs):
     prefix = WinePrefix(template, work, "update")
     try:
         bench_setup(prefix, program, "prepare-update", client)
-        update, update_answering = time_to_wizard(
+        update, update_terms = time_to_wizard(
             prefix, program, [floor, setups["minimal-update"], setups["release"]], runs)
     finally:
         prefix.close()
@@ -389,16 +389,14 @@ def wizard_figures(work, template, program, floor, client, setups, runs):
                     f"{minimal_ms:.0f} ms / {floor_ms:.0f} ms", f"{minimal_ms / floor_ms:.2f}",
                     "≤ 1.50, ≤ +100 ms",
                     verdict(max(minimal_ms / floor_ms / 1.5, (minimal_ms - floor_ms) / 100), 1.0)))
-    # The wizard fills the terms memo once it is shown and painted; until then it does
-    # not answer. The time to its first answer shows what the user waits for a click.
-    floor_answer = update_answering[floor]
-    release = f"{mib(os.path.getsize(setups['release']))} release-shaped Update"
-    for name, label in (("minimal-update", "minimal archive"), ("release", release)):
-        answer_ms = update_answering[setups[name]]
-        figures.append(("2", "time to the wizard's first answer (a message sent once it is "
-                        f"shown), {label}, against the floor's",
-                        f"{answer_ms:.0f} ms / {floor_answer:.0f} ms",
-                        f"{answer_ms / floor_answer:.2f}", "", ""))
+    # The wizard fills the terms memo once it is shown and painted, and a click waits
+    # for that: Next clicked as soon as the wizard is seen shows what the user waits.
+    minimal_terms = update_terms[setups["minimal-update"]]
+    release_terms = update_terms[setups["release"]]
+    figures.append(("2", "time to the terms page, Next clicked as soon as the wizard is seen: "
+                    f"{mib(os.path.getsize(setups['release']))} release-shaped Update against "
+                    "the minimal archive", f"{release_terms:.0f} ms / {minimal_terms:.0f} ms",
+                    f"{release_terms / minimal_terms:.2f}", "", ""))
     comparisons = (("release", "minimal-update", "release-shaped Update", True),
                    ("large", "minimal-full", "three-segment Full", False))
     for big, minimal, label, has_goal in comparisons:
