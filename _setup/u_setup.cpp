@@ -8,6 +8,7 @@
 #include "s_logging.h"
 #include "s_monitor_win.h"
 #include "s_registry_win.h"
+#include "setup_report.h"
 #include "u_directorydlg.h"
 
 TFSetup* FSetup = nullptr;
@@ -124,7 +125,7 @@ void TFSetup::UpdateWizardTexts() {
   termsPending_ = true;
   if (TabSheet6.hwnd() != nullptr && (GetWindowLongA(TabSheet6.hwnd(), GWL_STYLE) & WS_VISIBLE))
     ShowPendingTerms();
-  else if (hwnd() != nullptr)
+  else if (hwnd() != nullptr && !setup::Unattended())  // a run without questions never shows them
     PostMessageA(hwnd(), kShowTermsMessage, 0, 0);
 }
 
