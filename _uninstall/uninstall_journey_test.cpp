@@ -31,7 +31,9 @@ void AddTree(const std::string& dir, Snapshot& out, std::uint64_t* bytes = nullp
         !_stricmp(name.c_str(), "temp"))
       continue;
     out.insert(path);
-    if (bytes != nullptr) *bytes += found.nFileSizeLow;
+    // Setup's record of the folders it made is no file of the release.
+    if (bytes != nullptr && _stricmp(name.c_str(), "created.lst") != 0)
+      *bytes += found.nFileSizeLow;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) AddTree(path, out, bytes);
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
