@@ -53,6 +53,23 @@ std::vector<std::string> FirstOfEachName(const std::vector<const std::string*>& 
   return taken;
 }
 
+// Deepest first, in their order within one depth, so that children go before their
+// parents: a stable sort by depth, without the merge sort's code.
+std::vector<std::string> DeepestFirst(std::vector<std::string> names) {
+  std::vector<std::size_t> depths;
+  std::size_t deepest = 0;
+  for (const std::string& name : names) {
+    depths.push_back(Depth(name));
+    deepest = std::max(deepest, depths.back());
+  }
+  std::vector<std::string> sorted;
+  sorted.reserve(names.size());
+  for (std::size_t depth = deepest + 1; depth-- > 0;)
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (depths[i] == depth) sorted.push_back(std::move(names[i]));
+  return sorted;
+}
+
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -140,8 +157,7 @@ RemovalPlan PlanRemoval(const InstallList& lists, const std::vector<std::string>
     (entry.directory ? directories : files).push_back(&entry.name);
   plan.files = FirstOfEachName(files, listFiles.size());
   plan.directories = FirstOfEachName(directories, 0);
-  std::stable_sort(plan.directories.begin(), plan.directories.end(),
-                   [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+  plan.directories = DeepestFirst(std::move(plan.directories));
   std::vector<std::string> found;
   for (const TreeEntry& entry : everything)
     if (entry.directory) found.push_back(FoldKey(entry.name));
