@@ -156,8 +156,7 @@ RemovalPlan PlanRemoval(const InstallList& lists, const std::vector<std::string>
   for (const TreeEntry& entry : everything)
     (entry.directory ? directories : files).push_back(&entry.name);
   plan.files = FirstOfEachName(files, listFiles.size());
-  plan.directories = FirstOfEachName(directories, 0);
-  plan.directories = DeepestFirst(std::move(plan.directories));
+  plan.directories = DeepestFirst(FirstOfEachName(directories, 0));
   std::vector<std::string> found;
   for (const TreeEntry& entry : everything)
     if (entry.directory) found.push_back(FoldKey(entry.name));
