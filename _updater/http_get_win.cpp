@@ -4,7 +4,7 @@
 
 #include <wininet.h>
 
-#include <cstdio>
+#include <string>
 
 #include "content_range.h"
 #include "sha256_stream_win.h"
@@ -111,11 +111,8 @@ bool Request::Send(HINTERNET internet, DWORD timeoutMs, const std::string& url, 
     return false;
   }
   SetTimeouts(request_.get(), timeoutMs);
-  char range[48] = "";
-  if (from > 0)
-    std::snprintf(range, sizeof range, "Range: bytes=%llu-\r\n",
-                  static_cast<unsigned long long>(from));
-  if (!HttpSendRequestA(request_.get(), from > 0 ? range : nullptr,
+  const std::string range = from > 0 ? "Range: bytes=" + std::to_string(from) + "-\r\n" : "";
+  if (!HttpSendRequestA(request_.get(), from > 0 ? range.c_str() : nullptr,
                         from > 0 ? static_cast<DWORD>(-1) : 0, nullptr, 0)) {
     error = GetLastError();
     return false;

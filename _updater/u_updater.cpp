@@ -27,6 +27,17 @@ constexpr UINT kWmEvents = WM_APP + 1;
 constexpr UINT kWmAutoCheck = WM_APP + 2;
 constexpr char kUnit[] = "_updater/u_updater";
 
+class ExclusiveHold {
+ public:
+  explicit ExclusiveHold(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+  ~ExclusiveHold() { ReleaseSRWLockExclusive(&lock_); }
+  ExclusiveHold(const ExclusiveHold&) = delete;
+  ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
 const char* Msg(std::uint32_t id) {
   const char* text = CLang::GetText(id);
   return text != nullptr ? text : "";
@@ -213,7 +224,7 @@ void TFUpdater::Progress(std::uint64_t done, std::uint64_t total) {
 }
 
 void TFUpdater::Post(Event event) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  const ExclusiveHold hold(eventsLock_);
   // Progress only needs its newest value.
   if (event.kind == Event::kProgress && !events_.empty() && events_.back().kind == Event::kProgress)
     events_.back() = std::move(event);
@@ -225,7 +236,7 @@ void TFUpdater::Post(Event event) {
 void TFUpdater::TakeEvents() {
   std::vector<Event> events;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const ExclusiveHold hold(eventsLock_);
     events.swap(events_);
   }
   for (const Event& event : events) switch (event.kind) {

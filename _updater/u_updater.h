@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -83,7 +82,9 @@ class TFUpdater : public gui::Form, private updater::SessionObserver {
   std::unique_ptr<updater::UpdateSession> session_;
   HANDLE worker_ = nullptr;
   updater::SessionResult result_;
-  std::mutex mutex_;  // guards events_
+  // Guards events_. A slim lock needs no cleanup; std::mutex would bring libstdc++'s
+  // system_error and its strings.
+  SRWLOCK eventsLock_ = SRWLOCK_INIT;
   std::vector<Event> events_;
   updater::Phase phase_ = updater::Phase::kIdle;
   bool closeWanted_ = false;  // the close box was used during the work

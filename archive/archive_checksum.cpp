@@ -1,5 +1,7 @@
 #include "archive_checksum.h"
 
+#include <atomic>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #include <immintrin.h>
@@ -60,16 +62,25 @@ __attribute__((target("avx2"))) std::uint64_t SumAvx2(const std::uint8_t* data,
 // The processor is asked once; every x86-64 has SSE2, most have AVX2. Asked directly:
 // __builtin_cpu_supports links libgcc's whole processor table (5 KB of the stub).
 // AVX2 needs the processor's flag and a system that saves the YMM registers.
+bool AskAvx2() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0) return false;
+  unsigned low = 0, high = 0;
+  __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  if ((low & 6u) != 6u) return false;  // XMM and YMM state
+  return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
+}
+
+// An atomic rather than a function-local static: two threads that ask at once both get
+// the same answer, and no guard (libstdc++'s and its thread model's) is linked for it.
 bool HasAvx2() {
-  static const bool has = [] {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0) return false;
-    unsigned low = 0, high = 0;
-    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-    if ((low & 6u) != 6u) return false;  // XMM and YMM state
-    return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
-  }();
-  return has;
+  static std::atomic<int> known{-1};
+  int has = known.load(std::memory_order_relaxed);
+  if (has < 0) {
+    has = AskAvx2() ? 1 : 0;
+    known.store(has, std::memory_order_relaxed);
+  }
+  return has != 0;
 }
 #endif
 

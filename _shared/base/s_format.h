@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 
 #if defined(__clang__)
 // clang knows no gnu_printf; its printf check is the C99 one either way.
@@ -20,3 +21,7 @@
 
 void FormatTextV(char* buffer, std::size_t size, const char* format, std::va_list args);
 void FormatText(char* buffer, std::size_t size, const char* format, ...) TDM_PRINTF_LIKE(3, 4);
+
+// `value` as "%016llx" writes it: 16 lowercase hexadecimal digits, zeros in front,
+// terminated. msvcrt knows no %llx before Vista.
+void FormatHex16(std::uint64_t value, char (&text)[17]);

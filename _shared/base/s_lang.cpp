@@ -220,8 +220,6 @@ constexpr CatalogueRow kCatalogueRows[] = {
 constexpr const char* kGermanFallback = "-- Text fehlt! --";
 constexpr const char* kEnglishFallback = "-- text missed! --";
 
-using TextColumn = std::array<const char*, kMsgLastId + 1>;
-
 constexpr bool RowsAreUniqueAndInRange() {
   std::array<bool, kMsgLastId + 1> seen{};
   for (const CatalogueRow& row : kCatalogueRows) {
@@ -232,16 +230,31 @@ constexpr bool RowsAreUniqueAndInRange() {
 }
 static_assert(RowsAreUniqueAndInRange(), "every id once, none above kMsgLastId");
 
-// Ids without a text keep the fall-back, so a lookup is one index.
-constexpr TextColumn BuildColumn(bool german) {
-  TextColumn column{};
-  column.fill(german ? kGermanFallback : kEnglishFallback);
-  for (const CatalogueRow& row : kCatalogueRows) column[row.id] = german ? row.german : row.english;
-  return column;
-}
+// The texts in the program: one pair per row, and one byte per id for its row, rather
+// than a pointer per id in each language (4 KB, and a relocation for each).
+struct TextPair {
+  const char* english;
+  const char* german;
+};
+constexpr std::size_t kRowCount = std::size(kCatalogueRows);
+constexpr std::uint8_t kNoRow = 0xFF;
+static_assert(kRowCount < kNoRow, "a row's number fits its byte");
 
-constexpr TextColumn kGermanTexts = BuildColumn(true);
-constexpr TextColumn kEnglishTexts = BuildColumn(false);
+constexpr std::array<TextPair, kRowCount> kTexts = [] {
+  std::array<TextPair, kRowCount> texts{};
+  for (std::size_t i = 0; i < kRowCount; ++i)
+    texts[i] = {kCatalogueRows[i].english, kCatalogueRows[i].german};
+  return texts;
+}();
+
+// Ids without a text keep the fall-back, so a lookup is two indexes.
+constexpr std::array<std::uint8_t, kMsgLastId + 1> kRowOfId = [] {
+  std::array<std::uint8_t, kMsgLastId + 1> rows{};
+  rows.fill(kNoRow);
+  for (std::size_t i = 0; i < kRowCount; ++i)
+    rows[kCatalogueRows[i].id] = static_cast<std::uint8_t>(i);
+  return rows;
+}();
 
 // Constant-initialised, so it is German before any constructor of any window runs.
 constinit std::uint32_t currentLanguage = kLanguageGerman;
@@ -259,6 +272,7 @@ std::uint32_t CLang::GetLanguage() {
 const char* CLang::GetText(std::uint32_t id) {
   const bool german = currentLanguage == kLanguageGerman;
   if (!german && currentLanguage != kLanguageEnglish) return nullptr;
-  if (id > kMsgLastId) return german ? kGermanFallback : kEnglishFallback;
-  return german ? kGermanTexts[id] : kEnglishTexts[id];
+  const std::uint8_t row = id <= kMsgLastId ? kRowOfId[id] : kNoRow;
+  if (row == kNoRow) return german ? kGermanFallback : kEnglishFallback;
+  return german ? kTexts[row].german : kTexts[row].english;
 }

@@ -1,9 +1,11 @@
+#include "s_format.h"
 #include "s_logging.h"
 #include "s_monitor.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -134,6 +136,19 @@ TEST(ProgramDirectory, UpToTheLastBackslashOfTheProgramCutAt255) {
     DeriveProgramDirectory(commandLine.c_str(), stored);
     ASSERT_NE(std::memchr(stored, '\0', sizeof stored), nullptr) << commandLine;
     EXPECT_EQ(stored, directory) << commandLine;
+  }
+}
+
+TEST(FormatHex16, WritesWhatPercent016llxWrites) {
+  const std::uint64_t rows[] = {
+      0, 1, 0xf, 0x10, 0xabcdef, 0x8000000000000000ull, 0x0123456789abcdefull, ~0ull};
+  for (const std::uint64_t value : rows) {
+    char expected[24];
+    std::snprintf(expected, sizeof expected, "%016llx", static_cast<unsigned long long>(value));
+    char text[17];
+    std::memset(text, '#', sizeof text);
+    FormatHex16(value, text);
+    EXPECT_STREQ(text, expected);
   }
 }
 

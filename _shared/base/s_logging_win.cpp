@@ -69,9 +69,11 @@ class WindowsLogPlatform : public LogPlatform {
   }
 };
 
+// Constant-initialized at namespace scope: no guard, whichever thread logs first.
+WindowsLogPlatform thePlatform;
+
 }  // namespace
 
 LogPlatform& SystemLogPlatform() {
-  static WindowsLogPlatform platform;
-  return platform;
+  return thePlatform;
 }

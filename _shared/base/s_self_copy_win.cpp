@@ -4,9 +4,10 @@
 #include <ntsecapi.h>
 #include <sddl.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
+
+#include "s_format.h"
 
 namespace self_copy {
 namespace {
@@ -64,8 +65,8 @@ std::string MakeSelfCopy(const char* prefix, const char* fileName, bool elevated
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     unsigned long long random = 0;
     if (!RtlGenRandom(&random, sizeof random)) return {};
-    char name[24];
-    std::snprintf(name, sizeof name, "%016llx", random);
+    char name[17];
+    FormatHex16(random, name);
     const std::string folder = base + prefix + "-" + name;
     if (!CreateDirectoryA(folder.c_str(), elevated ? &security : nullptr)) {
       if (GetLastError() == ERROR_ALREADY_EXISTS) continue;

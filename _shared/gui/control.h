@@ -31,6 +31,7 @@ class Control : public Window {
   RECT DesignRect() const;
   HFONT font() const { return font_; }
   int Dpi() const override { return dpi_; }
+  Control* AsControl() override { return this; }
   // Lays the control out anew at `dpi`, with `font` (its design font made for that DPI).
   void ApplyDpi(int dpi, HFONT font);
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "controls.h"
@@ -47,9 +47,11 @@ class DirectoryListBox : public Control {
   bool Open(const std::string& path);
   void Fill();
   void OpenSelectedEntry();
+  // The folder last open on a drive letter A to Z, empty before; null for another letter.
+  std::string* LastOn(char drive);
 
   std::string directory_;
-  std::map<char, std::string> lastOnDrive_;  // per drive, as the drive box returns to it
+  std::array<std::string, 26> lastOnDrive_;  // as the drive box returns to a drive
 };
 
 }  // namespace gui

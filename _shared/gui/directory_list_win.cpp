@@ -145,10 +145,15 @@ bool DirectoryListBox::SetDirectory(const std::string& path) {
 void DirectoryListBox::ChangeDrive(char drive) {
   drive = static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
   if (drive == Drive()) return;
-  const auto last = lastOnDrive_.find(drive);
-  if (!Open(last != lastOnDrive_.end() ? last->second : RootOf(drive)))
+  const std::string* last = LastOn(drive);
+  if (!Open(last != nullptr && !last->empty() ? *last : RootOf(drive)))
     throw Exception(std::string("Drive ") + drive + ": is not ready");
   if (onChange) onChange();
+}
+
+std::string* DirectoryListBox::LastOn(char drive) {
+  return drive >= 'A' && drive <= 'Z' ? &lastOnDrive_[static_cast<std::size_t>(drive - 'A')]
+                                      : nullptr;
 }
 
 bool DirectoryListBox::Open(const std::string& path) {
@@ -156,7 +161,7 @@ bool DirectoryListBox::Open(const std::string& path) {
   if (!folder) return false;
   const char previousDrive = Drive();
   directory_ = *folder;
-  lastOnDrive_[Drive()] = directory_;
+  if (std::string* last = LastOn(Drive())) *last = directory_;
   Fill();
   if (Drive() != previousDrive && onDriveShown) onDriveShown(Drive());
   return true;

@@ -124,7 +124,8 @@ void Form::ApplyDpi(int dpi) {
   // Every control of the form, however deep, with its design font made anew.
   auto relayout = [](HWND child, LPARAM data) -> BOOL {
     const auto& [form, old] = *reinterpret_cast<std::pair<Form*, std::vector<DesignFont>*>*>(data);
-    auto* control = dynamic_cast<Control*>(Window::FromHandle(child));
+    Window* window = Window::FromHandle(child);
+    Control* control = window != nullptr ? window->AsControl() : nullptr;
     if (control == nullptr) return TRUE;
     HFONT font = control->font();
     for (size_t i = 0; i < old->size(); ++i)

@@ -9,6 +9,8 @@
 
 namespace gui {
 
+class Control;
+
 class Window {
  public:
   Window() = default;
@@ -40,6 +42,9 @@ class Window {
   void Repaint();
 
   static Window* FromHandle(HWND hwnd);
+  // The control this window is, or null: what a dynamic_cast would say, without the
+  // run-time type information the programs are built without.
+  virtual Control* AsControl() { return nullptr; }
 
   // The DPI the window is laid out at; a form and its controls keep their own, so that
   // a change of monitor reaches them all at once.

@@ -35,7 +35,8 @@ void ExpectControlsAt(const gui::Form& form, HWND parent, int dpi, const char* t
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     ExpectControlsAt(form, child, dpi, textSized);
     // A drop-down's own edit and list windows belong to no table line.
-    const auto* control = dynamic_cast<gui::Control*>(gui::Window::FromHandle(child));
+    gui::Window* window = gui::Window::FromHandle(child);
+    const gui::Control* control = window != nullptr ? window->AsControl() : nullptr;
     if (control == nullptr) continue;
     const RECT design = control->DesignRect();
     RECT place{}, inside{}, area{0, 0, form.clientWidth(), form.clientHeight()};
