@@ -51,11 +51,12 @@ void TFSetup::FormCreate() {
   ShowPage(TabSheet1);
   Label2.SetText(kBanner);
   Button3.SetEnabled(false);
-  UpdateWizardTexts();
   wizardStep = 0;
 
   CLog::Instance()->Log(1, kUnit, 189, "checking for registered versions");
   if (!CheckEarlierInstallation()) return;
+  // Bound once the language is settled: an adopted installation has bound them in its.
+  if (!adopted_) UpdateWizardTexts();
   CLog::Instance()->Log(1, kUnit, 298, "finished FormCreate");
 }
 
