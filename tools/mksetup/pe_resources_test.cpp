@@ -72,8 +72,8 @@ TEST_F(PeResources, AddedResourcesComeBackInTheLoadersOrderInANewSection) {
   EXPECT_EQ(order, "N N 14 16 24 IC IDA ID_B ");
   EXPECT_EQ(tree[0].names[0].languages.at(0).language, kNeutralLanguage);
   const SectionHeader& added = layout.sections.at(2);
-  EXPECT_EQ(added.virtualAddress, 0x3000u);   // first free, section-aligned address
-  EXPECT_EQ(added.pointerToRawData, 0xA00u);  // after the overlay, file-aligned
+  EXPECT_EQ(added.virtualAddress, 0x3000u);    // first free, section-aligned address
+  EXPECT_EQ(added.pointerToRawData, 0x1000u);  // after the overlay, on a page boundary
   EXPECT_TRUE(image.size() == std::size_t{added.pointerToRawData} + added.sizeOfRawData &&
               added.sizeOfRawData % 0x200 == 0 && added.sizeOfRawData >= added.virtualSize);
   EXPECT_EQ(layout.sizeOfImage, 0x3000 + AlignUp(added.virtualSize, 0x1000));
