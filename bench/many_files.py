@@ -14,7 +14,7 @@ PER_FOLDER = 50
 FILE_SIZE = 4096
 PAYLOAD_VERSION = "2"
 # Ratio goals against the plain writer for the 2,000-file stage; per file for all.
-RATIO_GOALS = {False: 2.0, True: 3.0}
+RATIO_GOALS = {False: 2.0, True: 2.0}
 PER_FILE_GOAL_MS = 0.5
 SHOT_PERCENT = 40
 
