@@ -124,7 +124,7 @@ void TFSetup::UpdateWizardTexts() {
   }
   directoryTableOffset = ArchiveCursor.offset();
   termsPending_ = true;
-  if (TabSheet6.hwnd() != nullptr && (GetWindowLongA(TabSheet6.hwnd(), GWL_STYLE) & WS_VISIBLE))
+  if (TabSheet6.Visible())
     ShowPendingTerms();
   else if (hwnd() != nullptr && !setup::Unattended())  // a run without questions never shows them
     PostMessageA(hwnd(), kShowTermsMessage, 0, 0);
