@@ -37,6 +37,8 @@ void TFSetup::CreateControls() {
   for (const Page& p : pages) {
     p.page.Create({p.name, p.id, &PageControl1, 4, 4, 305, 249, bold});
     p.page.Hide();
+    // The wizard opens on the first page; the others are made once it is on screen.
+    if (&p.page != &TabSheet1) CreateLater(p.page);
   }
 
   Label3.Create({"Label3", ids::Label3, &TabSheet1, 0, 96, 305, 13, bold, Align::Center});

@@ -24,7 +24,8 @@ struct ControlSpec {
 class Control : public Window {
  public:
   // Creates the window at its parent's DPI; controls are created in the order of their
-  // table, which is also the order the tab key walks.
+  // table, which is also the order the tab key walks. On a parent whose children wait
+  // (Window::DeferChildren), the window is made when the parent makes it.
   void Create(const ControlSpec& design);
 
   // The place the layout table gives, in pixels at 96 dpi (right and bottom exclusive).
@@ -34,6 +35,8 @@ class Control : public Window {
   Control* AsControl() override { return this; }
   // Lays the control out anew at `dpi`, with `font` (its design font made for that DPI).
   void ApplyDpi(int dpi, HFONT font);
+  // A radio button of the same parent was checked while both wait for their windows.
+  virtual void SiblingRadioChecked() {}
 
  protected:
   struct Style {
@@ -43,6 +46,9 @@ class Control : public Window {
   };
   virtual Style StyleFor(const ControlSpec& design) const = 0;
   virtual void AfterCreate(const ControlSpec& /*design*/) {}
+  // What was set on the control while it waited, beyond text, visibility and enabled
+  // state: given to its new window when `toWindow`, forgotten in any case.
+  virtual void HandOverHeld(bool /*toWindow*/) {}
   // Which keys the control keeps from the dialog manager (WM_GETDLGCODE).
   virtual LRESULT DialogCode(LRESULT code) const { return code; }
   // A drop-down's window includes the list it opens: its design height below the field.
@@ -51,15 +57,20 @@ class Control : public Window {
   virtual void DpiChanged() {}
   // A design length at the control's DPI.
   int Scaled(int designPixels) const;
+  // The parent of a control that waits for its window.
+  Window* PendingParent() const { return pending_ ? pendingDesign_.parent : nullptr; }
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  void CreatePending() override;
+  void Make(const ControlSpec& design);
   // The window's rectangle in its parent at the control's DPI, an opened list included.
   RECT PlaceAtDpi() const;
 
   RECT design_{};
   HFONT font_ = nullptr;
   int dpi_ = 96;
+  ControlSpec pendingDesign_{};
 };
 
 // Container windows: the pages and the page control. They pass their children's

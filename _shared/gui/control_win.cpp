@@ -22,31 +22,60 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 void Control::Create(const ControlSpec& design) {
+  if (design.parent != nullptr && design.parent->ChildrenWait()) {
+    pending_ = true;
+    held_ = {};
+    HandOverHeld(false);
+    name_ = design.name;
+    design_ = {design.left, design.top, design.left + design.width, design.top + design.height};
+    font_ = design.font;
+    pendingDesign_ = design;
+    design.parent->AddPendingChild(this);
+    return;
+  }
+  pending_ = false;
+  Make(design);
+}
+
+void Control::CreatePending() {
+  if (pending_) Make(pendingDesign_);
+}
+
+void Control::Make(const ControlSpec& design) {
   static const bool commonControls = [] {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     return InitCommonControlsEx(&controls) != FALSE;
   }();
   (void)commonControls;
+  // A control that waited is made as it was left: its text, visibility and state.
+  const bool held = pending_;
   const Style style = StyleFor(design);
-  DWORD windowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style.style;
+  DWORD windowStyle = WS_CHILD | WS_CLIPSIBLINGS | style.style;
+  if (!held || held_.visible) windowStyle |= WS_VISIBLE;
+  if (held && !held_.enabled) windowStyle |= WS_DISABLED;
   if (design.tabOrder >= 0) windowStyle |= WS_TABSTOP;
   HWND parent = design.parent != nullptr ? design.parent->hwnd() : nullptr;
   design_ = {design.left, design.top, design.left + design.width, design.top + design.height};
   font_ = design.font;
   dpi_ = design.parent != nullptr ? design.parent->Dpi() : WindowDpi(nullptr);
   const RECT place = PlaceAtDpi();
-  HWND hwnd = CreateWindowExA(style.exStyle, style.windowClass, "", windowStyle, place.left,
-                              place.top, place.right - place.left, place.bottom - place.top, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND hwnd = CreateWindowExA(
+      style.exStyle, style.windowClass, held ? held_.text.c_str() : "", windowStyle, place.left,
+      place.top, place.right - place.left, place.bottom - place.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleA(nullptr), nullptr);
   if (hwnd == nullptr) RaiseLastWindowError(design.name);
+  pending_ = false;
+  held_ = {};
   Attach(hwnd, design.name);
   // Stock controls get a subclass only to learn when Windows destroys them with
   // their parent, so the object never touches a dead handle.
   SetWindowSubclass(hwnd, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   if (font_ != nullptr) SetFont(font_, false);
   AfterCreate(design);
+  if (held) HandOverHeld(true);
   DpiChanged();
+  // Children that waited for this window.
+  if (!ChildrenWait()) CreatePendingChildren();
 }
 
 RECT Control::DesignRect() const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "control.h"
 
@@ -52,17 +53,27 @@ class CheckBox : public Control {
  protected:
   Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
+  void HandOverHeld(bool toWindow) override;
+
+ private:
+  bool heldChecked_ = false;
 };
 
+// Checking one unchecks the other radio buttons of its parent, from code as by a click.
 class RadioButton : public Control {
  public:
   Callback onClick;
   bool Checked() const;
   void SetChecked(bool checked);
+  void SiblingRadioChecked() override { heldChecked_ = false; }
 
  protected:
   Style StyleFor(const ControlSpec& design) const override;
   void HandleCommand(WORD code) override;
+  void HandOverHeld(bool toWindow) override;
+
+ private:
+  bool heldChecked_ = false;
 };
 
 class Edit : public Control {
@@ -105,6 +116,11 @@ class ComboBox : public Control {
   void HandleCommand(WORD code) override;
   int DroppedHeight() const override { return 160; }
   void DpiChanged() override;
+  void HandOverHeld(bool toWindow) override;
+
+ private:
+  std::vector<std::string> heldItems_;
+  int heldIndex_ = -1;
 };
 
 class ProgressBar : public Control {
@@ -117,6 +133,12 @@ class ProgressBar : public Control {
  protected:
   Style StyleFor(const ControlSpec& design) const override;
   void AfterCreate(const ControlSpec& design) override;
+  void HandOverHeld(bool toWindow) override;
+
+ private:
+  static constexpr std::uint32_t kDefaultMax = 100;
+  std::uint32_t heldMax_ = kDefaultMax;
+  std::uint32_t heldPosition_ = 0;
 };
 
 // A frame whose controls are its children; it passes their notifications on. Drawn

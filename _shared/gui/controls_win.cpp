@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace gui {
 namespace {
 
@@ -61,13 +63,22 @@ void CheckBox::HandleCommand(WORD code) {
 }
 
 bool CheckBox::Checked() const {
-  return hwnd_ != nullptr && SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (hwnd_ == nullptr) return pending_ && heldChecked_;
+  return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CheckBox::SetChecked(bool checked) {
   if (Checked() == checked) return;
-  SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (hwnd_ != nullptr)
+    SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  else if (pending_)
+    heldChecked_ = checked;
   Raise(onClick);
+}
+
+void CheckBox::HandOverHeld(bool toWindow) {
+  if (toWindow && heldChecked_) SendMessageA(hwnd_, BM_SETCHECK, BST_CHECKED, 0);
+  heldChecked_ = false;
 }
 
 Control::Style RadioButton::StyleFor(const ControlSpec&) const {
@@ -79,11 +90,21 @@ void RadioButton::HandleCommand(WORD code) {
 }
 
 bool RadioButton::Checked() const {
-  return hwnd_ != nullptr && SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (hwnd_ == nullptr) return pending_ && heldChecked_;
+  return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void RadioButton::SetChecked(bool checked) {
-  if (hwnd_ == nullptr) return;
+  if (hwnd_ == nullptr) {
+    if (!pending_) return;
+    // Its siblings wait together with it, on the same parent.
+    if (checked && PendingParent() != nullptr)
+      for (Window* sibling : PendingParent()->PendingChildren())
+        if (Control* control = sibling->AsControl(); control != nullptr && control != this)
+          control->SiblingRadioChecked();
+    heldChecked_ = checked;
+    return;
+  }
   if (checked) {
     // Auto radio buttons uncheck their siblings only on a click; do it here too.
     HWND parent = GetParent(hwnd_);
@@ -94,6 +115,13 @@ void RadioButton::SetChecked(bool checked) {
     }
   }
   SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void RadioButton::HandOverHeld(bool toWindow) {
+  const bool checked = heldChecked_;
+  heldChecked_ = false;
+  // Through SetChecked: a sibling made before it is unchecked as well.
+  if (toWindow && checked) SetChecked(true);
 }
 
 Control::Style Edit::StyleFor(const ControlSpec&) const {
@@ -162,23 +190,45 @@ void ComboBox::DpiChanged() {
 }
 
 void ComboBox::Clear() {
-  SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+  if (hwnd_ != nullptr) {
+    SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+  } else if (pending_) {
+    heldItems_.clear();
+    heldIndex_ = -1;
+  }
 }
 
 void ComboBox::AddItem(const char* text) {
-  SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  if (hwnd_ != nullptr)
+    SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  else if (pending_)
+    heldItems_.emplace_back(text);
 }
 
 int ComboBox::ItemCount() const {
+  if (hwnd_ == nullptr) return pending_ ? static_cast<int>(heldItems_.size()) : 0;
   return static_cast<int>(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
 }
 
 int ComboBox::ItemIndex() const {
+  if (hwnd_ == nullptr) return pending_ ? heldIndex_ : 0;
   return static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
 }
 
 void ComboBox::SetItemIndex(int index) {
-  SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (hwnd_ != nullptr)
+    SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  else if (pending_)  // as the list does: an index outside it selects nothing
+    heldIndex_ = index >= 0 && index < ItemCount() ? index : -1;
+}
+
+void ComboBox::HandOverHeld(bool toWindow) {
+  if (toWindow) {
+    for (const std::string& item : heldItems_) AddItem(item.c_str());
+    if (heldIndex_ >= 0) SetItemIndex(heldIndex_);
+  }
+  heldItems_.clear();
+  heldIndex_ = -1;
 }
 
 Control::Style ProgressBar::StyleFor(const ControlSpec&) const {
@@ -186,19 +236,38 @@ Control::Style ProgressBar::StyleFor(const ControlSpec&) const {
 }
 
 void ProgressBar::AfterCreate(const ControlSpec&) {
-  SetMax(100);
+  SetMax(kDefaultMax);
 }
 
 void ProgressBar::SetMax(std::uint32_t max) {
-  SendMessageA(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(max));
+  if (hwnd_ != nullptr) {
+    SendMessageA(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(max));
+  } else if (pending_) {
+    // The bar keeps its position within its range.
+    heldMax_ = max;
+    heldPosition_ = std::min(heldPosition_, max);
+  }
 }
 
 void ProgressBar::SetPosition(std::uint32_t position) {
-  SendMessageA(hwnd_, PBM_SETPOS, position, 0);
+  if (hwnd_ != nullptr)
+    SendMessageA(hwnd_, PBM_SETPOS, position, 0);
+  else if (pending_)
+    heldPosition_ = std::min(position, heldMax_);
 }
 
 std::uint32_t ProgressBar::Position() const {
+  if (hwnd_ == nullptr) return pending_ ? heldPosition_ : 0;
   return static_cast<std::uint32_t>(SendMessageA(hwnd_, PBM_GETPOS, 0, 0));
+}
+
+void ProgressBar::HandOverHeld(bool toWindow) {
+  if (toWindow) {
+    SetMax(heldMax_);
+    SetPosition(heldPosition_);
+  }
+  heldMax_ = kDefaultMax;
+  heldPosition_ = 0;
 }
 
 namespace {

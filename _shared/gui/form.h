@@ -38,8 +38,13 @@ class Form : public Window {
   // object stays.
   void Destroy();
 
-  // Shows the form with the focus on a control the user can use.
+  // Shows the form with the focus on a control the user can use. Controls that wait
+  // (CreateLater) get their windows right after its first paint.
   void ShowForm();
+  // The controls created on `container` from now on wait for their windows until the
+  // form is shown, or the container is, or CreatePendingControls is called.
+  void CreateLater(Window& container);
+  void CreatePendingControls();
   // Closes as the user's close box would: the main form ends the message loop,
   // a modal form ends its modal loop, any other form hides.
   void Close();
@@ -98,6 +103,7 @@ class Form : public Window {
   std::vector<DesignFont> fonts_;
   HWND lastFocus_ = nullptr;
   std::vector<HWND> disabledByModal_;
+  std::vector<Window*> waiting_;  // containers whose controls wait
   bool modal_ = false;
   bool closeRequested_ = false;
   bool destroyed_ = false;

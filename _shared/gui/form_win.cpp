@@ -72,6 +72,7 @@ const char* Form::WindowClass() {
 
 void Form::CreateForm(const FormDesign& design, HWND owner) {
   design_ = design;
+  waiting_.clear();
   // The system's DPI until the window can tell its monitor's.
   dpi_ = WindowDpi(nullptr);
   const WindowStyles styles = StylesOf(design);
@@ -117,6 +118,8 @@ void Form::SetIcons() {
 }
 
 void Form::ApplyDpi(int dpi) {
+  // A control that waits keeps a font of this DPI: it is made first and laid out here.
+  CreatePendingControls();
   dpi_ = dpi;
   std::vector<DesignFont> previous = std::move(fonts_);
   fonts_.clear();
@@ -194,10 +197,23 @@ void Form::MoveTo(int left, int top) {
     SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::CreateLater(Window& container) {
+  container.DeferChildren();
+  waiting_.push_back(&container);
+}
+
+void Form::CreatePendingControls() {
+  std::vector<Window*> containers = std::move(waiting_);
+  waiting_.clear();
+  for (Window* container : containers) container->CreatePendingChildren();
+}
+
 void Form::ShowForm() {
   if (hwnd_ == nullptr) return;
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
+  // The user sees the form now; the pages not shown yet are made before any input.
+  CreatePendingControls();
   HWND focus = GetFocus();
   if (GetActiveWindow() == hwnd_ && (focus == nullptr || !IsChild(hwnd_, focus))) RestoreFocus();
 }

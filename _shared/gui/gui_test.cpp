@@ -100,6 +100,115 @@ TEST(Form, HasTheDesignedSizeNestedControlsAndRoutesTheirClicksAndExceptions) {
             std::make_tuple(1, FALSE, HWND{}));
 }
 
+// A page whose controls wait for their windows: what is set on them meanwhile is what
+// their windows show once made, in the order of the table.
+class LaterForm : public Form {
+ public:
+  Panel first, later;
+  Label caption;
+  Edit field;
+  CheckBox check;
+  RadioButton mine, everyone;
+  ComboBox choice;
+  ProgressBar bar;
+  Button hidden;
+  int checkClicks = 0;
+
+ protected:
+  void CreateControls() override {
+    first.Create({"first", 10, this, 0, 0, 300, 100, font()});
+    later.Create({"later", 11, this, 0, 100, 300, 200, font()});
+    later.Hide();
+    CreateLater(later);
+    caption.Create({"caption", 12, &later, 0, 0, 200, 13, font(), Align::Center});
+    field.Create({"field", 13, &later, 0, 16, 200, 21, font(), Align::Left, 0});
+    check.Create({"check", 14, &later, 0, 40, 200, 17, font(), Align::Left, 1});
+    mine.Create({"mine", 15, &later, 0, 60, 200, 17, font(), Align::Left, 2});
+    everyone.Create({"everyone", 16, &later, 0, 80, 200, 17, font(), Align::Left, 3});
+    choice.Create({"choice", 17, &later, 0, 100, 200, 21, font(), Align::Left, 4});
+    bar.Create({"bar", 18, &later, 0, 130, 200, 16, font()});
+    hidden.Create({"hidden", 19, &later, 0, 150, 80, 25, font(), Align::Left, 5});
+    check.onClick = [this] { ++checkClicks; };
+  }
+};
+
+TEST(Form, ControlsThatWaitKeepWhatIsSetOnThemAndTheirWindowsShowItOnceMade) {
+  LaterForm form;
+  form.CreateForm({"LaterForm", "Later:", 300, 300, WS_CAPTION | WS_SYSMENU, {}}, nullptr);
+  form.caption.SetText("Progress:");
+  form.field.SetText("C:\\Games\\Tidemoor");
+  form.field.SetEnabled(false);
+  form.check.SetChecked(true);
+  form.check.SetChecked(true);  // no change, no click
+  form.mine.SetChecked(true);
+  form.everyone.SetChecked(true);  // unchecks its sibling, as on a made page
+  form.choice.AddItem("Deutsch");
+  form.choice.AddItem("English");
+  form.choice.SetItemIndex(1);
+  form.bar.SetPosition(150);  // within the default range of 100
+  form.bar.SetMax(16'651'315);
+  form.bar.SetPosition(16'000'000);
+  form.hidden.Hide();
+  form.hidden.Click();  // a control not on screen takes no click
+
+  EXPECT_EQ(form.field.hwnd(), nullptr) << "no window before the form is shown";
+  EXPECT_EQ(std::make_tuple(form.caption.Text(), form.field.Text(), form.field.Enabled(),
+                            form.check.Checked(), form.checkClicks, form.mine.Checked(),
+                            form.everyone.Checked(), form.choice.ItemCount(),
+                            form.choice.ItemIndex(), form.bar.Position(), form.field.Visible()),
+            std::make_tuple("Progress:", "C:\\Games\\Tidemoor", false, true, 1, false, true, 2, 1,
+                            16'000'000u, false));
+
+  form.ShowForm();
+  std::vector<HWND> made;
+  for (HWND child = GetWindow(form.later.hwnd(), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    made.push_back(child);
+  EXPECT_EQ(made, (std::vector<HWND>{form.caption.hwnd(), form.field.hwnd(), form.check.hwnd(),
+                                     form.mine.hwnd(), form.everyone.hwnd(), form.choice.hwnd(),
+                                     form.bar.hwnd(), form.hidden.hwnd()}))
+      << "made in table order, the tab key's";
+  char field[64] = {};
+  GetWindowTextA(form.field.hwnd(), field, sizeof field);
+  EXPECT_EQ(std::string(field), "C:\\Games\\Tidemoor");
+  EXPECT_EQ(Window::FromHandle(form.caption.hwnd()), &form.caption);
+  EXPECT_EQ(GetDlgCtrlID(form.bar.hwnd()), 18);
+  EXPECT_FALSE(IsWindowEnabled(form.field.hwnd()));
+  EXPECT_EQ(SendMessageA(form.check.hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(form.mine.hwnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageA(form.everyone.hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(form.choice.hwnd(), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(form.choice.hwnd(), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(form.bar.hwnd(), PBM_GETRANGE, FALSE, 0), 16'651'315);
+  EXPECT_EQ(SendMessageA(form.bar.hwnd(), PBM_GETPOS, 0, 0), 16'000'000);
+  EXPECT_EQ(GetWindowLongA(form.hidden.hwnd(), GWL_STYLE) & WS_VISIBLE, 0);
+  EXPECT_NE(GetWindowLongA(form.caption.hwnd(), GWL_STYLE) & WS_VISIBLE, 0);
+  EXPECT_EQ(form.checkClicks, 1);
+  form.later.Show();
+  EXPECT_TRUE(form.field.Visible());
+  form.everyone.SetChecked(false);
+  form.mine.SetChecked(true);
+  EXPECT_EQ(std::make_pair(form.mine.Checked(), form.everyone.Checked()),
+            std::make_pair(true, false));
+  form.Destroy();
+}
+
+TEST(Form, APageShownBeforeTheFormMakesItsControlsAndAFormNeverShownNone) {
+  LaterForm shownPage, neverShown;
+  const FormDesign design{"LaterForm", "Later:", 300, 300, WS_CAPTION | WS_SYSMENU, {}};
+  shownPage.CreateForm(design, nullptr);
+  shownPage.field.SetText("typed before");
+  shownPage.later.Show();  // as a run without questions shows its progress page
+  EXPECT_NE(shownPage.field.hwnd(), nullptr);
+  EXPECT_EQ(shownPage.field.Text(), "typed before");
+  EXPECT_FALSE(IsWindowVisible(shownPage.hwnd()));
+  neverShown.CreateForm(design, nullptr);
+  neverShown.check.SetChecked(true);
+  neverShown.Destroy();
+  EXPECT_EQ(neverShown.check.hwnd(), nullptr);
+  shownPage.Destroy();
+}
+
 // A form over C:\tdm-dirlist\{Alpha\beta, Alpha\Delta, Gamma, note.txt}, removed afterwards.
 class DirectoryListTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace gui {
 
@@ -55,17 +56,42 @@ class Window {
   // An owner-drawn control paints its item; false leaves it to Windows.
   virtual bool HandleDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
 
+  // Controls created on this window from now on get their windows later: when it is
+  // shown, or at CreatePendingChildren, whichever comes first. A form appears sooner
+  // when the controls of the pages the user has not reached are made after its first
+  // paint. Meanwhile each keeps what is set on it and gives it back when asked, and
+  // counts as not visible.
+  void DeferChildren() { defersChildren_ = true; }
+  // Makes the windows of the children that wait, in the order they were created in.
+  void CreatePendingChildren();
+  // Whether a control created on this window now must wait for its window.
+  bool ChildrenWait() const { return defersChildren_ || pending_; }
+  void AddPendingChild(Window* child) { pendingChildren_.push_back(child); }
+  const std::vector<Window*>& PendingChildren() const { return pendingChildren_; }
+
  protected:
   // Binds a freshly created HWND to this object.
   void Attach(HWND hwnd, const char* name);
   void Detach();
   void DestroyHandle();
 
+  // Makes the window of a control that waited (Control does).
+  virtual void CreatePending() {}
+
   HWND hwnd_ = nullptr;
   std::string name_;
+  // A control waiting for its window, and what has been set on it meanwhile.
+  bool pending_ = false;
+  struct Held {
+    std::string text;
+    bool visible = true;
+    bool enabled = true;
+  } held_;
 
  private:
   ATOM nameAtom_ = 0;
+  bool defersChildren_ = false;
+  std::vector<Window*> pendingChildren_;
 };
 
 // What every container does with its children's messages: notifications

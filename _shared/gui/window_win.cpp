@@ -1,5 +1,6 @@
 #include "window.h"
 
+#include <utility>
 #include <vector>
 
 #include "application.h"
@@ -76,6 +77,17 @@ void Window::Detach() {
   if (nameAtom_ != 0) GlobalDeleteAtom(nameAtom_);
   nameAtom_ = 0;
   hwnd_ = nullptr;
+  // Children still waiting will never get a window on this one.
+  pendingChildren_.clear();
+}
+
+void Window::CreatePendingChildren() {
+  defersChildren_ = false;
+  if (hwnd_ == nullptr) return;
+  // Taken out first: a child made now may have children of its own that wait.
+  std::vector<Window*> children = std::move(pendingChildren_);
+  pendingChildren_.clear();
+  for (Window* child : children) child->CreatePending();
 }
 
 void Window::DestroyHandle() {
@@ -94,7 +106,7 @@ int Window::Dpi() const {
 }
 
 std::string Window::Text() const {
-  if (hwnd_ == nullptr) return {};
+  if (hwnd_ == nullptr) return pending_ ? held_.text : std::string();
   const int length = GetWindowTextLengthA(hwnd_);
   std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
   const int got = GetWindowTextA(hwnd_, buffer.data(), length + 1);
@@ -102,7 +114,10 @@ std::string Window::Text() const {
 }
 
 void Window::SetText(const char* text) {
-  if (hwnd_ != nullptr) SetWindowTextA(hwnd_, text != nullptr ? text : "");
+  if (hwnd_ != nullptr)
+    SetWindowTextA(hwnd_, text != nullptr ? text : "");
+  else if (pending_)
+    held_.text = text != nullptr ? text : "";
 }
 
 void Window::SetTextUnpainted(const std::string& text) {
@@ -110,6 +125,8 @@ void Window::SetTextUnpainted(const std::string& text) {
   // drawing off around WM_SETTEXT would cost Wine more server requests than it saves.)
   if (hwnd_ != nullptr)
     DefWindowProcA(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  else if (pending_)
+    held_.text = text;
 }
 
 void Window::Invalidate() {
@@ -121,15 +138,24 @@ bool Window::Visible() const {
 }
 
 void Window::SetVisible(bool visible) {
-  if (hwnd_ != nullptr) ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+  if (hwnd_ != nullptr) {
+    if (visible) CreatePendingChildren();
+    ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+  } else if (pending_) {
+    held_.visible = visible;
+  }
 }
 
 bool Window::Enabled() const {
-  return hwnd_ != nullptr && IsWindowEnabled(hwnd_);
+  if (hwnd_ == nullptr) return pending_ && held_.enabled;
+  return IsWindowEnabled(hwnd_) != FALSE;
 }
 
 void Window::SetEnabled(bool enabled) {
-  if (hwnd_ != nullptr) EnableWindow(hwnd_, enabled);
+  if (hwnd_ != nullptr)
+    EnableWindow(hwnd_, enabled);
+  else if (pending_)
+    held_.enabled = enabled;
 }
 
 void Window::SetFont(HFONT font, bool redraw) {

@@ -251,10 +251,16 @@ std::string Window::Describe() const {
 }
 
 Window Window::Child(const std::string& name) const {
-  std::vector<Window> children;
-  EnumChildWindows(handle_, CollectChild, reinterpret_cast<LPARAM>(&children));
-  for (const Window& child : children)
-    if (child.Name() == name) return child;
+  // A form makes the controls of the pages not shown yet right after its first paint,
+  // before it handles any input: a control asked for meanwhile is waited for.
+  const auto giveUp = std::chrono::steady_clock::now() + Milliseconds{5000};
+  do {
+    std::vector<Window> children;
+    EnumChildWindows(handle_, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (const Window& child : children)
+      if (child.Name() == name) return child;
+    Sleep(2);
+  } while (Exists() && std::chrono::steady_clock::now() < giveUp);
   throw DriverError("no control named " + name + " in " + Describe());
 }
 
