@@ -60,7 +60,8 @@ class Window {
   // shown, or at CreatePendingChildren, whichever comes first. A form appears sooner
   // when the controls of the pages the user has not reached are made after its first
   // paint. Meanwhile each keeps what is set on it and gives it back when asked, and
-  // counts as not visible.
+  // counts as not visible. (The drive box and the folder list read the disk when made
+  // and hold nothing: they belong on containers that do not defer.)
   void DeferChildren() { defersChildren_ = true; }
   // Makes the windows of the children that wait, in the order they were created in.
   void CreatePendingChildren();
