@@ -207,6 +207,20 @@ TEST(Form, APageShownBeforeTheFormMakesItsControlsAndAFormNeverShownNone) {
   neverShown.Destroy();
   EXPECT_EQ(neverShown.check.hwnd(), nullptr);
   shownPage.Destroy();
+
+  // A move to a monitor of another DPI before the form is shown: the waiting controls
+  // are made first, and laid out with the others at the new DPI.
+  LaterForm moved;
+  moved.CreateForm(design, nullptr);
+  const RECT suggested{0, 0, 600, 600};
+  SendMessageA(moved.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_NE(moved.bar.hwnd(), nullptr);
+  RECT bar{};
+  GetWindowRect(moved.bar.hwnd(), &bar);
+  MapWindowPoints(nullptr, moved.later.hwnd(), reinterpret_cast<POINT*>(&bar), 2);
+  EXPECT_EQ(std::make_tuple(bar.top, bar.right, bar.bottom), std::make_tuple(195L, 300L, 219L));
+  moved.Destroy();
 }
 
 // A form over C:\tdm-dirlist\{Alpha\beta, Alpha\Delta, Gamma, note.txt}, removed afterwards.

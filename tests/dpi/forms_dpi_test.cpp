@@ -82,6 +82,9 @@ TEST(FormsAt150Percent, TheWizardTheDirectoryDialogThePreparationWindowAndTheUni
   ASSERT_EQ(gui::WindowDpi(nullptr), 144) << "run by ctest, which sets TDM_WINE_DPI";
   LaidOutSetup setup;
   setup.Create();
+  // The pages after the first are made once the wizard is shown: at its DPI, as here.
+  setup.CreatePendingControls();
+  ASSERT_NE(setup.Edit1.hwnd(), nullptr);
   ExpectScalesWithItsMonitor(setup, {363, 403});
   TFSelectDirectory dialog;
   dialog.Create();
