@@ -7,7 +7,9 @@
 #include "feed_format.h"
 #include "file_time.h"
 #include "name_rules.h"
+#include "output_guard.h"
 #include "pe_resources.h"
+#include "release_lock.h"
 #include "setup_exe.h"
 
 namespace mksetup {
@@ -28,6 +30,35 @@ bool WriteBytes(const fs::path& file, const std::string& bytes) {
   out << bytes;
   out.close();
   return !out.fail();
+}
+
+// Removes a run's own preparation folder on every path out.
+struct ScratchFolder {
+  fs::path path;
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
+// The same inputs stamp the same bytes: a file already in place with them stays, so a
+// build reading it is not handed a new file under the same name; otherwise the
+// prepared one replaces it in one rename.
+bool PutInPlace(const fs::path& prepared, const fs::path& final) {
+  std::error_code code;
+  if (fs::is_regular_file(final, code) && ReadBytes(final) == ReadBytes(prepared)) return true;
+  fs::rename(prepared, final, code);
+  return !code;
+}
+
+// Written apart and renamed, so a reader sees the old record or the new one.
+bool WriteBytesInPlace(const fs::path& file, const std::string& bytes) {
+  fs::path partial = file;
+  partial += ".partial";
+  std::error_code code;
+  if (!WriteBytes(partial, bytes)) return false;
+  fs::rename(partial, file, code);
+  return !code;
 }
 
 }  // namespace
@@ -82,17 +113,30 @@ bool AddUpdater(const Manifest& m, archive::ArchiveDescription& d, std::string& 
     error = m.updaterProgram.where + ": " + PathText(program) + " is no readable program";
     return false;
   }
-  // The same inputs give the same stamped bytes, so rewriting it is harmless.
-  const fs::path folder = ReleaseProgramsFolder(m);
-  const fs::path url = folder / "feed-url", keyFile = folder / "feed-key",
-                 stamped = folder / kUpdaterName;
+  // Another build of this release may be reading the prepared updater right now, so
+  // it is stamped in a folder of this run's own and only then renamed into place.
+  const fs::path folder = ReleaseProgramsFolder(m), stamped = folder / kUpdaterName;
+  fs::path scratch;
+  fs::create_directories(folder, code);
+  if (code || !CreateWorkFolder(folder / "prepare", scratch, error)) {
+    error = m.updaterProgram.where + ": the updater cannot be prepared in " + PathText(folder) +
+            ": " + (code ? code.message() : error);
+    return false;
+  }
+  const ScratchFolder cleanup{scratch};
+  const fs::path url = scratch / "feed-url", keyFile = scratch / "feed-key",
+                 prepared = scratch / kUpdaterName;
   const std::vector<peres::AddedResource> resources = {
       {feed::kUpdaterResourceType, feed::kUpdaterUrlResource, PathText(url)},
       {feed::kUpdaterResourceType, feed::kUpdaterKeyResource, PathText(keyFile)}};
-  fs::create_directories(folder, code);
-  if (code || !WriteBytes(url, m.updaterFeed.value) ||
-      !WriteBytes(keyFile, std::string(key.begin(), key.end())) ||
-      !peres::WriteWithResources(PathText(program), resources, PathText(stamped), error)) {
+  bool ready = WriteBytes(url, m.updaterFeed.value) &&
+               WriteBytes(keyFile, std::string(key.begin(), key.end())) &&
+               peres::WriteWithResources(PathText(program), resources, PathText(prepared), error);
+  if (ready) {
+    OnReleaseProgramPrepared(kUpdaterName);
+    ready = PutInPlace(prepared, stamped);
+  }
+  if (!ready) {
     error = m.updaterProgram.where + ": the updater cannot be prepared in " + PathText(folder) +
             (error.empty() ? "" : ": " + error);
     return false;
@@ -114,6 +158,10 @@ bool SignEmbeddedPrograms(const Manifest& m, const SigningOptions& signing,
   const fs::path folder = ReleaseProgramsFolder(m);
   std::error_code code;
   fs::create_directories(folder, code);
+  // One build of the release signs at a time: a second one waits, then finds the
+  // signature made and takes its bytes.
+  ReleaseLock lock;
+  if (!lock.Acquire(folder / ".lock", error)) return false;
   const std::string certificate = ReadBytes(signing.certificate);
   for (archive::WriterFile& file : d.files) {
     const std::string name = FoldCase(file.name);
@@ -124,14 +172,14 @@ bool SignEmbeddedPrograms(const Manifest& m, const SigningOptions& signing,
     const fs::path signedFrom = folder / ("signed-" + file.name + ".from");
     const std::string from = ReadBytes(file.sourcePath) + certificate;
     if (!fs::is_regular_file(signedFile, code) || ReadBytes(signedFrom) != from) {
-      const fs::path scratch = folder / "signing", partial = scratch / file.name;
-      fs::create_directories(scratch, code);
-      std::error_code renamed, ignored;
-      const bool signedNow = SignExecutable(signing, file.sourcePath, partial, scratch, error);
-      if (signedNow) fs::rename(partial, signedFile, renamed);
-      fs::remove_all(scratch, ignored);
-      if (!signedNow) return false;
-      if (renamed || !WriteBytes(signedFrom, from)) {
+      fs::path scratch;
+      if (!CreateWorkFolder(folder / "signing", scratch, error)) return false;
+      const ScratchFolder cleanup{scratch};
+      const fs::path partial = scratch / file.name;
+      if (!SignExecutable(signing, file.sourcePath, partial, scratch, error)) return false;
+      std::error_code renamed;
+      fs::rename(partial, signedFile, renamed);
+      if (renamed || !WriteBytesInPlace(signedFrom, from)) {
         error = PathText(signedFile) + ": cannot be written";
         return false;
       }

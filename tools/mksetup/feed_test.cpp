@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -20,6 +21,7 @@
 #include "pe_resources.h"
 #include "pe_test_image.h"
 #include "release_description.h"
+#include "release_lock.h"
 #include "run_program.h"
 #include "setup_exe.h"
 
@@ -30,6 +32,13 @@ int g_killAtContent = 0;
 void OnFeedWritten(const char* step) {
   if (g_killAtContent > 0 && std::strcmp(step, "content") == 0 && --g_killAtContent == 0)
     std::raise(SIGKILL);
+}
+
+// The seam between preparing a release's program and putting it in place: runs what
+// a test armed there once, as a second build would run at that moment.
+std::function<void()> g_whilePrepared;
+void OnReleaseProgramPrepared(const char*) {
+  if (const auto run = std::exchange(g_whilePrepared, nullptr)) run();
 }
 
 namespace {
@@ -385,6 +394,39 @@ TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
   EXPECT_EQ(fs::last_write_time(d.files.back().sourcePath), signedAt);
   EXPECT_EQ(peres::testing::ReadFile(d.files.back().sourcePath.string()), first);
   EXPECT_EQ(d.files.back().size, first.size());
+}
+
+}  // namespace
+}  // namespace mksetup
+
+namespace mksetup {
+namespace {
+
+TEST_F(Feed, TwoBuildsOfOneReleaseAtOnceBothSucceedWithTheSameBytes) {
+  peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
+  peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());
+  Put("r.ini", Release("807.3") +
+                   "[Updater]\nProgram = updater-src.exe\nFeed = http://127.0.0.1/f/\n"
+                   "PublicKey = publisher.pub\n");
+  const auto build = [this](const std::string& output, std::ostream& out, std::ostream& err) {
+    return RunMksetup({"setup", P("r.ini"), "--stub", P("stub"), "-o", P(output)}, out, err);
+  };
+  // The first build has stamped its updater and not yet put it in place when the
+  // second one builds the whole release.
+  std::ostringstream secondOut, secondErr;
+  int second = -1;
+  g_whilePrepared = [&] { second = build("second.exe", secondOut, secondErr); };
+  ASSERT_EQ(build("first.exe", out_, err_), kExitOk) << err_.str();
+  ASSERT_EQ(second, kExitOk) << secondErr.str();
+  const auto first = peres::testing::ReadFile(P("first.exe"));
+  EXPECT_EQ(first, peres::testing::ReadFile(P("second.exe")));
+  // Once more on the prepared folder as the two left it: the same bytes again.
+  ASSERT_EQ(build("third.exe", out_, err_), kExitOk) << err_.str();
+  EXPECT_EQ(peres::testing::ReadFile(P("third.exe")), first);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir_ / "release-0.807.3"))
+    left.push_back(entry.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"updater.exe"}) << "no preparation folder stays";
 }
 
 }  // namespace

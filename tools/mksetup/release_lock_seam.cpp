@@ -1,0 +1,7 @@
+#include "release_lock.h"
+
+namespace mksetup {
+
+void OnReleaseProgramPrepared(const char*) {}
+
+}  // namespace mksetup
