@@ -64,12 +64,24 @@ void OpenLog(const updater::UpdaterCommand& command) {
     CLog::Instance()->Open(kLogLevel, (std::string(temp) + name).c_str());
 }
 
-// The updater this one replaced, renamed aside in this folder at its own update.
-void RemoveReplacedUpdater() {
+// The updater this one replaced, renamed aside in this folder at its own update. Its
+// image cannot be deleted while it runs: a successor started from its window waits a
+// few seconds for it to close. Unattended the predecessor waits for the successor, so
+// there the file goes at the next start.
+void RemoveReplacedUpdater(bool predecessorClosing) {
   const std::string aside =
       updater::FolderOf(updater::OwnPath()) + "\\" + updater::kReplacedUpdaterName;
-  if (DeleteFileA(aside.c_str()))
-    CLog::Instance()->Log(1, kUnit, __LINE__, "removed %s", aside.c_str());
+  for (int attempt = 0;; ++attempt) {
+    if (DeleteFileA(aside.c_str())) {
+      CLog::Instance()->Log(1, kUnit, __LINE__, "removed %s", aside.c_str());
+      return;
+    }
+    const DWORD error = GetLastError();
+    if (!predecessorClosing || attempt == 100 ||
+        (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+      return;
+    Sleep(50);
+  }
 }
 
 bool FindAfterReplay(updater::Installation& installation) {
@@ -169,7 +181,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   CLog::Instance()->Log(1, kUnit, __LINE__, "starting updater, params: %s", tail);
   if (!dllsFromSystem32)
     CLog::Instance()->Log(1, kUnit, __LINE__, "SetDefaultDllDirectories failed or is missing");
-  RemoveReplacedUpdater();
+  RemoveReplacedUpdater(understood && command.continued && !command.silent);
   int code = updater::ExitCode(Finish::kFailed);
   try {
     if (understood)
