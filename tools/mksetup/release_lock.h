@@ -19,8 +19,11 @@ class ReleaseLock {
   bool Acquire(const std::filesystem::path& file, std::string& error);
 
  private:
-  void* handle_ = nullptr;  // the file's handle on Windows
-  int descriptor_ = -1;     // its descriptor elsewhere
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int descriptor_ = -1;
+#endif
 };
 
 // Called once a run has prepared `name` in a folder of its own and before it puts it
