@@ -85,8 +85,16 @@ bool TFSetup::CheckEarlierInstallation() {
     clientPath = std::string(installDir) + "\\" + kClientFile;
     // An update cut off is finished or undone first: the client read next is one
     // release's.
-    if (facts.installDirRegistered) journal::ReplayPendingApply(TrimmedDirectory(installDir));
-    if (facts.installDirRegistered) facts.client = ReadClientVersion(installDir);
+    if (facts.installDirRegistered) {
+      const journal::ReplayOutcome replay =
+          journal::ReplayPendingApply(TrimmedDirectory(installDir));
+      // Over a release neither old nor new the update cannot know what it replaces.
+      if (replay.failed)
+        return Refuse(kMsgInstallFailed,
+                      (std::string(Msg(kMsgInstallFailed)) + "\n" + replay.subject).c_str(),
+                      Msg(kMsgError));
+      facts.client = ReadClientVersion(installDir);
+    }
   }
 
   const setup::EarlierOutcome outcome = setup::DecideEarlierInstallation(facts);

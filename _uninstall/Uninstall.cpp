@@ -203,8 +203,13 @@ int RunCopy(const CommandOptions& options) {
     Report(options, kMsgUninstallNotPrepared);
     return kNotPrepared;
   }
-  // An update cut off is finished or undone before the lists are read.
-  journal::ReplayPendingApply(installation.dir);
+  // An update cut off is finished or undone before the lists are read; over one that
+  // cannot be, the lists may name either release's files, so nothing is removed.
+  if (const journal::ReplayOutcome replay = journal::ReplayPendingApply(installation.dir);
+      replay.failed) {
+    Report(options, kMsgUninstallNotPrepared, replay.subject);
+    return kNotAllRemoved;
+  }
   if (!options.silent) {
     gui::Application& application = gui::Application::Instance();
     application.Initialize();

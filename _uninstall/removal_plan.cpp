@@ -3,22 +3,14 @@
 #include <algorithm>
 #include <charconv>
 
+#include "name_rule.h"
 #include "s_created_record.h"
 
 namespace uninstall {
 namespace {
 
-unsigned char Fold(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  // Latin-1 small letters à..þ except ÷.
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  return c;
-}
-
 std::string FoldKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
-  return key;
+  return installation::FoldCase(name);
 }
 
 std::size_t Depth(const std::string& name) {
@@ -73,7 +65,7 @@ std::vector<std::string> DeepestFirst(std::vector<std::string> names) {
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && FoldKey(a) == FoldKey(b);
+  return installation::SameName(a, b);
 }
 
 std::string ListFileName(std::uint32_t versionMS, std::uint32_t versionLS) {
@@ -92,19 +84,10 @@ bool IsListFileName(std::string_view name) {
 }
 
 bool SafeRelativeName(std::string_view name, std::string& normalized) {
+  if (installation::RelativeNameProblem(name, "\\/") != nullptr) return false;
   normalized.assign(name);
   std::replace(normalized.begin(), normalized.end(), '/', '\\');
-  if (normalized.empty() || normalized.find(':') != std::string::npos) return false;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = std::min(normalized.find('\\', start), normalized.size());
-    const std::string_view part = std::string_view(normalized).substr(start, end - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    for (char c : part)
-      if (static_cast<unsigned char>(c) < 32) return false;
-    if (end == normalized.size()) return true;
-    start = end + 1;
-  }
+  return true;
 }
 
 int ReadInstallList(std::string_view text, InstallList& into) {

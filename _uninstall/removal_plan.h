@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "s_tree_entry.h"
+
 namespace uninstall {
 
 inline constexpr char kListFolder[] = "uninstall";
@@ -33,17 +35,14 @@ std::string ListFileName(std::uint32_t versionMS, std::uint32_t versionLS);
 // installation created.
 bool IsListFileName(std::string_view name);
 
-// A relative name that stays inside the installation directory: no drive, no leading
-// separator, no empty, "." or ".." component. "/" is taken as "\".
+// A relative name that stays inside the installation directory and that Windows reads
+// as written (the product's one name rule). "/" is taken as "\".
 bool SafeRelativeName(std::string_view name, std::string& normalized);
 
 // Adds one list's entries; returns how many lines were refused (unknown tag, unsafe name).
 int ReadInstallList(std::string_view text, InstallList& into);
 
-struct TreeEntry {
-  std::string name;  // relative, "\" between folders
-  bool directory = false;
-};
+using tree::TreeEntry;
 
 struct RemovalPlan {
   std::vector<std::string> files;        // listed files, each once, in list order
@@ -57,7 +56,7 @@ struct RemovalPlan {
 RemovalPlan PlanRemoval(const InstallList& lists, const std::vector<std::string>& listFiles,
                         const std::vector<TreeEntry>& everything);
 
-// Windows compares names without letter case (Latin-1 letters included).
+// Windows compares names without letter case (the product's one folding).
 bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace uninstall

@@ -29,6 +29,8 @@ TEST(InstallList, LinesTable) {
       {"F data/x.dat\nL Tidemoor.lnk\nS 25\nR0 Wichtig.lnk\n", {}, {"data\\x.dat"}, {"Tidemoor.lnk"}, {"Wichtig.lnk"}, {25}, 0},
       // Nothing outside the installation directory, nothing unknown.
       {"F ..\\boot.ini\nF \\Windows\\x\nF C:\\x\nF a\\\\b\nF a\\.\\b\nF \nD ..\nX a\nS 2x\nS\nL a\\b.lnk\nFdata\n\n", {}, {}, {}, {}, {}, 12},
+      // Nothing Windows would read as something else: a device, a name it trims.
+      {"F CON\nF sub\\nul.txt\nD com1\nF a.\\x\nF a \nF ...\nF a\x01b\nF a|b\nF data\\x.dat\n", {}, {"data\\x.dat"}, {}, {}, {}, 8},
   };
   // clang-format on
   for (const Row& row : rows) {

@@ -282,17 +282,39 @@ TEST(Drive, SilentFromAnotherDriveWithANestedGroup) {
 }
 
 // The installation's "data" is a link to D:\\outside (made by the test's fixture), and
-// Setup wrote through it: the uninstaller does not follow it.
+// Setup wrote through it: the uninstaller does not follow it, removes the rest, and
+// names the link it leaves, keeping what it needs to be run again.
 TEST(Drive, ALinkBelowTheInstallationIsNotFollowed) {
   const std::string dir = "D:\\Linked\\Tidemoor";
   e2e::CleanRegistry::Clear();
   Install(TDM_DEMO_FULL_SETUP, dir);
   ASSERT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
-  EXPECT_EQ(Uninstall(), 0u);
-  WaitGone(dir + "\\uninstall.exe");
+  EXPECT_EQ(Uninstall(" /S -debug"), 1u);
   EXPECT_FALSE(driver::FileExists(dir + "\\TDMClient.exe"));
   EXPECT_TRUE(driver::FileExists("D:\\outside\\maps\\harbour.map"));
-  EXPECT_EQ(Value(kEntry, "DisplayName"), "");
+  EXPECT_TRUE(driver::FileExists(dir + "\\uninstall.exe"));
+  EXPECT_NE(Value(kEntry, "DisplayName"), "");
+  e2e::CleanRegistry::Clear();
+}
+
+// The installation's update.staging is a link to D:\\elsewhere (made by the fixture): the
+// uninstaller, which finishes or undoes an update first, and the update's Setup both stop
+// there and name it, and nothing the link leads to or the installation holds is removed.
+TEST(Drive, AStagingFolderThatIsALinkStopsBothAndIsNotFollowed) {
+  const std::string dir = "D:\\Staged\\Tidemoor", kept = "D:\\elsewhere\\deep\\keep.txt";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir);
+  ASSERT_TRUE(driver::FileExists(kept));
+  EXPECT_EQ(Uninstall(" /S -debug"), 1u);
+  EXPECT_TRUE(driver::FileExists(kept));
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe")) << "nothing removed";
+  EXPECT_NE(Value(kEntry, "DisplayName"), "");
+  std::vector<std::string> shown;
+  EXPECT_EQ(e2e::SetupRun(TDM_DEMO_UPDATE_SETUP).RunToEnd("/S /LOG", shown), 1603u);
+  EXPECT_THAT(shown, ::testing::IsEmpty());
+  EXPECT_TRUE(driver::FileExists(kept));
+  EXPECT_TRUE(driver::FileExists(dir + "\\update.staging\\deep\\keep.txt"));
+  e2e::CleanRegistry::Clear();
 }
 
 // Installed into the root of D: ("D:\" is stored as "D:"), then everything asked for:

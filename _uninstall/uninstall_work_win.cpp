@@ -12,13 +12,17 @@
 #include "s_lang_ids.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
-#include "tree_remover_win.h"
+#include "s_tree_remover_win.h"
 #include "uninstall_decisions.h"
 #include "uninstall_registry_win.h"
 #include "updater_steps.h"
 
 namespace uninstall {
 namespace {
+
+using tree::Outcome;
+using tree::Result;
+using tree::TreeRemover;
 
 constexpr char kUnit[] = "_uninstall/uninstall_work";
 constexpr char kShellFolders[] =
@@ -158,20 +162,11 @@ bool Everything(const Installation& in, const created::CreatedRecord& record, Tr
   return failures.ok;
 }
 
-// A folder and everything in it, links removed as links.
+// One of the product's own folders and everything in it, links removed as links; a
+// link in the folder's own place is left and named.
 void RemoveWholeFolder(TreeRemover& tree, const std::string& base, const std::string& folder,
                        Failures& failures) {
-  std::vector<TreeEntry> entries;
-  DWORD error = ERROR_SUCCESS;
-  if (!tree.List(folder, entries, error)) {
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      failures.Add(base + folder, error);
-    return;
-  }
-  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-    failures.Take(base + entry->name,
-                  entry->directory ? tree.RemoveFolder(entry->name) : tree.RemoveFile(entry->name));
-  failures.Take(base + folder, tree.RemoveFolder(folder));
+  failures.Take(base + folder, tree.RemoveTree(folder));
 }
 
 // What the updater keeps, by its fixed names: the journal, the server list, its replaced

@@ -1,6 +1,7 @@
 #include "apply_plan.h"
 
 #include "check_outcome.h"
+#include "name_rule.h"
 #include "s_lang.h"
 #include "updater_steps.h"
 
@@ -13,6 +14,9 @@ bool PlanApply(const feed::Release& target, const std::vector<std::size_t>& file
   for (std::size_t index : files) {
     std::string name;
     if (index >= target.files.size() || !InstallName(target.files[index].name, name)) return false;
+    // Two names Windows takes for one would share one backup in the journal.
+    for (const std::string& planned : plan.files)
+      if (installation::SameName(planned, name)) return false;
     plan.files.push_back(name);
   }
   for (const std::string& name : ObsoleteFiles(installedFiles, target))

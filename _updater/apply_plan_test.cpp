@@ -7,8 +7,9 @@ namespace {
 feed::Release ReleaseB() {
   feed::Release b;
   b.directories = {"data", "data/maps", "uninstall"};
-  for (const char* name : {"TDMClient.exe", "a.txt", "data/b.dat", "data/maps/c.map",
-                           "uninstall/0.2.0.lst", "readme.txt", "../outside.txt"})
+  for (const char* name :
+       {"TDMClient.exe", "a.txt", "data/b.dat", "data/maps/c.map", "uninstall/0.2.0.lst",
+        "readme.txt", "../outside.txt", "sub/nul.txt", "DATA/B.DAT"})
     b.files.push_back({name, 0, {}});
   b.shortcuts = {{"TDMClient.exe", 23}, {"a.txt", 24}};
   b.readmeFiles = {"liesmich.txt", "readme.txt"};
@@ -32,6 +33,9 @@ TEST(ApplyPlan, FilesObsoleteAndNewFoldersAsTheApplyMovesThem) {
       {{1}, {}, true, {{"a.txt"}, {"old.txt"}, {"data", "data\\maps", "uninstall"}}},
       {{6}, {true, true, true}, false, {}},
       {{7}, {true, true, true}, false, {}},
+      {{9}, {true, true, true}, false, {}},
+      // Two names Windows takes for one would share one backup.
+      {{2, 8}, {true, true, true}, false, {}},
   };
   for (const Row& row : rows) {
     journal::Plan plan;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "name_rule.h"
 #include "s_lang_ids.h"  // Setup's own text when the client's version cannot be read
 #include "updater_msg_ids.h"
 
@@ -14,18 +15,39 @@ bool Unchanged(const feed::ReleaseFile& file, const LocalFile& local) {
   return local.fileTime == file.fileTime || (local.hashed && local.hash == file.content.hash);
 }
 
-// Windows-1252 letters folded as Windows folds them for names; "/" taken as "\".
-char Folded(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  if (c == '/') return '\\';
-  if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
-    return static_cast<char>(byte + 0x20);
-  return c;
+// Names compared as Windows compares them, "/" taken as "\\".
+std::string Key(std::string_view name) {
+  std::string key = installation::FoldCase(name);
+  std::replace(key.begin(), key.end(), '/', '\\');
+  return key;
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Folded(x) == Folded(y); });
+  return a.size() == b.size() && Key(a) == Key(b);
+}
+
+// The first name of the release that no installation may hold, or the second of two
+// that Windows takes for one; null when every name passes.
+const std::string* RefusedName(const feed::Release& release) {
+  std::vector<const std::string*> names;
+  for (const feed::ReleaseFile& file : release.files) names.push_back(&file.name);
+  for (const std::string& folder : release.directories) names.push_back(&folder);
+  for (const std::string* name : names)
+    if (installation::RelativeNameProblem(*name, "/") != nullptr) return name;
+  const std::size_t fileCount = release.files.size();
+  for (std::size_t i = 0; i < names.size(); ++i)
+    for (std::size_t j = i < fileCount ? 0 : fileCount; j < i; ++j)
+      if (SameName(*names[i], *names[j])) return names[i];
+  for (const feed::ReleaseShortcut& shortcut : release.shortcuts)
+    if (installation::RelativeNameProblem(shortcut.targetFile, "/") != nullptr)
+      return &shortcut.targetFile;
+  for (const std::string& readme : release.readmeFiles)
+    if (!readme.empty() && installation::RelativeNameProblem(readme, "/") != nullptr)
+      return &readme;
+  if (!release.programFile.empty() &&
+      installation::RelativeNameProblem(release.programFile, "/") != nullptr)
+    return &release.programFile;
+  return nullptr;
 }
 
 // An installation list (uninstall\0.<version>.lst) stays, as a derived Update keeps it:
@@ -79,6 +101,13 @@ CheckOutcome DecideCheck(const CheckInput& input) {
   if (newest == nullptr || feed::CheckFreshness(index, input.highestSerialSeen,
                                                 input.nowUnixSeconds) != feed::Freshness::kFresh)
     return Only(Verdict::kBadIndex, {kMsgBadVersionIndex});
+  // Signed is not enough: a name that leaves the installation folder, names a device or
+  // doubles another is refused before anything is fetched.
+  if (const std::string* refused = RefusedName(*newest)) {
+    CheckOutcome outcome = Only(Verdict::kBadIndex, {kMsgBadVersionIndex});
+    outcome.refusedName = *refused;
+    return outcome;
+  }
 
   CheckOutcome outcome;
   outcome.serialToKeep = std::max(input.highestSerialSeen, index.serial);

@@ -64,6 +64,7 @@ struct CheckOutcome {
   std::vector<std::size_t> fetch;         // indices into target->files
   std::uint64_t fetchBytes = 0;
   std::uint64_t serialToKeep = 0;  // the highest serial seen, this index's included
+  std::string refusedName;         // the index's entry that no installation may hold
 };
 
 // The newest release of the index, or nullptr when it names none.

@@ -72,6 +72,52 @@ TEST(Check, OutcomeTable) {
   }
 }
 
+// A validly signed index is still refused, before anything is fetched, for a name that
+// no installation may hold; the log names it.
+TEST(Check, NamesNoInstallationMayHoldAreRefusedAtTheCheck) {
+  const struct {
+    void (*change)(feed::Release&);
+    const char* refused;  // empty: the index passes
+  } rows[] = {
+      {[](feed::Release&) {}, ""},
+      {[](feed::Release& r) { r.files[2].name = "../outside.txt"; }, "../outside.txt"},
+      {[](feed::Release& r) { r.files[2].name = "C:/Windows/evil.txt"; }, "C:/Windows/evil.txt"},
+      {[](feed::Release& r) { r.files[2].name = "sub/nul.txt"; }, "sub/nul.txt"},
+      {[](feed::Release& r) { r.files[2].name = "data/a.\\x"; }, "data/a.\\x"},
+      {[](feed::Release& r) { r.files[2].name = "A.EXE"; }, "A.EXE"},
+      {[](feed::Release& r) { r.files[2].name = "DATA/B.dat"; }, "DATA/B.dat"},
+      {[](feed::Release& r) {
+         r.files[1].name = "data/\x8A.dat", r.files[2].name = "data/\x9A.dat";
+       },
+       "data/\x9A.dat"},
+      {[](feed::Release& r) {
+         r.directories = {"data", "con"};
+       },
+       "con"},
+      {[](feed::Release& r) {
+         r.directories = {"data", "Data"};
+       },
+       "Data"},
+      {[](feed::Release& r) {
+         r.shortcuts = {{"../x.exe", 23}};
+       },
+       "../x.exe"},
+      {[](feed::Release& r) { r.programFile = "PRN"; }, "PRN"},
+  };
+  for (const auto& row : rows) {
+    feed::Index index{.serial = 7, .expiresAt = kNow + 3600, .updaterVersion = {1, 0}};
+    index.releases = {MakeRelease(4)};
+    index.releases[0].directories = {"data"};
+    row.change(index.releases[0]);
+    CheckInput input{.index = &index, .highestSerialSeen = 5, .nowUnixSeconds = kNow};
+    input.installedKnown = true, input.installed = {0, 3}, input.updaterOwn = {1, 0};
+    input.local.resize(3);
+    const CheckOutcome outcome = DecideCheck(input);
+    EXPECT_EQ(outcome.refusedName, row.refused);
+    EXPECT_EQ(outcome.verdict == Verdict::kBadIndex, *row.refused != '\0') << row.refused;
+  }
+}
+
 TEST(Check, HashedFilesAndObsoleteFiles) {
   // Same size, another time: hashed; a changed size or a missing file is fetched unhashed.
   EXPECT_EQ(FilesToHash(MakeRelease(4), {{true, 1004, 1}, {true, 1, 200}, {}}), Files{0});

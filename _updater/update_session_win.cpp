@@ -167,6 +167,10 @@ SessionResult UpdateSession::CheckAndDownload() {
     observer_.Server(ServerName(contentBase_));
   }
   const CheckOutcome outcome = Decide(IndexFetchOf(got), problem);
+  if (!outcome.refusedName.empty())
+    CLog::Instance()->Log(1, kUnit, __LINE__,
+                          "the index names \"%s\", which no installation may hold",
+                          outcome.refusedName.c_str());
   if (outcome.serialToKeep > HighestSerial()) SetHighestSerial(outcome.serialToKeep);
   target_ = outcome.target;
   if (outcome.verdict == Verdict::kNewFiles) {

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "name_rule.h"
+
 namespace journal {
 namespace {
 
@@ -104,18 +106,7 @@ class Sequence {
 }  // namespace
 
 bool SafeName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxNameLength) return false;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = name.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = name.size();
-    const std::string_view part = name.substr(start, end - start);
-    if (part.empty() || part == "." || part == ".." ||
-        part.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos)
-      return false;
-    start = end + 1;
-  }
-  return true;
+  return name.size() <= kMaxNameLength && installation::RelativeNameProblem(name, "\\/") == nullptr;
 }
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {

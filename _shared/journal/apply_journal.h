@@ -63,8 +63,8 @@ struct Record {
   friend bool operator==(const Record&, const Record&) = default;
 };
 
-// A name the replay may join to the installation directory: relative, no drive, no
-// empty, "." or ".." component, so a crafted journal or index cannot reach outside it.
+// A name the replay may join to the installation directory: the product's one name
+// rule, so a crafted journal or index cannot reach outside it or name a device.
 bool SafeName(std::string_view name);
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size);

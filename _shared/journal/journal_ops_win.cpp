@@ -6,6 +6,7 @@
 #include "product_identity.h"
 #include "s_links_win.h"
 #include "s_logging.h"
+#include "s_tree_remover_win.h"
 #include "s_uninstall_entry_win.h"
 
 namespace journal {
@@ -62,29 +63,25 @@ DWORD DeleteIfThere(const std::string& path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
-// Whatever is in the folder, and the folder; a link below it is removed as a link,
-// never followed.
-DWORD RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-  DWORD error = ERROR_SUCCESS;
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
-    const std::string_view name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = folder + "\\" + found.cFileName;
-    const DWORD attributes = found.dwFileAttributes;
-    DWORD step = ERROR_SUCCESS;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-      step = DeleteIfThere(path);
-    else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-      step = RemoveDirectoryA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
-    else
-      step = RemoveTree(path);
-    if (error == ERROR_SUCCESS) error = step;
+// The staging folder and whatever is in it, through the walker that holds each folder
+// open and never follows a link: a link in the staging folder's place is left alone and
+// fails the step, so a planted junction never leads the removal into another folder.
+DWORD RemoveStagingFolder(const std::string& installDir) {
+  tree::TreeRemover walker(installDir);
+  const tree::Result result = walker.RemoveTree(kStagingFolder);
+  switch (result.outcome) {
+    case tree::Outcome::Removed:
+    case tree::Outcome::Gone:
+      return ERROR_SUCCESS;
+    case tree::Outcome::NotEmpty:
+      return ERROR_DIR_NOT_EMPTY;
+    case tree::Outcome::Failed:
+      break;
   }
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
-  if (error == ERROR_SUCCESS && !RemoveDirectoryA(folder.c_str())) error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
+  if (result.error == tree::kLinkInTheWay)
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s\\%s is a link or a file, not the staging folder",
+                          installDir.c_str(), kStagingFolder);
+  return result.error;
 }
 
 bool MakeLinks(const std::string& installDir, const LinkPlan& plan) {
@@ -207,7 +204,7 @@ DWORD OperationRunner::RunOnce(const Operation& operation) {
       CloseJournal();
       return DeleteIfThere(Path(kJournalName));
     case Op::kRemoveStaging:
-      return RemoveTree(Path(kStagingFolder));
+      return RemoveStagingFolder(dir_);
   }
   return ERROR_INVALID_FUNCTION;
 }

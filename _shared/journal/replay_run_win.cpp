@@ -40,6 +40,26 @@ const char* DirectionText(Direction direction) {
   return "?";
 }
 
+// The name a user is shown for an operation that failed.
+std::string SubjectOf(const Operation& operation, const OperationRunner& runner,
+                      const std::string& journalPath) {
+  switch (operation.op) {
+    case Op::kWriteHeader:
+    case Op::kAppend:
+    case Op::kRemoveJournal:
+      return journalPath;
+    case Op::kRemoveStaging:
+      return runner.Path(kStagingFolder);
+    case Op::kPlace:
+    case Op::kTakeBack:
+      return runner.Path(StagedName(operation.name));
+    case Op::kDeleteBackup:
+      return runner.Path(BackupName(operation.name));
+    default:
+      return runner.Path(operation.name);
+  }
+}
+
 }  // namespace
 
 ReplayOutcome ReplayPendingApply(const std::string& installDir) {
@@ -61,6 +81,7 @@ ReplayOutcome ReplayPendingApply(const std::string& installDir,
             installDir.c_str());
     outcome.failed = true;
     outcome.error = ERROR_BUSY;
+    outcome.subject = journalPath;
     return outcome;
   }
 
@@ -99,6 +120,7 @@ ReplayOutcome ReplayPendingApply(const std::string& installDir,
       log.Log(1, kUnit, __LINE__, "replay stopped (error %lu): the next start goes on", error);
       outcome.failed = true;
       outcome.error = error;
+      outcome.subject = SubjectOf(operation, runner, journalPath);
       break;
     }
   }

@@ -18,6 +18,7 @@ struct ReplayOutcome {
   bool lost = false;
   bool failed = false;      // an operation failed: run again at the next start
   unsigned long error = 0;  // its GetLastError
+  std::string subject;      // what stopped it: the journal, the staging folder or a file
 };
 
 // `installDir` absolute, no trailing backslash. Every step is logged.

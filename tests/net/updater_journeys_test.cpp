@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "journey.h"
 #include "s_lang.h"
@@ -128,6 +131,35 @@ TEST(UpdaterJourney, AGameFileHeldOpenStopsTheApplyBeforeAnythingIsReplaced) {
   EXPECT_TRUE(Says(run.Check(), kMsgFileAlreadyThere));
   EXPECT_EQ(ContentBytesSince(before), 0u);
   EXPECT_TRUE(IsRelease(directory, 5));
+}
+
+// The player made update.staging a link to C:\\elsewhere (the test's entry plants it):
+// the replay at start and the apply stop there, and nothing is staged into the folder
+// it leads to or removed from it.
+TEST(UpdaterJourney, AStagingFolderThatIsALinkStopsTheApplyAndIsNotFollowed) {
+  Serve("three");
+  const std::string directory = InstallDir(), kept = "C:\\elsewhere\\keep.txt";
+  ASSERT_TRUE(CreateDirectoryA("C:\\elsewhere", nullptr));
+  std::ofstream(kept) << "not the product's";
+  ASSERT_TRUE(SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+  const DWORD staging = GetFileAttributesA((directory + "\\update.staging").c_str());
+  ASSERT_NE(staging, INVALID_FILE_ATTRIBUTES) << "the link is planted";
+  ASSERT_NE(staging & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  UpdaterRun run;
+  const std::string log = run.Check();
+  EXPECT_FALSE(Says(log, kMsgUpdateFinishedStartGame)) << log;
+  EXPECT_TRUE(Says(log, kMsgInstallFailed)) << log;
+  EXPECT_TRUE(IsRelease(directory, 3)) << log;
+  EXPECT_TRUE(test_support::FileExists(kept));
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA("C:\\elsewhere\\*", &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  std::vector<std::string> names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileA(find, &found));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "keep.txt"}));
 }
 
 TEST(UpdaterJourney, AFileCorruptedOnTheServerIsFetchedOnceMoreThenGivenUp) {

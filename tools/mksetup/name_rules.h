@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "name_rule.h"
+
 namespace mksetup {
 
-// One file or folder name: no <>:"/\|?* or control characters, not a device name
-// (CON, NUL, COM1, ... also with an extension), not ending in a dot or blank.
-const char* ComponentProblem(std::string_view name);
+// One file or folder name, and the key names are compared by: the product's one rule.
+using installation::ComponentProblem;
+using installation::FoldCase;
 
 // A relative name inside the installation directory, "/" between its components.
 const char* RelativeNameProblem(std::string_view name);
@@ -24,7 +26,5 @@ const char* InstallFolderProblem(std::string_view suffix);
 // The start-menu group: folder names joined by backslashes.
 const char* StartMenuGroupProblem(std::string_view group);
 
-// The key Windows compares names by: letter case folded, as NTFS does for Latin-1.
-std::string FoldCase(std::string_view name);
 
 }  // namespace mksetup

@@ -1,6 +1,6 @@
-#include "tree_remover_win.h"
+#include "s_tree_remover_win.h"
 
-namespace uninstall {
+namespace tree {
 namespace {
 
 bool IsGoneError(DWORD error) {
@@ -33,8 +33,8 @@ void TreeRemover::Unpin() {
 TreeRemover::Pinned TreeRemover::Pin(const std::string& folder, DWORD& error) {
   const std::vector<std::string> chain = Chain(folder);
   std::size_t keep = 0;
-  while (keep < pinned_.size() && keep < chain.size() && SameName(pinned_[keep].first, chain[keep]))
-    ++keep;
+  // Names compared as given: a level spelled otherwise is only opened and checked anew.
+  while (keep < pinned_.size() && keep < chain.size() && pinned_[keep].first == chain[keep]) ++keep;
   while (pinned_.size() > keep) {
     CloseHandle(pinned_.back().second);
     pinned_.pop_back();
@@ -65,7 +65,7 @@ TreeRemover::Pinned TreeRemover::Pin(const std::string& folder, DWORD& error) {
                       (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT));
     if ((level > 0 && link) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       CloseHandle(handle);
-      return Pinned::Gone;
+      return Pinned::Link;
     }
     pinned_.emplace_back(chain[level], handle);
   }
@@ -78,6 +78,7 @@ Result TreeRemover::Dispose(const std::string& relative, bool folder) {
     case Pinned::Yes:
       break;
     case Pinned::Gone:
+    case Pinned::Link:
       return {Outcome::Gone};
     case Pinned::Failed:
       return {Outcome::Failed, error};
@@ -95,6 +96,16 @@ Result TreeRemover::Dispose(const std::string& relative, bool folder) {
   bool ok = GetFileInformationByHandle(handle, &info) != 0;
   const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   const bool isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // A link where one of the product's folders belongs is left for the user to see. So
+  // is a name that is a link while the handle is not: the open went through the link
+  // (as Wine's does for a host's link), and what the handle holds is not ours to delete.
+  const DWORD named = GetFileAttributesA(path.c_str());
+  const bool namedLink =
+      named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (ok && ((folder && (link || namedLink)) || (!link && namedLink))) {
+    CloseHandle(handle);
+    return {Outcome::Failed, kLinkInTheWay};
+  }
   if (ok && !link && isFolder != folder) {
     CloseHandle(handle);
     return {Outcome::Failed, static_cast<DWORD>(folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED)};
@@ -126,6 +137,7 @@ bool TreeRemover::List(const std::string& relative, std::vector<TreeEntry>& out,
     case Pinned::Yes:
       break;
     case Pinned::Gone:
+    case Pinned::Link:
       return true;
     case Pinned::Failed:
       return false;
@@ -155,4 +167,31 @@ bool TreeRemover::List(const std::string& relative, std::vector<TreeEntry>& out,
   return true;
 }
 
-}  // namespace uninstall
+Result TreeRemover::RemoveTree(const std::string& relative) {
+  DWORD error = ERROR_SUCCESS;
+  switch (Pin(relative, error)) {
+    case Pinned::Yes:
+      break;
+    case Pinned::Gone:
+      return {Outcome::Gone};
+    case Pinned::Link:
+      return {Outcome::Failed, kLinkInTheWay};
+    case Pinned::Failed:
+      return {Outcome::Failed, error};
+  }
+  std::vector<TreeEntry> entries;
+  if (!List(relative, entries, error)) return {Outcome::Failed, error};
+  // Contents before their folders; the first failure is the one to report, the rest
+  // is still tried.
+  Result first{Outcome::Removed};
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    const Result step = entry->directory ? RemoveFolder(entry->name) : RemoveFile(entry->name);
+    if (first.outcome == Outcome::Removed &&
+        (step.outcome == Outcome::Failed || step.outcome == Outcome::NotEmpty))
+      first = step;
+  }
+  // Pinning its parent lets go of the folder itself.
+  return first.outcome != Outcome::Removed ? first : RemoveFolder(relative);
+}
+
+}  // namespace tree
