@@ -20,10 +20,10 @@
 #include "s_safe_loading_win.h"
 #include "s_self_copy_win.h"
 #include "u_updater.h"
-#include "uninstall_decisions.h"
 #include "update_files_win.h"
 #include "update_session_win.h"
 #include "updater_command.h"
+#include "updater_rights.h"
 #include "updater_msg_ids.h"
 
 namespace {
@@ -84,15 +84,15 @@ void RemoveReplacedUpdater(bool predecessorClosing) {
   }
 }
 
-bool FindAfterReplay(updater::Installation& installation) {
-  if (!updater::FindInstallation(installation)) return false;
+bool FindAfterReplay(updater::Installation& installation, bool machineOnly) {
+  if (!updater::FindInstallation(installation, machineOnly)) return false;
   const journal::ReplayOutcome replay = journal::ReplayPendingApply(installation.directory);
   if (replay.ran) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "an interrupted apply was %s%s",
                           replay.failed ? "not finished: " : "finished or undone",
                           replay.failed ? "it runs again at the next start" : "");
     // The client may be another release now.
-    return updater::FindInstallation(installation);
+    return updater::FindInstallation(installation, machineOnly);
   }
   return true;
 }
@@ -142,7 +142,9 @@ int RunWindow(const updater::Installation& installation, const updater::UpdaterC
 
 int Run(const updater::UpdaterCommand& command) {
   updater::Installation installation;
-  if (!FindAfterReplay(installation)) {
+  // The elevated child works out its installation from the machine's key alone.
+  const bool child = command.apply || command.selfUpdate;
+  if (!FindAfterReplay(installation, child)) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "%s", Msg(kMsgInstallDirectoryUnknown));
     if (!command.silent)
       gui::ShowMessageBox(nullptr, Msg(kMsgInstallDirectoryUnknown), Msg(kMsgError), MB_OK);
@@ -156,14 +158,18 @@ int Run(const updater::UpdaterCommand& command) {
                         installation.allUsers ? ", for all users" : "");
   const bool elevated = self_copy::RunsElevated();
   // Only the apply needs the machine's rights; unattended, nobody could answer the prompt.
-  const bool child = command.apply || command.selfUpdate;
-  if (command.silent && !child &&
-      uninstall::DecideElevation(installation.allUsers, elevated, true, false, false) ==
-          uninstall::Elevation::Refuse) {
+  if (updater::DecideRights(installation.allUsers, elevated, command.silent, child) ==
+      updater::Rights::kRefuse) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "%s", Msg(kMsgNeedAllUsersRights));
     return updater::ExitCode(Finish::kNeedsRights);
   }
-  if (child && installation.allUsers && !elevated) return updater::ExitCode(Finish::kNeedsRights);
+  // Elevated, only the program administrators alone can change may act.
+  if (child && !updater::ChildRunsFromInstallation(updater::FolderOf(updater::OwnPath()),
+                                                   installation.directory)) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s is not the installation's own updater.exe",
+                          updater::OwnPath().c_str());
+    return updater::ExitCode(Finish::kNeedsRights);
+  }
   if (command.silent || child) return RunSilent(installation, command, elevated);
   return RunWindow(installation, command, elevated);
 }

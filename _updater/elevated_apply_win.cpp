@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include "s_logging.h"
-#include "uninstall_decisions.h"
 #include "update_files_win.h"
 #include "update_session_win.h"
 
@@ -13,6 +12,7 @@ namespace updater {
 namespace {
 
 constexpr char kUnit[] = "_updater/elevated_apply";
+constexpr char kElevationVerb[] = "runas";
 
 // The child's exit code back into how it ended.
 Finish FinishOfCode(DWORD code) {
@@ -25,21 +25,22 @@ Finish FinishOfCode(DWORD code) {
 
 }  // namespace
 
-Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder, bool selfUpdate) {
+Finish RunElevatedApply(const std::string& installDir, const UpdaterCommand& command,
+                        const std::string& folder, bool selfUpdate) {
   UpdaterCommand child = command;
   child.apply = !selfUpdate;
   child.selfUpdate = selfUpdate;
   child.continued = false;
   child.downloads = folder;
   const std::string parameters = ApplyCommandTail(child);
-  const std::string own = OwnPath();
-  const std::string directory = FolderOf(own);
+  const std::string own = installDir + "\\" + kUpdaterProgramName;
+  const std::string& directory = installDir;
   CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s with the verb %s", own.c_str(),
-                        parameters.c_str(), uninstall::kElevationVerb);
+                        parameters.c_str(), kElevationVerb);
   SHELLEXECUTEINFOA execute{};
   execute.cbSize = sizeof execute;
   execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  execute.lpVerb = uninstall::kElevationVerb;
+  execute.lpVerb = kElevationVerb;
   execute.lpFile = own.c_str();
   execute.lpParameters = parameters.c_str();
   execute.lpDirectory = directory.c_str();

@@ -11,11 +11,12 @@
 
 namespace updater {
 
-// Starts the elevated child on the downloads in `folder` and waits for it; how it
-// ended. A declined prompt is a failure that changed nothing. With `selfUpdate` the
-// child only moves this program's successor in.
-Finish RunElevatedApply(const UpdaterCommand& command, const std::string& folder,
-                        bool selfUpdate = false);
+// Starts the elevated child, the installation's own updater.exe in `installDir` (never
+// the program the player started, wherever that lies), on the downloads in `folder`
+// and waits for it; how it ended. A declined prompt is a failure that changed nothing.
+// With `selfUpdate` the child only moves the installation's updater's successor in.
+Finish RunElevatedApply(const std::string& installDir, const UpdaterCommand& command,
+                        const std::string& folder, bool selfUpdate = false);
 
 // The files the child applied from the player's folder are no use any more.
 void RemoveUserDownloads(const std::string& folder);

@@ -33,10 +33,10 @@ bool ReadResource(const char* name, std::string& bytes) {
 
 }  // namespace
 
-bool FindInstallation(Installation& installation) {
+bool FindInstallation(Installation& installation, bool machineOnly) {
   installation = {};
   // Where InstallDir was found is where Setup registered the installation.
-  if (ReadString(HKEY_CURRENT_USER, "InstallDir", installation.directory)) {
+  if (!machineOnly && ReadString(HKEY_CURRENT_USER, "InstallDir", installation.directory)) {
     installation.allUsers = false;
   } else if (ReadString(HKEY_LOCAL_MACHINE, "InstallDir", installation.directory)) {
     installation.allUsers = true;
@@ -47,12 +47,13 @@ bool FindInstallation(Installation& installation) {
     installation.directory.pop_back();
   if (installation.directory.empty()) return false;
   DWORD language = 0;
-  if (CReg::Instance()->ReadDWord(HKEY_CURRENT_USER, kProductKey, "Language", language) ||
+  if ((!machineOnly &&
+       CReg::Instance()->ReadDWord(HKEY_CURRENT_USER, kProductKey, "Language", language)) ||
       CReg::Instance()->ReadDWord(HKEY_LOCAL_MACHINE, kProductKey, "Language", language))
     installation.language = language == 0 ? 0 : 1;
   else
     installation.language = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? 0 : 1;
-  if (!ReadString(HKEY_CURRENT_USER, "StartMenuGroup", installation.startMenuGroup))
+  if (machineOnly || !ReadString(HKEY_CURRENT_USER, "StartMenuGroup", installation.startMenuGroup))
     ReadString(HKEY_LOCAL_MACHINE, "StartMenuGroup", installation.startMenuGroup);
   const std::string client = installation.directory + "\\" + kClientFile;
   installation.versionKnown =

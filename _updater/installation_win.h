@@ -10,7 +10,9 @@ namespace updater {
 
 // The product key as Setup wrote it (the current user's first, then the machine's),
 // and the client's version as Setup reads it. False when no InstallDir is registered.
-bool FindInstallation(Installation& installation);
+// `machineOnly`: the machine's key alone, as the elevated child reads it, whose current
+// user is whoever approved the prompt.
+bool FindInstallation(Installation& installation, bool machineOnly = false);
 
 // The feed's address and trusted key from this program's own resources, which
 // mksetup writes into the updater of a release. False when either is missing.

@@ -180,8 +180,8 @@ void TFUpdater::RunWork() {
   try {
     result_ = session_->CheckAndDownload();
     if (result_.selfUpdateElevated) {
-      const updater::Finish finish =
-          updater::RunElevatedApply(command_, session_->DownloadFolder(), true);
+      const updater::Finish finish = updater::RunElevatedApply(installation_.directory, command_,
+                                                               session_->DownloadFolder(), true);
       if (finish == updater::Finish::kUpdated)
         Line(Msg(kMsgUpdaterDownloaded));
       else
@@ -191,8 +191,8 @@ void TFUpdater::RunWork() {
       Post({Event::kApplying, {}});
       if (session_->NeedsElevatedApply()) {
         Line(Msg(kMsgInstallingFiles));
-        const updater::Finish finish =
-            updater::RunElevatedApply(command_, session_->DownloadFolder());
+        const updater::Finish finish = updater::RunElevatedApply(installation_.directory, command_,
+                                                                 session_->DownloadFolder());
         const updater::ApplyReport report = updater::DescribeElevatedApply(finish);
         for (const std::uint32_t id : report.messages) Line(Msg(id));
         if (finish == updater::Finish::kUpdated)

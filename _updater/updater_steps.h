@@ -22,6 +22,7 @@ inline constexpr char kDownloadFolder[] = "update.download";
 // Beside the game's files, the updater's own; the uninstaller removes them by name.
 inline constexpr char kServerListName[] = "serverlist.txt";        // the game server list
 inline constexpr char kReplacedUpdaterName[] = "updater.exe.old";  // until its next start
+inline constexpr char kUpdaterProgramName[] = "updater.exe";       // the elevated steps start it
 std::string DownloadName(const feed::Hash& hash);  // "update.download\<64 hex digits>"
 
 // Bytes the volume must still take: what is left to fetch of each file (`have[i]` bytes
