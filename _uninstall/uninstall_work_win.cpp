@@ -175,7 +175,8 @@ void RemoveWholeFolder(TreeRemover& tree, const std::string& base, const std::st
 void RemoveUpdaterNames(const Installation& in, TreeRemover& tree, Failures& failures) {
   const std::string base = in.dir + "\\";
   for (const char* file :
-       {journal::kJournalName, updater::kServerListName, updater::kReplacedUpdaterName})
+       {journal::kJournalName, updater::kServerListName, updater::kReplacedUpdaterName,
+        updater::kPatchNotesNames[0], updater::kPatchNotesNames[1]})
     failures.Take(base + file, tree.RemoveFile(file));
   RemoveWholeFolder(tree, base, journal::kStagingFolder, failures);
   RemoveWholeFolder(tree, base, updater::kDownloadFolder, failures);

@@ -197,7 +197,8 @@ void TFUpdater::RunWork() {
         for (const std::uint32_t id : report.messages) Line(Msg(id));
         if (finish == updater::Finish::kUpdated)
           updater::RemoveUserDownloads(session_->DownloadFolder());
-        result_ = {report.finish, false, false, report.askPatchNotes};
+        result_ = {report.finish, false, false,
+                   report.askPatchNotes && session_->PatchNotesInPlace()};
       } else {
         result_ = session_->ApplyHere();
       }

@@ -24,6 +24,11 @@ std::string Hex(const feed::Hash& hash) {
   return feed::HexText(hash.data(), hash.size());
 }
 
+// Where the player's "Yes" to the patch notes' question opens them.
+std::string PatchNotesPath(const Installation& installation) {
+  return installation.directory + "\\" + kPatchNotesNames[installation.language == 0 ? 0 : 1];
+}
+
 // The running file cannot be overwritten but can be renamed: aside in its own folder,
 // the new one moved in under its name. The old one goes at the next start.
 bool ReplaceRunningProgram(const std::string& replacement) {
@@ -89,14 +94,17 @@ SessionResult UpdateSession::ApplyHere() {
   const ApplyReport report = DescribeApply(outcome.status);
   for (std::size_t i = 0; i < report.messages.size(); ++i)
     Say(report.messages[i], i == 0 && report.nameShown ? outcome.name : std::string());
+  const bool notesPlaced = report.finish == Finish::kUpdated && PlacePatchNotes();
   if (report.finish == Finish::kUpdated) {
     // What the apply did not take along is no use any more; the folder goes when empty.
     for (const std::string& download : request.downloads) DeleteFileA(download.c_str());
+    if (!notesDownload_.empty()) DeleteFileA(notesDownload_.c_str());
     DeleteFileA((downloadFolder_ + "\\" + kSavedIndexName).c_str());
     RemoveDirectoryA(downloadFolder_.c_str());
   }
   SessionResult result{report.finish};
-  result.askPatchNotes = report.askPatchNotes;
+  // Asked only when the notes the question offers are there to read.
+  result.askPatchNotes = report.askPatchNotes && notesPlaced;
   return result;
 }
 
@@ -141,7 +149,36 @@ SessionResult UpdateSession::ApplyFrom(const std::string& folder) {
       return {Finish::kVerificationFailed};
     }
   }
+  // The player's process fetched the notes; they count only as they hash here.
+  notesDownload_.clear();
+  if (const feed::ContentRef* notes = PatchNotesFor(*target_, installation_.language))
+    notesDownload_ = CopyVerified(folder + "\\" + Hex(notes->hash), *notes);
   return ApplyHere();
+}
+
+// Written apart and renamed over the notes of an earlier release.
+bool UpdateSession::PlacePatchNotes() {
+  if (notesDownload_.empty()) return false;
+  const std::string to = PatchNotesPath(installation_);
+  const std::string partial = to + ".partial";
+  const bool placed =
+      CopyFileA(notesDownload_.c_str(), partial.c_str(), FALSE) &&
+      MoveFileExA(partial.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!placed) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot place %s: error %lu", to.c_str(),
+                          GetLastError());
+    DeleteFileA(partial.c_str());
+  }
+  return placed;
+}
+
+bool UpdateSession::PatchNotesInPlace() const {
+  const feed::ContentRef* notes =
+      target_ == nullptr ? nullptr : PatchNotesFor(*target_, installation_.language);
+  feed::Hash hash{};
+  const std::string path = PatchNotesPath(installation_);
+  return notes != nullptr && FileSha256(path, hash) && hash == notes->hash &&
+         FileSize(path) == notes->size;
 }
 
 SessionResult UpdateSession::ReplaceSelfFrom(const std::string& folder) {

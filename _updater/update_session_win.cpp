@@ -264,10 +264,28 @@ SessionResult UpdateSession::Download(const CheckOutcome& outcome) {
   }
   observer_.Progress(outcome.fetchBytes, outcome.fetchBytes);
   Say(kMsgDownloadFinished);
+  FetchPatchNotes();
   SaveIndex();
   SessionResult result{Finish::kUpdated};
   result.readyToApply = true;
   return result;
+}
+
+void UpdateSession::FetchPatchNotes() {
+  notesDownload_.clear();
+  const feed::ContentRef* notes = PatchNotesFor(*target_, installation_.language);
+  if (notes == nullptr) return;
+  Say(kMsgReceivingDocument, Msg(kMsgPatchNotesFile));
+  const std::string path = downloadFolder_ + "\\" + Hex(notes->hash);
+  const FileGetResult got =
+      client_.GetFile(ContentUrl(contentBase_, notes->hash), path, *notes, {}, &cancel_);
+  if (got.status != GetStatus::kOk) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "patch notes: status %d, error %lu",
+                          static_cast<int>(got.status), got.error);
+    return;
+  }
+  Say(kMsgDownloadFinished);
+  notesDownload_ = path;
 }
 
 // The elevated child reads the same verified index again.

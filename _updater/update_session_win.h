@@ -68,6 +68,9 @@ class UpdateSession {
   const Installation& installation() const { return installation_; }
   // The newest release of the index, once a check has read one.
   const feed::Release* target() const { return target_; }
+  // Whether the installation holds the release's patch notes in its language, with the
+  // bytes the index names: what an elevated child placed, seen from the player's side.
+  bool PatchNotesInPlace() const;
 
  private:
   void Say(std::uint32_t id, const std::string& detail = {});
@@ -85,6 +88,13 @@ class UpdateSession {
   // empty when it does not verify.
   std::string CopyVerified(const std::string& from, const feed::ContentRef& content);
   SessionResult Download(const CheckOutcome& outcome);
+  // The release's notes in the installation's language, fetched and verified into the
+  // download folder as a document; a release without them, or notes that cannot be
+  // fetched, only means no question after the apply.
+  void FetchPatchNotes();
+  // The verified notes put in the installation under their language's name; true when
+  // they are there.
+  bool PlacePatchNotes();
   // One file with the retry rule; its lines said. The last status in `status`.
   AfterFetch FetchOne(const std::string& name, const feed::ContentRef& content,
                       const std::string& path, std::uint64_t done, std::uint64_t total,
@@ -102,6 +112,7 @@ class UpdateSession {
   const feed::Release* target_ = nullptr;
   std::vector<std::size_t> fetch_;
   std::string downloadFolder_;
+  std::string notesDownload_;  // the verified patch notes waiting, or empty
 };
 
 }  // namespace updater

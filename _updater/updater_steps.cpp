@@ -13,6 +13,12 @@ bool InstallName(const std::string& feedName, std::string& windowsName) {
   return journal::SafeName(windowsName);
 }
 
+const feed::ContentRef* PatchNotesFor(const feed::Release& release, std::uint32_t language) {
+  if (language >= release.patchNotes.size() || !release.patchNotes[language].present())
+    return nullptr;
+  return &release.patchNotes[language];
+}
+
 std::string DownloadName(const feed::Hash& hash) {
   return std::string(kDownloadFolder) + "\\" + feed::HexText(hash.data(), hash.size());
 }

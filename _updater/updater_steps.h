@@ -23,6 +23,12 @@ inline constexpr char kDownloadFolder[] = "update.download";
 inline constexpr char kServerListName[] = "serverlist.txt";        // the game server list
 inline constexpr char kReplacedUpdaterName[] = "updater.exe.old";  // until its next start
 inline constexpr char kUpdaterProgramName[] = "updater.exe";       // the elevated steps start it
+// The release's patch notes for the player, under the name of the installation's
+// language (German, English), as the catalogue's text 250 gives it.
+inline constexpr const char* kPatchNotesNames[] = {"patchnotes_deutsch.txt",
+                                                   "patchnotes_english.txt"};
+// The notes `release` carries in `language` (0 German, 1 English); null when none.
+const feed::ContentRef* PatchNotesFor(const feed::Release& release, std::uint32_t language);
 std::string DownloadName(const feed::Hash& hash);  // "update.download\<64 hex digits>"
 
 // Bytes the volume must still take: what is left to fetch of each file (`have[i]` bytes

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "s_lang.h"
 #include "updater_msg_ids.h"
 
 namespace updater {
@@ -34,6 +35,21 @@ TEST(Steps, InstallNamesFetchStepsAndExitCodes) {
   for (const auto& [verdict, code] : codes) EXPECT_EQ(ExitCode(FinishAfterCheck(verdict)), code);
   EXPECT_EQ(ExitCode(Finish::kFileHeld), 4);
   EXPECT_EQ(ExitCode(Finish::kNeedsRights), 7);
+}
+
+// The notes of the installation's language only, under the catalogue's name for them,
+// which the uninstaller knows without the catalogue.
+TEST(Steps, PatchNotesOfTheInstallationsLanguage) {
+  feed::Release release;
+  release.patchNotes[0] = {feed::Hash{7}, 99};
+  EXPECT_EQ(PatchNotesFor(release, 0), &release.patchNotes[0]);
+  EXPECT_EQ(PatchNotesFor(release, 1), nullptr) << "no English notes: no question";
+  EXPECT_EQ(PatchNotesFor(release, 2), nullptr);
+  EXPECT_EQ(PatchNotesFor(feed::Release{}, 0), nullptr);
+  for (const std::uint32_t language : {kLanguageGerman, kLanguageEnglish}) {
+    CLang::SetLanguage(language);
+    EXPECT_STREQ(CLang::GetText(kMsgPatchNotesFile), kPatchNotesNames[language]);
+  }
 }
 
 }  // namespace

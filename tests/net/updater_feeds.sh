@@ -72,9 +72,9 @@ Shortcut = updater.exe, 23
 Shortcut = TDMOptions.exe, 24
 INI
 }
-publish() {  # <feed> <build> [<manifest folder>]
+publish() {  # <feed> <build> [<manifest folder> [more options]]
   "$mksetup" publish "${3:-$work}/release-$2.ini" --payload "$work/payload-807.$2" --feed "$1" \
-    --key "$work/publisher.key" --mirror "$url" >/dev/null
+    --key "$work/publisher.key" --mirror "$url" "${@:4}" >/dev/null
 }
 for build in 3 4 5; do
   manifest "$work" $build "$updater" "$url"
@@ -91,6 +91,12 @@ publish "$v/three" 4
 cp "$v/three/index.tdmfeed" "$work/index-serial-2.tdmfeed"
 publish "$v/three" 5
 for variant in corrupt tampered replayed slow; do cp -a "$v/three" "$v/$variant"; done
+# Notes in both languages for 0.807.5, published over 0.807.3.
+printf 'Tidemoor 0.807.5\r\n- the harbour map redrawn\r\n' >"$work/notes_en.txt"
+printf 'Tidemoor 0.807.5\r\n- die Hafenkarte neu gezeichnet\r\n' >"$work/notes_de.txt"
+publish "$v/notes" 3
+publish "$v/notes" 5 "$work" --patchnotes-english "$work/notes_en.txt" \
+  --patchnotes-german "$work/notes_de.txt"
 flip() {  # <file> <offset>: one byte changed, the size kept
   local byte
   byte=$(dd if="$1" bs=1 skip="$2" count=1 status=none | od -An -tu1 | tr -d ' ')

@@ -208,8 +208,11 @@ bool UpdaterRun::AnswerBoxes() {
     if (window.ClassName() != "#32770" || GetDlgItem(window.Handle(), 0xFFFF) == nullptr) continue;
     const driver::MessageBoxWindow box{window};
     boxes_ += box.Text() + "\n";
-    // The patch notes' question is answered No; a message only has OK.
-    box.Press(GetDlgItem(window.Handle(), IDNO) != nullptr ? IDNO : IDOK);
+    // The patch notes' question is answered No unless the journey wants Yes; a message
+    // only has OK.
+    const bool question = GetDlgItem(window.Handle(), IDNO) != nullptr;
+    box.Press(!question ? IDOK : answerYes_ ? IDYES : IDNO);
+    questionAnswered_ = questionAnswered_ || question;
     return true;
   }
   return false;
@@ -219,6 +222,12 @@ std::string UpdaterRun::Check(driver::Milliseconds timeout) {
   ClickCheck();
   driver::WaitUntil([&] { return !AnswerBoxes() && !Busy(); },
                     [&] { return "the end of the check; the log:\n" + Log(); }, timeout);
+  return Log();
+}
+
+std::string UpdaterRun::WaitForQuestion() {
+  driver::WaitUntil([&] { return AnswerBoxes() || questionAnswered_; },
+                    [&] { return "a question; the log:\n" + Log(); });
   return Log();
 }
 

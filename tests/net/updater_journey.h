@@ -48,6 +48,11 @@ class UpdaterRun {
   // answered No and their texts added to the log's lines.
   std::string Check(driver::Milliseconds timeout = driver::Milliseconds{120000});
   void ClickCheck() const;
+  // From now on the patch notes' question is answered Yes (Notepad then opens them).
+  void AnswerYes() { answerYes_ = true; }
+  // After a check: waits until a question has been shown and answered (it comes after
+  // the buttons are enabled again); the log with its text.
+  std::string WaitForQuestion();
   // Waits until the work ends with `id`'s text in the log (or the time is up).
   std::string WaitForLine(std::uint32_t id, driver::Milliseconds timeout);
   std::string Log() const;  // the action log as shown
@@ -60,6 +65,8 @@ class UpdaterRun {
   driver::Window form_;
   DWORD processId_ = 0;
   std::string boxes_;
+  bool answerYes_ = false;
+  bool questionAnswered_ = false;
 };
 
 }  // namespace updater_journey

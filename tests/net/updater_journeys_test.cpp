@@ -162,6 +162,27 @@ TEST(UpdaterJourney, AStagingFolderThatIsALinkStopsTheApplyAndIsNotFollowed) {
   EXPECT_EQ(names, (std::vector<std::string>{".", "..", "keep.txt"}));
 }
 
+// A release published with notes: the English installation fetches the English notes
+// as a document, places them as patchnotes_english.txt, and the player says Yes.
+TEST(UpdaterJourney, ThePatchNotesAreFetchedPlacedAndOffered) {
+  Serve("notes");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun run;
+  run.AnswerYes();
+  run.Check();
+  const std::string log = run.WaitForQuestion();
+  EXPECT_TRUE(Says(log, kMsgUpdateFinishedStartGame)) << log;
+  EXPECT_NE(log.find(Text(kMsgReceivingDocument) + "patchnotes_english.txt"), std::string::npos)
+      << log;
+  EXPECT_TRUE(Says(log, kMsgReadPatchNotes)) << log;
+  const std::string directory = InstallDir();
+  EXPECT_TRUE(IsRelease(directory, 5));
+  const std::string published = driver::WinePath(TDM_FEEDS_WORK "/notes_en.txt");
+  EXPECT_EQ(Sha256Hex(directory + "\\patchnotes_english.txt"), Sha256Hex(published));
+  EXPECT_FALSE(test_support::FileExists(directory + "\\patchnotes_deutsch.txt"));
+  EXPECT_EQ(RequestsSince(before, Sha256Hex(published)), 1);
+}
+
 TEST(UpdaterJourney, AFileCorruptedOnTheServerIsFetchedOnceMoreThenGivenUp) {
   Serve("corrupt");
   const std::uint64_t before = ServerLogSize();
