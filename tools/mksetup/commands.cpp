@@ -39,7 +39,8 @@ const char kUsage[] =
     "       mksetup --help | --version\n";
 
 int Usage(std::ostream& err, const std::string& problem) {
-  err << "mksetup: " << problem << "\n" << kUsage;
+  err << "mksetup: " << problem << "\n";
+  WriteUsage(err);
   return kExitUsage;
 }
 
@@ -191,6 +192,9 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
   const int segments = release.plan.segmentCount;
   out << "wrote " << PathText(output) << " with " << segments << " archive segment"
       << (segments == 1 ? "" : "s") << (a.signing.certificate.empty() ? "" : ", signed") << "\n";
+  if (const std::string note = UpdaterLinkNote(release.manifest, release.description);
+      !note.empty())
+    out << note << "\n";
   return kExitOk;
 }
 
@@ -256,6 +260,10 @@ int Inspect(const Arguments& a, bool list, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
+void WriteUsage(std::ostream& out) {
+  out << kUsage << kReleaseUsage;
+}
+
 int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                bool showProgress) {
   Arguments parsed;
@@ -263,7 +271,7 @@ int RunMksetup(const std::vector<std::string>& args, std::ostream& out, std::ost
   // "setup --help" asks for the usage as much as "--help" alone does.
   if (std::find(args.begin(), args.end(), "--help") != args.end() ||
       std::find(args.begin(), args.end(), "-h") != args.end()) {
-    out << kUsage << kReleaseUsage;
+    WriteUsage(out);
     return kExitOk;
   }
   if (args.size() == 1 && args[0] == "--version") {

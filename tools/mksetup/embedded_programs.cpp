@@ -152,6 +152,16 @@ bool AddUpdater(const Manifest& m, archive::ArchiveDescription& d, std::string& 
   return true;
 }
 
+std::string UpdaterLinkNote(const Manifest& m, const archive::ArchiveDescription& d) {
+  if (m.updaterProgram.where.empty()) return {};
+  const std::string updater = FoldCase(kUpdaterName);
+  if (FoldCase(d.programFile) == updater) return {};
+  for (const archive::WriterShortcut& shortcut : d.shortcuts)
+    if (FoldCase(shortcut.targetFile) == updater) return {};
+  return "note: no link starts updater.exe, so players never get an update; point the game's "
+         "links at it ([Program] File = updater.exe, or Game = updater.exe under [Shortcuts])";
+}
+
 bool SignEmbeddedPrograms(const Manifest& m, const SigningOptions& signing,
                           archive::ArchiveDescription& d, std::string& error) {
   if (signing.certificate.empty()) return true;

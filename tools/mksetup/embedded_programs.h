@@ -28,6 +28,11 @@ const char* FeedUrlProblem(const std::string& url);
 bool AddUpdater(const Manifest& manifest, archive::ArchiveDescription& description,
                 std::string& error);
 
+// A release with [Updater] whose players never start it: neither the start menu's game
+// link nor the desktop link ([Program] File) starts updater.exe, so no player gets an
+// update. The note for setup and publish to print, or empty.
+std::string UpdaterLinkNote(const Manifest& manifest, const archive::ArchiveDescription& d);
+
 // With a certificate, puts the signed uninstall.exe and updater.exe in place of the
 // unsigned ones, signing each only when this release has not signed those bytes yet.
 bool SignEmbeddedPrograms(const Manifest& manifest, const SigningOptions& signing,

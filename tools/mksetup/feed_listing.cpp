@@ -57,6 +57,16 @@ bool ReadTrusted(const fs::path& folder, std::vector<feed::TrustedKey> trusted, 
   }
   if (problem == feed::ReadProblem::kNone) return true;
   error = PathText(indexFile) + ": " + feed::ProblemText(problem);
+  // Which key signed it, and which the publisher gave: the two ids to compare.
+  if (feed::Envelope envelope; problem == feed::ReadProblem::kUnknownKey &&
+                               feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic,
+                                                  envelope) == feed::ReadProblem::kNone) {
+    error +=
+        " (signed by key " + Hex(envelope.keyId) + "; the key given is " + Hex(trusted.front().id);
+    for (std::size_t i = 1; i < trusted.size(); ++i)
+      error += (i == 1 ? ", through its rotations " : ", ") + Hex(trusted[i].id);
+    error += ")";
+  }
   return false;
 }
 

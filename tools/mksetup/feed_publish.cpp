@@ -268,6 +268,7 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
       << release.files.size() << " release files; " << newFiles << " new files stored (" << written
       << " bytes written), serial " << index.serial << ", valid until " << UnixText(index.expiresAt)
       << "\n";
+  if (const std::string note = UpdaterLinkNote(manifest, d); !note.empty()) out << note << "\n";
   return kExitOk;
 }
 

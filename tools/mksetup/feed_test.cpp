@@ -402,6 +402,39 @@ TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
 namespace mksetup {
 namespace {
 
+// A release with an updater that no link starts is published, with a note saying so.
+TEST_F(Feed, AnUpdaterNoLinkStartsIsNoted) {
+  peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
+  const std::string updater =
+      "[Updater]\nProgram = updater-src.exe\nFeed = http://127.0.0.1/f/\nPublicKey = "
+      "publisher.pub\n";
+  const std::string note = "note: no link starts updater.exe";
+  Put("r.ini", Release("807.3") + updater);  // the game's link then starts the updater
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  EXPECT_EQ(out_.str().find(note), std::string::npos) << out_.str();
+  PutClient(4);
+  Put("r.ini", Release("807.4") + updater + "[Shortcuts]\nGame = TDMClient.exe\n");
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  EXPECT_NE(out_.str().find(note), std::string::npos) << out_.str();
+}
+
+// A publisher who verifies with the wrong key is told both key ids.
+TEST_F(Feed, VerifyWithAnotherKeyNamesBothKeys) {
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  const auto id = [this](const std::string& name) {
+    feed::PublicKey key{};
+    std::string error;
+    EXPECT_TRUE(LoadPublicKey(P(name + ".pub"), key, error)) << error;
+    const feed::KeyId keyId = KeyIdOf(key);
+    return feed::HexText(keyId.data(), keyId.size());
+  };
+  EXPECT_EQ(Run({"feed", "verify", P("feed"), "--pubkey", P("stranger.pub")}), kExitFailed);
+  EXPECT_NE(out_.str().find("(signed by key " + id("publisher") + "; the key given is " +
+                            id("stranger") + ")"),
+            std::string::npos)
+      << out_.str();
+}
+
 TEST_F(Feed, TwoBuildsOfOneReleaseAtOnceBothSucceedWithTheSameBytes) {
   peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
   peres::testing::WriteFile(P("stub"), peres::testing::MakeStubImage());

@@ -224,6 +224,11 @@ TEST_F(MksetupCommand, CommandLines) {
       {{"setup", "t", "-o", "o"}, kExitUsage, "setup needs --stub <SetupStub.exe>\nusage:"},
       {{"setup", "t", "--stub", "s"}, kExitUsage, "setup needs -o <Setup.exe>\nusage:"},
       {{"setup", "--help"}, kExitOk, "usage: mksetup archive"},
+      // The whole usage after the reason, whichever command's option was wrong.
+      {{"publish", "r.ini", "--bogus"}, kExitUsage, "for publish\nusage: mksetup archive"},
+      {{"publish", "r.ini", "--bogus"}, kExitUsage, "       mksetup feed verify DIR"},
+      {{"feed", "verify", "--key"}, kExitUsage, "needs one value\nusage: mksetup archive"},
+      {{"setup", "t", "-o", "o"}, kExitUsage, "       mksetup publish <NEW.ini>"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Run(row.args), row.code) << row.said;
@@ -303,6 +308,11 @@ TEST_F(MksetupCommand, OutputsAreRefusedOrReplacedWhole) {
                 Contents(output) == before && Strays() == 0)
         << err_.str();
   }
+  // A folder that is not there is named as the publisher named it.
+  EXPECT_EQ(Run({"setup", P("t.ini"), "--stub", P("stub"), "-o", P("nodir/Setup.exe")}),
+            kExitFailed);
+  EXPECT_TRUE(Said(P("nodir") + ": no such folder to write Setup.exe in") && !Said(".tmp"))
+      << err_.str();
   Put("payload/ID_SETUPFILE1.bin", "mine");
   EXPECT_EQ(Run({"archive", P("t.ini"), P("payload")}), kExitFailed);
   EXPECT_TRUE(fs::is_empty(P("folder")) && Contents("payload/ID_SETUPFILE1.bin") == "mine");

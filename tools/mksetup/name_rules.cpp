@@ -1,6 +1,5 @@
 #include "name_rules.h"
 
-
 namespace mksetup {
 namespace {
 

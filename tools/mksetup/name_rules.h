@@ -26,5 +26,4 @@ const char* InstallFolderProblem(std::string_view suffix);
 // The start-menu group: folder names joined by backslashes.
 const char* StartMenuGroupProblem(std::string_view group);
 
-
 }  // namespace mksetup

@@ -54,8 +54,14 @@ bool CreateWorkFolder(const fs::path& output, fs::path& folder, std::string& err
     }
     if (code) break;
   }
-  error = PathText(folder) + ": cannot create a folder to build in" +
-          (code ? ": " + code.message() : std::string());
+  // Named as the user named it, not by the scratch name this run tried.
+  const fs::path parent = output.has_parent_path() ? output.parent_path() : fs::path(".");
+  std::error_code ignored;
+  if (!fs::is_directory(parent, ignored))
+    error = PathText(parent) + ": no such folder to write " + PathText(output.filename()) + " in";
+  else
+    error = PathText(output) + ": cannot create a folder beside it to build in" +
+            (code ? ": " + code.message() : std::string());
   return false;
 }
 

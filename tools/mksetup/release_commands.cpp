@@ -76,7 +76,7 @@ bool ValidDays(const Parsed& parsed, FeedOptions& options, std::ostream& err) {
 }
 
 int Usage(std::ostream& err) {
-  err << kReleaseUsage;
+  WriteUsage(err);
   return kExitUsage;
 }
 
@@ -159,7 +159,7 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
                   {"--stub", "-o", "--old-payload", "--new-payload", "--sign", "--password-file",
                    "--password-env", "--timestamp"},
                   p, err)
-               ? kExitUsage
+               ? Usage(err)
                : Update(p, out, err);
   } else if (command == "keygen") {
     code = !Parse(args, 1, {}, p, err) || p.positional.size() != 1
@@ -171,11 +171,11 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
                    "--servers", "--patchnotes-german", "--patchnotes-english", "--sign",
                    "--password-file", "--password-env", "--timestamp"},
                   p, err)
-               ? kExitUsage
+               ? Usage(err)
                : Publish(p, out, err);
   } else if (command == "feed") {
     code = !Parse(args, 1, {"--key", "--new-key", "--pubkey", "--valid-days", "--mirror"}, p, err)
-               ? kExitUsage
+               ? Usage(err)
                : Feed(p, out, err);
   } else {
     return false;

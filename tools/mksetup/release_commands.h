@@ -18,6 +18,8 @@
 namespace mksetup {
 
 extern const char kReleaseUsage[];
+// The whole usage, every command's lines after its first, "usage: ...".
+void WriteUsage(std::ostream& out);
 
 // True when `args` is one of these commands; `code` is then its exit code.
 bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
