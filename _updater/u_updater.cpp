@@ -11,6 +11,7 @@
 #include "s_lang_ids.h"
 #include "s_logging.h"
 #include "s_monitor_win.h"
+#include "size_text.h"
 #include "update_files_win.h"
 #include "updater_msg_ids.h"
 #include "user_settings_win.h"
@@ -123,6 +124,8 @@ void TFUpdater::FormCreate() {
   std::string url;
   feed::PublicKey key{};
   if (updater::LoadFeedResources(url, key)) lbl_server.SetText(updater::ServerName(url));
+  if (installation_.versionKnown)
+    AddLine(Msg(kMsgInstalledClientVersion) + updater::VersionText(installation_.version));
   AddLine(Msg(kMsgPressCheckVersion));
   SetPhase(updater::Phase::kIdle);
   if (chk_automatic.Checked() || command_.continued) PostMessageA(hwnd(), kWmAutoCheck, 0, 0);
@@ -130,13 +133,30 @@ void TFUpdater::FormCreate() {
 
 void TFUpdater::SetPhase(updater::Phase phase) {
   phase_ = phase;
-  const updater::Buttons buttons = updater::ButtonsFor(phase);
+  // Options only when the release's settings program is there to start.
+  const std::string settings = InstalledProgram(true);
+  const updater::Buttons buttons = updater::ButtonsFor(phase, FileExists(settings));
   btn_check.SetEnabled(buttons.check);
   btn_start.SetEnabled(buttons.start);
   btn_options.SetEnabled(buttons.options);
   btn_close.SetEnabled(buttons.close || buttons.closeCancels);
   btn_close.SetText(Msg(buttons.closeCancels ? kMsgCancel : kMsgClose));
   if (phase == updater::Phase::kCancelling) btn_close.SetEnabled(false);
+}
+
+// What has arrived, how fast and how long the rest takes, written at the display's pace
+// (at most once a frame) and always at the end.
+void TFUpdater::ShowTransfer(std::uint64_t done, std::uint64_t total) {
+  constexpr ULONGLONG kFrameMs = 16;
+  const ULONGLONG now = GetTickCount64();
+  if (transferStart_ == 0) {
+    transferStart_ = now;
+    transferFrom_ = done;
+  }
+  if (now - transferShown_ < kFrameMs && done < total) return;
+  transferShown_ = now;
+  lbl_size.SetText(updater::TransferLine(
+      done, total, done >= transferFrom_ ? done - transferFrom_ : 0, now - transferStart_));
 }
 
 void TFUpdater::AddLine(const std::string& text) {
@@ -156,6 +176,7 @@ void TFUpdater::CheckClick() {
   if (worker_ != nullptr) return;
   lbl_size.SetText("");
   progress.SetPosition(0);
+  transferStart_ = transferShown_ = 0;
   updater::SessionObserver& observer = *this;
   session_ = std::make_unique<updater::UpdateSession>(installation_, observer, elevated_);
   SetPhase(updater::Phase::kWorking);
@@ -254,6 +275,7 @@ void TFUpdater::TakeEvents() {
         // The bar counts kilobytes: 32 bits of them are more than any release.
         progress.SetMax(static_cast<std::uint32_t>(event.total / 1024 + 1));
         progress.SetPosition(static_cast<std::uint32_t>(event.done / 1024));
+        ShowTransfer(event.done, event.total);
         break;
       }
       case Event::kApplying:

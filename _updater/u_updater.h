@@ -73,6 +73,7 @@ class TFUpdater : public gui::Form, private updater::SessionObserver {
   // A file of the installed release: as the index names it once a check read one.
   std::string InstalledProgram(bool options) const;
   void SetPhase(updater::Phase phase);
+  void ShowTransfer(std::uint64_t done, std::uint64_t total);
   static DWORD WINAPI Work(void* form);
   void RunWork();
 
@@ -88,4 +89,8 @@ class TFUpdater : public gui::Form, private updater::SessionObserver {
   std::vector<Event> events_;
   updater::Phase phase_ = updater::Phase::kIdle;
   bool closeWanted_ = false;  // the close box was used during the work
+  // The downloads' figures: when the first progress came and how far it was then, and
+  // when the size line was last written.
+  ULONGLONG transferStart_ = 0, transferShown_ = 0;
+  std::uint64_t transferFrom_ = 0;
 };

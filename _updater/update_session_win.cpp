@@ -177,6 +177,8 @@ SessionResult UpdateSession::CheckAndDownload() {
     const std::string line = NewFilesLine(outcome.fetch.size(), outcome.fetchBytes);
     CLog::Instance()->Log(1, kUnit, __LINE__, "%s", line.c_str());
     observer_.Line(line);
+    // The release the update brings.
+    observer_.Line(outcome.target->title + " (" + VersionText(outcome.target->version) + ")");
     const SizeText size = DescribeSize(outcome.fetchBytes);
     observer_.UpdateSize(size.number + Msg(size.unitId));
   } else {

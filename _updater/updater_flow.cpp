@@ -131,10 +131,10 @@ ApplyReport DescribeElevatedApply(Finish finish) {
   return report;
 }
 
-Buttons ButtonsFor(Phase phase) {
+Buttons ButtonsFor(Phase phase, bool settingsProgram) {
   switch (phase) {
     case Phase::kIdle:
-      return {true, true, true, true, false};
+      return {true, true, settingsProgram, true, false};
     case Phase::kWorking:
       return {false, false, false, true, true};
     case Phase::kCancelling:

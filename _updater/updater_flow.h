@@ -61,6 +61,7 @@ struct Buttons {
   bool closeCancels = false;  // the close button stops the work, captioned Cancel
   friend bool operator==(const Buttons&, const Buttons&) = default;
 };
-Buttons ButtonsFor(Phase phase);
+// `settingsProgram`: the release's settings program is installed, so Options can start it.
+Buttons ButtonsFor(Phase phase, bool settingsProgram);
 
 }  // namespace updater

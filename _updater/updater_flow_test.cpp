@@ -111,11 +111,13 @@ TEST(Flow, FetchAndApplyOutcomes) {
 TEST(Flow, ButtonsByPhase) {
   using P = Phase;
   // clang-format off
-  const std::pair<P, Buttons> rows[] = {{P::kIdle, {true, true, true, true, false}},
-      {P::kWorking, {false, false, false, true, true}}, {P::kCancelling, {false, false, false, false, true}},
-      {P::kApplying, {false, false, false, false, false}}};
+  const std::tuple<P, bool, Buttons> rows[] = {{P::kIdle, true, {true, true, true, true, false}},
+      {P::kIdle, false, {true, true, false, true, false}},
+      {P::kWorking, true, {false, false, false, true, true}}, {P::kCancelling, true, {false, false, false, false, true}},
+      {P::kApplying, true, {false, false, false, false, false}}};
   // clang-format on
-  for (const auto& [phase, buttons] : rows) EXPECT_EQ(ButtonsFor(phase), buttons);
+  for (const auto& [phase, settings, buttons] : rows)
+    EXPECT_EQ(ButtonsFor(phase, settings), buttons);
 }
 
 }  // namespace

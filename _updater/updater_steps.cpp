@@ -19,6 +19,10 @@ const feed::ContentRef* PatchNotesFor(const feed::Release& release, std::uint32_
   return &release.patchNotes[language];
 }
 
+std::string VersionText(const feed::Version& version) {
+  return "0." + std::to_string(version.ms) + "." + std::to_string(version.ls);
+}
+
 std::string DownloadName(const feed::Hash& hash) {
   return std::string(kDownloadFolder) + "\\" + feed::HexText(hash.data(), hash.size());
 }

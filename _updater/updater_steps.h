@@ -29,7 +29,9 @@ inline constexpr const char* kPatchNotesNames[] = {"patchnotes_deutsch.txt",
                                                    "patchnotes_english.txt"};
 // The notes `release` carries in `language` (0 German, 1 English); null when none.
 const feed::ContentRef* PatchNotesFor(const feed::Release& release, std::uint32_t language);
-std::string DownloadName(const feed::Hash& hash);  // "update.download\<64 hex digits>"
+std::string DownloadName(const feed::Hash& hash);
+// A release's version as the player reads it, "0.807.3".
+std::string VersionText(const feed::Version& version);  // "update.download\<64 hex digits>"
 
 // Bytes the volume must still take: what is left to fetch of each file (`have[i]` bytes
 // of `fetch[i]` are there), plus room for the journal and the lists. The apply itself

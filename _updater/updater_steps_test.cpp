@@ -13,6 +13,8 @@ TEST(Steps, InstallNamesFetchStepsAndExitCodes) {
   EXPECT_TRUE(InstallName("data/maps/a.map", name) && name == "data\\maps\\a.map");
   for (const char* bad : {"../x", "/x", "a//b", "C:x", ""}) EXPECT_FALSE(InstallName(bad, name));
   EXPECT_EQ(DownloadName(feed::Hash{0xAB, 1}).substr(0, 22), "update.download\\ab0100");
+  EXPECT_EQ(VersionText({807, 3}), "0.807.3");
+  EXPECT_EQ(VersionText({4294967295u, 0}), "0.4294967295.0");
   feed::Release target;
   target.files = {{"a", 0, {{}, 100}}, {"b", 0, {{}, 50}}, {"c", 0, {{}, 7}}};
   // a: 30 of 100 there; c: longer than it can be, fetched again; b not fetched.

@@ -59,14 +59,23 @@ TEST(UpdaterJourney, UpToDate) {
   EXPECT_TRUE(IsRelease(InstallDir(), 3));
 }
 
+// The settings program lost as well: Options waits until the update brings it back.
 TEST(UpdaterJourney, TwoReleasesBehindFetchesOnlyTheNewestFiles) {
   Serve("three");
+  ASSERT_TRUE(DeleteFileA((InstallDir() + "\\TDMOptions.exe").c_str()));
   const std::uint64_t before = ServerLogSize();
   UpdaterRun run;
+  EXPECT_FALSE(run.Form().Child("btn_options").IsEnabled());
+  EXPECT_NE(run.Log().find(Text(kMsgInstalledClientVersion) + "0.807.3"), std::string::npos);
   const std::string log = run.Check();
   EXPECT_TRUE(Says(log, kMsgNewFilesFound));
+  EXPECT_NE(log.find("(0.807.5)"), std::string::npos) << log;
   EXPECT_TRUE(Says(log, kMsgFileReceived));
   EXPECT_TRUE(Says(log, kMsgUpdateFinishedStartGame));
+  // What arrived of the total stays in the size line.
+  const std::string size = run.Form().Child("lbl_size").Text();
+  EXPECT_NE(size.find(" / "), std::string::npos) << size;
+  EXPECT_TRUE(run.Form().Child("btn_options").IsEnabled());
   const std::string directory = InstallDir();
   EXPECT_TRUE(IsRelease(directory, 5));
   ExpectNoApplyLeft(directory);
