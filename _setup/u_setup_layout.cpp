@@ -46,10 +46,11 @@ void TFSetup::CreateControls() {
       {"box_language", ids::box_language, &TabSheet1, 48, 128, 209, 21, bold, Align::Left, 0});
 
   lbl_disclaimer.Create({"lbl_disclaimer", ids::lbl_disclaimer, &TabSheet6, 0, 0, 305, 13, bold});
+  // The check box holds two lines, where a translation needs them (German does).
   memo_disclaimer.Create(
-      {"memo_disclaimer", ids::memo_disclaimer, &TabSheet6, 0, 16, 305, 193, memo, Align::Left, 0});
+      {"memo_disclaimer", ids::memo_disclaimer, &TabSheet6, 0, 16, 305, 183, memo, Align::Left, 0});
   chk_disclaimer.Create(
-      {"chk_disclaimer", ids::chk_disclaimer, &TabSheet6, 0, 216, 305, 17, bold, Align::Left, 1});
+      {"chk_disclaimer", ids::chk_disclaimer, &TabSheet6, 0, 204, 305, 28, bold, Align::Left, 1});
   chk_disclaimer2.Create(
       {"chk_disclaimer2", ids::chk_disclaimer2, &TabSheet6, 20, 232, 273, 13, bold});
 
@@ -60,9 +61,10 @@ void TFSetup::CreateControls() {
   Edit2.Create({"Edit2", ids::Edit2, &TabSheet2, 8, 120, 289, 21, bold, Align::Left, 2});
   CheckBox3.Create(
       {"CheckBox3", ids::CheckBox3, &TabSheet2, 8, 216, 289, 17, plain, Align::Left, 3});
-  radio_current_user.Create({"radio_current_user", ids::radio_current_user, &TabSheet2, 8, 168, 289,
-                             17, plain, Align::Left, 4});
-  radio_all_users.Create({"radio_all_users", ids::radio_all_users, &TabSheet2, 8, 192, 289, 17,
+  // The scopes to the page's edge, the first with a second line where it needs one.
+  radio_current_user.Create({"radio_current_user", ids::radio_current_user, &TabSheet2, 8, 160, 297,
+                             28, plain, Align::Left, 4});
+  radio_all_users.Create({"radio_all_users", ids::radio_all_users, &TabSheet2, 8, 192, 297, 17,
                           plain, Align::Left, 5});
   lbl_neededmem_caption.Create({"lbl_neededmem_caption", ids::lbl_neededmem_caption, &TabSheet2, 8,
                                 48, 145, 13, plain, Align::Right});
@@ -77,11 +79,12 @@ void TFSetup::CreateControls() {
       {"ProgressBar1", ids::ProgressBar1, &TabSheet3, 0, 120, 305, 16, bold, Align::Left, 0});
   lbl_progress.Create({"lbl_progress", ids::lbl_progress, &TabSheet3, 0, 144, 305, 13, plain});
 
-  Label6.Create({"Label6", ids::Label6, &TabSheet4, 0, 80, 305, 13, bold, Align::Center});
+  // The final pages' lines may wrap into a second line.
+  Label6.Create({"Label6", ids::Label6, &TabSheet4, 0, 80, 305, 28, bold, Align::Center});
   CheckBox4.Create(
       {"CheckBox4", ids::CheckBox4, &TabSheet4, 8, 128, 289, 17, bold, Align::Left, 0});
 
-  Label7.Create({"Label7", ids::Label7, &TabSheet5, 0, 112, 305, 13, bold, Align::Center});
+  Label7.Create({"Label7", ids::Label7, &TabSheet5, 0, 112, 305, 28, bold, Align::Center});
 
   // Initial states of the design.
   Button4.SetText(">>");  // the same in both languages

@@ -28,7 +28,8 @@ void TFSplash::Create() {
 
 void TFSplash::CreateControls() {
   namespace ids = setup::ids;
-  lbl_info.Create({"lbl_info", ids::lbl_info, this, 8, 32, 321, 16,
+  // Two lines' room: a translation may wrap.
+  lbl_info.Create({"lbl_info", ids::lbl_info, this, 8, 28, 321, 34,
                    FormFont({"MS Sans Serif", -13, true}), gui::Align::Center});
   bar_progress.Create({"bar_progress", ids::bar_progress, this, 16, 64, 305, 17, font()});
 }

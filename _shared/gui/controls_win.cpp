@@ -11,6 +11,10 @@ void Raise(const Callback& callback) {
   if (callback) callback();
 }
 
+// A text too long for one line wraps where the design gives the box a second line;
+// one that fits stays on its line, in the middle of the box's height.
+constexpr DWORD kLines = BS_MULTILINE;
+
 }  // namespace
 
 Control::Style Label::StyleFor(const ControlSpec& design) const {
@@ -31,8 +35,10 @@ bool Label::HandleDrawItem(const DRAWITEMSTRUCT& item) {
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   const std::string text = Text();
+  // As Windows' own centred and right-aligned statics do, a text too wide for the
+  // control wraps at its blanks into the lines the design gives it.
   const UINT format =
-      DT_SINGLELINE | DT_EXPANDTABS | (align_ == Align::Center ? DT_CENTER : DT_RIGHT);
+      DT_WORDBREAK | DT_EXPANDTABS | (align_ == Align::Center ? DT_CENTER : DT_RIGHT);
   DrawTextA(item.hDC, text.c_str(), static_cast<int>(text.size()), &box, format);
   if (previous != nullptr) SelectObject(item.hDC, previous);
   return true;
@@ -55,7 +61,7 @@ void Button::Click() {
 }
 
 Control::Style CheckBox::StyleFor(const ControlSpec&) const {
-  return {"BUTTON", BS_AUTOCHECKBOX};
+  return {"BUTTON", BS_AUTOCHECKBOX | kLines};
 }
 
 void CheckBox::HandleCommand(WORD code) {
@@ -82,7 +88,7 @@ void CheckBox::HandOverHeld(bool toWindow) {
 }
 
 Control::Style RadioButton::StyleFor(const ControlSpec&) const {
-  return {"BUTTON", BS_AUTORADIOBUTTON};
+  return {"BUTTON", BS_AUTORADIOBUTTON | kLines};
 }
 
 void RadioButton::HandleCommand(WORD code) {

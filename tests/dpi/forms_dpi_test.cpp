@@ -2,11 +2,15 @@
 // against the layout tables, never text widths, which Wine's fonts do not scale exactly.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "application.h"
+#include "s_lang.h"
+#include "s_lang_ids.h"
+#include "text_fit.h"
 #include "u_directorydlg.h"
 #include "u_setup.h"
 #include "u_splash.h"
@@ -76,6 +80,52 @@ void ExpectScalesWithItsMonitor(const gui::Form& form, SIZE design, const char* 
   EXPECT_TRUE(EqualRect(&after, &suggested)) << form.name() << " takes the suggested place";
   ExpectControlsAt(form, form.hwnd(), 96, textSized);
   EXPECT_EQ(IconAndFont(form), std::make_pair(16, -11)) << form.name();
+}
+
+// Every text of the four forms in both languages, at 150 % and once moved to 100 %:
+// each fits its control on one line, measured with the control's own font (Wine's
+// substitutes for the design's face here).
+TEST(FormsAt150Percent, EveryTextFitsItsControlInBothLanguages) {
+  ASSERT_EQ(gui::WindowDpi(nullptr), 144) << "run by ctest, which sets TDM_WINE_DPI";
+  for (const std::uint32_t language : {kLanguageGerman, kLanguageEnglish}) {
+    TFSplash splash;
+    splash.Create();  // which takes the user's language
+    CLang::SetLanguage(language);
+    LaidOutSetup setup;
+    setup.Create();
+    setup.CreatePendingControls();
+    TFSelectDirectory dialog;
+    dialog.Create();
+    TFUninstall uninstaller(uninstall::Installation{});
+    uninstaller.Create();
+    for (const int dpi : {144, 96}) {
+      // Each state's texts in turn: the wizard's Next and its Start!, the uninstaller's
+      // status, its end in failure and in success, and its Finished!.
+      for (const std::uint32_t status : {109u, 106u, 107u}) {
+        setup.wizardStep = status == 109 ? 0 : 2;
+        setup.UpdateWizardTexts();
+        dialog.UpdateDialogTexts();
+        uninstaller.lbl_progress.SetText(CLang::GetText(status));
+        splash.lbl_info.SetText(CLang::GetText(kMsgPleaseWait));
+        uninstaller.Button1.SetText(CLang::GetText(status == 109 ? kMsgStart : kMsgFinished));
+        for (const gui::Form* form :
+             std::initializer_list<const gui::Form*>{&setup, &dialog, &splash, &uninstaller})
+          EXPECT_THAT(text_fit::TextsThatDoNotFit(form->hwnd()), ::testing::IsEmpty())
+              << form->name() << " at " << dpi << " dpi, language " << language;
+      }
+      if (dpi == 96) break;
+      for (gui::Form* form :
+           std::initializer_list<gui::Form*>{&setup, &dialog, &splash, &uninstaller}) {
+        SIZE outer{};
+        SendMessageA(form->hwnd(), gui::kWmGetDpiScaledSize, 96, LPARAM(&outer));
+        RECT at{};
+        GetWindowRect(form->hwnd(), &at);
+        const RECT suggested{at.left, at.top, at.left + outer.cx, at.top + outer.cy};
+        SendMessageA(form->hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), LPARAM(&suggested));
+      }
+    }
+    gui::Application::Instance().DestroyForms();
+  }
 }
 
 TEST(FormsAt150Percent, TheWizardTheDirectoryDialogThePreparationWindowAndTheUninstaller) {
