@@ -96,9 +96,12 @@ TEST(Decisions, CreatedRecordAndGroupLevels) {
   ASSERT_TRUE(created::ReadCreatedRecord(created::WriteCreatedRecord(record), read));
   EXPECT_EQ(std::tie(read.installLevels, read.folders, read.groupLevels),
             std::tie(record.installLevels, record.folders, record.groupLevels));
+  // A folder of the record is a name the installation may hold, as the lists' are.
+  EXPECT_FALSE(created::ReadCreatedRecord("D data\r\nD d#ta|maps\r\n", read));
   std::vector<std::string> levels;
   EXPECT_TRUE(created::SplitGroup("Games\\Tidemoor", levels) && levels.size() == 2);
-  for (const char* group : {"", "..\\Startup", "a\\\\b", "C:\\x", "a\\."})
+  for (const char* group :
+       {"", "..\\Startup", "a\\\\b", "C:\\x", "a\\.", "d#ta|maps", "Games\\CON"})
     EXPECT_FALSE(created::SplitGroup(group, levels)) << group;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "name_rule.h"
+
 namespace created {
 namespace {
 
@@ -15,10 +17,7 @@ bool ReadLevels(std::string_view text, unsigned& levels) {
 }  // namespace
 
 bool SafeLevel(std::string_view level) {
-  if (level.empty() || level == "." || level == "..") return false;
-  return std::none_of(level.begin(), level.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 32 || c == ':' || c == '/' || c == '\\';
-  });
+  return installation::ComponentProblem(level) == nullptr;
 }
 
 bool SplitGroup(std::string_view group, std::vector<std::string>& levels) {

@@ -26,7 +26,7 @@ std::string WriteCreatedRecord(const CreatedRecord& record);
 // counts as one that was there before.
 bool ReadCreatedRecord(std::string_view text, CreatedRecord& record);
 
-// One folder level: not empty, not "." or "..", no drive, no control character.
+// One folder level, as the product's one name rule takes a name.
 bool SafeLevel(std::string_view level);
 // The levels of a start-menu group ("Games\Tidemoor"); false when one is not safe,
 // so that a group never reaches out of the programs folder.
