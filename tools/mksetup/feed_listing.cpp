@@ -32,6 +32,20 @@ std::string UnixTime(std::uint64_t seconds) {
   return FormatFileTime(kUnixEpochAsFileTime + seconds * 10'000'000);
 }
 
+std::uint64_t Now() {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
+                                        std::chrono::system_clock::now().time_since_epoch())
+                                        .count());
+}
+
+// "2027-01-06 10:00:00 UTC (30 days left)", or how long ago it expired.
+std::string ExpiryText(std::uint64_t expiresAt, std::uint64_t now) {
+  const std::int64_t days = DaysLeft(expiresAt, now);
+  return UnixTime(expiresAt) + (expiresAt > now
+                                    ? " (" + std::to_string(days) + " days left)"
+                                    : " (expired " + std::to_string(-days) + " days ago)");
+}
+
 bool ReadTrusted(const fs::path& folder, std::vector<feed::TrustedKey> trusted, feed::Index& index,
                  std::string& error) {
   const fs::path indexFile = IndexPath(folder);
@@ -119,17 +133,14 @@ int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& 
     ++checked;
     bytes += size;
   }
-  const auto now =
-      static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
-                                     std::chrono::system_clock::now().time_since_epoch())
-                                     .count());
+  const std::uint64_t now = Now();
   if (feed::CheckFreshness(index, 0, now) == feed::Freshness::kExpired) {
     out << "BAD: the index expired on " << UnixTime(index.expiresAt)
         << " (mksetup feed refresh signs it again)\n";
     return kExitFailed;
   }
   out << "signature: valid, serial " << index.serial << ", valid until "
-      << UnixTime(index.expiresAt) << "\n"
+      << ExpiryText(index.expiresAt, now) << "\n"
       << index.releases.size() << " releases, " << checked << " files (" << bytes
       << " bytes) match their SHA-256\nOK\n";
   return kExitOk;
@@ -156,7 +167,8 @@ int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
     return kExitFailed;
   }
   out << "product: " << index.product << "\nserial: " << index.serial
-      << "\nissued: " << UnixTime(index.issuedAt) << "\nexpires: " << UnixTime(index.expiresAt)
+      << "\nissued: " << UnixTime(index.issuedAt)
+      << "\nexpires: " << ExpiryText(index.expiresAt, Now())
       << "\nsigned by key: " << Hex(envelope.keyId) << "\nreader version: at least "
       << index.minReaderVersion << "\n";
   for (const feed::PublicKey& accepted : index.keys)
@@ -176,6 +188,45 @@ int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
         << "\n";
   }
   return kExitOk;
+}
+
+std::int64_t DaysLeft(std::uint64_t expiresAt, std::uint64_t now) {
+  constexpr std::uint64_t kDay = 86'400;
+  return expiresAt >= now ? static_cast<std::int64_t>((expiresAt - now) / kDay)
+                          : -static_cast<std::int64_t>((now - expiresAt + kDay - 1) / kDay);
+}
+
+bool ExpiresWithin(std::uint64_t expiresAt, std::uint64_t now, std::uint32_t warnDays) {
+  return expiresAt <= now || (expiresAt - now) / 86'400 < warnDays;
+}
+
+int FeedStatus(const fs::path& folder, std::uint32_t warnDays, std::ostream& out,
+               std::ostream& err) {
+  std::vector<std::uint8_t> bytes;
+  feed::Envelope envelope;
+  feed::PublicKey key{};
+  feed::Index index;
+  std::string error;
+  if (!ReadWholeFile(IndexPath(folder), bytes) ||
+      feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) !=
+          feed::ReadProblem::kNone) {
+    err << "mksetup: " << PathText(folder) << ": is not a feed (no readable " << kIndexFileName
+        << ")\n";
+    return kExitFailed;
+  }
+  if (!LoadPublicKey(KeyFile(folder, envelope.keyId, ".pub"), key, error) ||
+      !ReadTrusted(folder, {Trusted(key)}, index, error)) {
+    err << "mksetup: " << error << "\n";
+    return kExitFailed;
+  }
+  const std::uint64_t now = Now();
+  const bool warn = ExpiresWithin(index.expiresAt, now, warnDays);
+  out << "serial " << index.serial << ", expires " << ExpiryText(index.expiresAt, now) << ": "
+      << (index.expiresAt <= now ? "EXPIRED, players' updaters refuse it"
+          : warn                 ? "within " + std::to_string(warnDays) + " days"
+                                 : "OK")
+      << (warn ? "; mksetup feed refresh signs it again\n" : "\n");
+  return warn ? kExitFailed : kExitOk;
 }
 
 }  // namespace mksetup

@@ -183,6 +183,13 @@ std::string ProductOf(const Manifest& manifest) {
   return slash == std::string::npos ? product : product.substr(slash + 1);
 }
 
+std::string NotAboveNewest(const PublishOptions& publish, const feed::Release& release,
+                           const feed::Index& index) {
+  return PathText(publish.manifest) + ": [Setup] PackageVersion " + VersionText(release.version) +
+         " is not above the feed's newest " + VersionText(index.releases.back().version) +
+         (release.version == index.releases.back().version ? ", which has other files" : "");
+}
+
 }  // namespace
 
 int PublishRelease(const PublishOptions& publish, const FeedOptions& options, std::ostream& out,
@@ -210,11 +217,15 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
   if (opened.exists && index.product != product)
     return Refuse(err, PathText(publish.manifest) + ": [Setup] InstallFolder names the product \"" +
                            product + "\", the feed is for \"" + index.product + "\"");
-  if (opened.exists && !index.releases.empty() && release.version <= index.releases.back().version)
-    return Refuse(err, PathText(publish.manifest) + ": [Setup] PackageVersion " +
-                           VersionText(release.version) + " is not above the feed's newest " +
-                           VersionText(index.releases.back().version));
+  // The newest release once more may be a retry of this very publish: decided once its
+  // files are hashed.
+  const bool again =
+      opened.exists && !index.releases.empty() && release.version == index.releases.back().version;
+  if (opened.exists && !index.releases.empty() &&
+      release.version <= index.releases.back().version && !again)
+    return Refuse(err, NotAboveNewest(publish, release, index));
   release.updatesFrom = index.releases.empty() ? release.version : index.releases.front().version;
+  if (again) release.updatesFrom = index.releases.back().updatesFrom;
   if (!publish.updatesFrom.empty() &&
       !ParseVersion(publish.updatesFrom, release.updatesFrom.ms, release.updatesFrom.ls))
     return Refuse(err,
@@ -235,6 +246,15 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
   for (std::uint32_t language = 0; language < feed::kLanguageCount; ++language)
     if (!publish.patchNotes[language].empty()) release.patchNotes[language] = (hashed++)->content;
   if (!options.servers.empty()) index.serverList = hashed->content;
+  if (again) {
+    // A CI job that retries after a failure it could not see: the same release is there.
+    if (release != index.releases.back())
+      return Refuse(err, NotAboveNewest(publish, release, index));
+    out << "unchanged: " << VersionText(release.version)
+        << " is the feed's newest release already, "
+        << "with the same description and files; nothing was written\n";
+    return kExitOk;
+  }
   for (const feed::ReleaseFile& file : release.files)
     if (FoldCase(file.name) == FoldCase(kUpdaterName)) {
       index.updater = file.content;

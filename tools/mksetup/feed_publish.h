@@ -40,6 +40,16 @@ int RotateFeedKey(const FeedOptions& options, std::ostream& out, std::ostream& e
 int VerifyFeed(const std::filesystem::path& feed, const std::filesystem::path& publicKey,
                std::ostream& out, std::ostream& err);
 int ListFeed(const std::filesystem::path& feed, std::ostream& out, std::ostream& err);
+// feed status: the expiry and the days left; kExitFailed once the index expires within
+// `warnDays` days (or has), for a cron job or a CI step to notice.
+int FeedStatus(const std::filesystem::path& feed, std::uint32_t warnDays, std::ostream& out,
+               std::ostream& err);
+
+// Whole days from `now` until `expiresAt` (seconds since 1970), rounded down; negative
+// once it has passed. And whether that is within `warnDays` days: the day it expires
+// counts, and so does every day after.
+std::int64_t DaysLeft(std::uint64_t expiresAt, std::uint64_t now);
+bool ExpiresWithin(std::uint64_t expiresAt, std::uint64_t now, std::uint32_t warnDays);
 
 // Called after each step that writes into the feed ("content", "index"); nothing in
 // production. A test links its own, to stop a publish between two steps.

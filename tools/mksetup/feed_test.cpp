@@ -250,7 +250,8 @@ TEST_F(Feed, BadInputWritesNothing) {
     std::function<void()> arrange;
     std::string key, message;
   } rows[] = {
-      {[] {}, "publisher", "PackageVersion 807.3 is not above the feed's newest 807.3"},
+      {[&] { Put("payload/shared.dat", "other bytes"); }, "publisher",
+       "PackageVersion 807.3 is not above the feed's newest 807.3, which has other files"},
       {[&] {
          Put("r.ini", Release("807.4"));
          PutClient(4);
@@ -401,6 +402,76 @@ TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
 
 namespace mksetup {
 namespace {
+
+// The days an index has left, as feed status, list and verify tell them.
+TEST(FeedExpiry, DaysLeftAndTheWarningTable) {
+  constexpr std::uint64_t kDay = 86'400, kNow = 1'800'000'000;
+  const struct {
+    std::uint64_t expiresAt;
+    std::uint32_t warnDays;
+    std::int64_t days;
+    bool warn;
+  } rows[] = {
+      {kNow + 30 * kDay, 7, 30, false},
+      {kNow + 7 * kDay, 7, 7, false},
+      {kNow + 7 * kDay - 1, 7, 6, true},
+      {kNow + kDay, 0, 1, false},
+      {kNow + 1, 0, 0, false},
+      {kNow, 0, 0, true},
+      {kNow - 1, 7, -1, true},
+      {kNow - 3 * kDay, 7, -3, true},
+      {kNow + 400 * kDay, 365, 400, false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(DaysLeft(row.expiresAt, kNow), row.days) << row.expiresAt - kNow;
+    EXPECT_EQ(ExpiresWithin(row.expiresAt, kNow, row.warnDays), row.warn) << row.expiresAt - kNow;
+  }
+}
+
+TEST_F(Feed, StatusWarnsWithinTheDaysAskedAndListShowsTheDaysLeft) {
+  ASSERT_EQ(Run({"publish", P("r.ini"), "--feed", P("feed"), "--key", P("publisher.key"),
+                 "--valid-days", "5"}),
+            kExitOk)
+      << err_.str();
+  // Five days, or four once a second has passed since the publish.
+  const auto says = [this](const std::string& tail) {
+    return out_.str().find("(5 days left)" + tail) != std::string::npos ||
+           out_.str().find("(4 days left)" + tail) != std::string::npos;
+  };
+  EXPECT_EQ(Run({"feed", "status", P("feed")}), kExitFailed);
+  EXPECT_TRUE(says(": within 7 days; mksetup feed refresh signs it again")) << out_.str();
+  EXPECT_EQ(Run({"feed", "status", P("feed"), "--warn-days", "3"}), kExitOk);
+  EXPECT_TRUE(says(": OK")) << out_.str();
+  EXPECT_EQ(Run({"feed", "status", P("feed"), "--warn-days", "x"}), kExitUsage);
+  ASSERT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_TRUE(says("")) << out_.str();
+  ASSERT_EQ(Verify(), kExitOk);
+  EXPECT_TRUE(says("")) << out_.str();
+}
+
+// A CI job retrying a publish that went through: the same release again changes
+// nothing and succeeds, over one and over two releases.
+TEST_F(Feed, PublishingTheNewestReleaseAgainChangesNothing) {
+  for (const char* version : {"807.3", "807.4"}) {
+    if (std::string(version) == "807.4") {
+      PutClient(4);
+      Put("r.ini", Release(version));
+    }
+    ASSERT_EQ(Publish(), kExitOk) << err_.str();
+    const auto before = Contents();
+    ASSERT_EQ(Publish(), kExitOk) << err_.str();
+    EXPECT_NE(out_.str().find("unchanged: " + std::string(version) +
+                              " is the feed's newest release already"),
+              std::string::npos)
+        << out_.str();
+    EXPECT_EQ(Contents(), before) << version;
+  }
+  EXPECT_EQ(Verify(), kExitOk);
+  // Another description under the same version is no retry.
+  Put("r.ini", Release("807.4") + "[Shortcuts]\nShortcut = Readme.txt, 24\n");
+  EXPECT_EQ(Publish(), kExitFailed);
+  EXPECT_NE(err_.str().find("807.4, which has other files"), std::string::npos) << err_.str();
+}
 
 // A release with an updater that no link starts is published, with a note saying so.
 TEST_F(Feed, AnUpdaterNoLinkStartsIsNoted) {

@@ -127,6 +127,14 @@ int Feed(const Parsed& p, std::ostream& out, std::ostream& err) {
     return RefreshFeed(options, out, err);
   if (action == "rotate" && !options.key.empty() && !options.newKey.empty())
     return RotateFeedKey(options, out, err);
+  if (action == "status" && options.key.empty() && options.newKey.empty()) {
+    std::uint32_t warnDays = 7;
+    const std::string text = p.One("--warn-days");
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), warnDays);
+    if (!text.empty() && (problem != std::errc{} || end != text.data() + text.size()))
+      return Usage(err << "mksetup: --warn-days \"" << text << "\" is not a number of days\n");
+    return FeedStatus(options.feed, warnDays, out, err);
+  }
   return Usage(err);
 }
 
@@ -142,6 +150,7 @@ const char kReleaseUsage[] =
     "       mksetup feed refresh DIR --key NAME.key [--valid-days N] [--mirror URL]...\n"
     "       mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]\n"
     "       mksetup feed verify DIR --pubkey NAME.pub\n"
+    "       mksetup feed status DIR [--warn-days N]   (exit 1 within N days of expiry; 7)\n"
     "       mksetup list <feed folder>\n";
 
 bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -174,7 +183,9 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
                ? Usage(err)
                : Publish(p, out, err);
   } else if (command == "feed") {
-    code = !Parse(args, 1, {"--key", "--new-key", "--pubkey", "--valid-days", "--mirror"}, p, err)
+    code = !Parse(args, 1,
+                  {"--key", "--new-key", "--pubkey", "--valid-days", "--mirror", "--warn-days"}, p,
+                  err)
                ? Usage(err)
                : Feed(p, out, err);
   } else {

@@ -8,6 +8,7 @@
 //   mksetup feed refresh DIR --key NAME.key [--valid-days N] [--mirror URL]...
 //   mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]
 //   mksetup feed verify DIR --pubkey NAME.pub
+//   mksetup feed status DIR [--warn-days N]   exit 1 within N days of the index's expiry
 //   mksetup list DIR                         a feed folder's releases
 #pragma once
 
