@@ -31,6 +31,9 @@ int VerifyFeed(const std::filesystem::path&, const std::filesystem::path&, std::
 int ListFeed(const std::filesystem::path&, std::ostream&, std::ostream& err) {
   return Unavailable(err);
 }
+int FeedStatus(const std::filesystem::path&, std::uint32_t, std::ostream&, std::ostream& err) {
+  return Unavailable(err);
+}
 bool LoadPublicKey(const std::filesystem::path&, feed::PublicKey&, std::string& error) {
   error = "this mksetup.exe cannot read public keys; run the host build's mksetup";
   return false;
