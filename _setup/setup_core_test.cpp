@@ -1,5 +1,4 @@
 // The decisions Setup's forms take, one table each.
-#include "command_line.h"
 #include "settings_trim.h"
 #include "directory_rules.h"
 #include "path_buffer.h"
@@ -20,32 +19,6 @@
 
 namespace setup {
 namespace {
-
-TEST(CommandLine, Table) {
-  const struct {
-    const char *commandLine, *tail;
-    bool debug;
-  } rows[] = {
-      {"\"C:\\Program Files\\Setup.exe\" -debug", "-debug", true},
-      {"C:\\dl\\Setup.exe -DEBUG", "-DEBUG", true},
-      {"  \tSetup.exe\t \t-DeBuG", "-DeBuG", true},
-      {"Setup.exe -debug ", "-debug ", false},  // trailing blanks stay in the tail
-      {"Setup.exe -debug x", "-debug x", false},
-      {"Setup.exe /debug", "/debug", false},
-      {"Setup.exe debug", "debug", false},
-      {"Setup.exe -debu", "-debu", false},
-      {"Setup.exe -debugx", "-debugx", false},
-      {"Setup.exe", "", false},
-      {"\"unterminated quote -debug", "", false},
-      {"", "", false},
-      {nullptr, "", false},
-  };
-  for (const auto& row : rows) {
-    const char* tail = CommandLineTail(row.commandLine);
-    EXPECT_STREQ(tail, row.tail);
-    EXPECT_EQ(IsDebugSwitch(tail), row.debug) << tail;
-  }
-}
 
 // What a line sets, in a few words: "plain" for a line without switches, the word
 // that refused it, the mode, then each setting given.
