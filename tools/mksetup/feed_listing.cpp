@@ -146,9 +146,13 @@ int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& 
   return kExitOk;
 }
 
-int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The index read with the feed's own copy of its key: enough to show it whole; feed
+// verify --pubkey checks it against the key a publisher trusts. False once said why.
+bool ReadWithOwnKey(const fs::path& folder, feed::Index& index, feed::Envelope& envelope,
+                    std::ostream& err) {
   std::vector<std::uint8_t> bytes;
-  feed::Envelope envelope;
   feed::PublicKey key{};
   std::string error;
   if (!ReadWholeFile(IndexPath(folder), bytes) ||
@@ -156,16 +160,22 @@ int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
           feed::ReadProblem::kNone) {
     err << "mksetup: " << PathText(folder) << ": is not a feed (no readable " << kIndexFileName
         << ")\n";
-    return kExitFailed;
+    return false;
   }
-  // The feed's own copy of its key: enough to show the index whole; feed verify
-  // --pubkey checks it against the key a publisher trusts.
-  feed::Index index;
   if (!LoadPublicKey(KeyFile(folder, envelope.keyId, ".pub"), key, error) ||
       !ReadTrusted(folder, {Trusted(key)}, index, error)) {
     err << "mksetup: " << error << "\n";
-    return kExitFailed;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
+  feed::Envelope envelope;
+  feed::Index index;
+  if (!ReadWithOwnKey(folder, index, envelope, err)) return kExitFailed;
   out << "product: " << index.product << "\nserial: " << index.serial
       << "\nissued: " << UnixTime(index.issuedAt)
       << "\nexpires: " << ExpiryText(index.expiresAt, Now())
@@ -202,23 +212,9 @@ bool ExpiresWithin(std::uint64_t expiresAt, std::uint64_t now, std::uint32_t war
 
 int FeedStatus(const fs::path& folder, std::uint32_t warnDays, std::ostream& out,
                std::ostream& err) {
-  std::vector<std::uint8_t> bytes;
   feed::Envelope envelope;
-  feed::PublicKey key{};
   feed::Index index;
-  std::string error;
-  if (!ReadWholeFile(IndexPath(folder), bytes) ||
-      feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) !=
-          feed::ReadProblem::kNone) {
-    err << "mksetup: " << PathText(folder) << ": is not a feed (no readable " << kIndexFileName
-        << ")\n";
-    return kExitFailed;
-  }
-  if (!LoadPublicKey(KeyFile(folder, envelope.keyId, ".pub"), key, error) ||
-      !ReadTrusted(folder, {Trusted(key)}, index, error)) {
-    err << "mksetup: " << error << "\n";
-    return kExitFailed;
-  }
+  if (!ReadWithOwnKey(folder, index, envelope, err)) return kExitFailed;
   const std::uint64_t now = Now();
   const bool warn = ExpiresWithin(index.expiresAt, now, warnDays);
   out << "serial " << index.serial << ", expires " << ExpiryText(index.expiresAt, now) << ": "
