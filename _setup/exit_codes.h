@@ -1,21 +1,11 @@
-// The exit codes of an unattended run, as package managers read them. The wizard
-// always ends with 0.
+// Which of the unattended run's exit codes a refusal or failure ends with.
 #pragma once
 
 #include <cstdint>
 
-namespace setup {
+#include "setup_exit_codes.h"
 
-inline constexpr int kExitInstalled = 0;
-inline constexpr int kExitInstallFailed = 1603;         // ERROR_INSTALL_FAILURE
-inline constexpr int kExitLockHeld = 1618;              // ERROR_INSTALL_ALREADY_RUNNING
-inline constexpr int kExitAlreadyInstalled = 1638;      // ERROR_PRODUCT_VERSION
-inline constexpr int kExitWrongVersion = 1642;          // ERROR_PATCH_TARGET_NOT_FOUND
-inline constexpr int kExitNotInstalled = 1605;          // ERROR_UNKNOWN_PRODUCT
-inline constexpr int kExitOtherDirectory = 183;         // ERROR_ALREADY_EXISTS
-inline constexpr int kExitNeedsRights = 740;            // ERROR_ELEVATION_REQUIRED
-inline constexpr int kExitCorrupted = 1620;             // ERROR_INSTALL_PACKAGE_INVALID
-inline constexpr int kExitMalformedCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
+namespace setup {
 
 // The code for a refusal or failure the wizard would show with catalogue text
 // `textId` (kClientPathText for the missing client file). Anything not named

@@ -9,6 +9,7 @@
 #include "application.h"
 #include "catalogue_text.h"
 #include "earlier_installation.h"
+#include "fixed_names.h"
 #include "message_box.h"
 #include "path_buffer.h"
 #include "replay_run_win.h"
@@ -23,8 +24,8 @@ using setup::Msg;
 
 namespace {
 
-constexpr char kProductKey[] = "Software\\Tidemoor";
-constexpr char kClientFile[] = "TDMClient.exe";
+using installation::kClientFile;
+using installation::kProductKey;
 
 // Every refusal of this step ends the program before the wizard is shown; nothing
 // has been written anywhere at that point.

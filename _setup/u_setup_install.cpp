@@ -14,6 +14,7 @@
 #include "gui_exception.h"
 #include "paint_pace.h"
 #include "path_buffer.h"
+#include "s_handle_win.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
 #include "settings_trim.h"
@@ -151,14 +152,14 @@ void TFSetup::WriteCreatedRecord() {
   if (!IsDirectory(folder.c_str())) return;
   const std::string path = Edit1.Text() + "\\" + created::kRecordName;
   const std::string text = created::WriteCreatedRecord(createdFolders);
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) FileFailed(GetLastError(), created::kRecordName);
+  handles::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) FileFailed(GetLastError(), created::kRecordName);
   DWORD written = 0;
   const BOOL wrote =
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+      WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   const DWORD error = wrote ? ERROR_SUCCESS : GetLastError();
-  CloseHandle(file);
+  file.reset();
   if (!wrote) FileFailed(error, created::kRecordName);
   if (written != text.size()) FileFailed(ERROR_HANDLE_DISK_FULL, created::kRecordName);
 }
@@ -213,17 +214,17 @@ bool TFSetup::WriteFiles() {
     CLog::Instance()->Log(1, kUnit, 603, "create file: %s", path);
     const std::uint8_t* data = setup::ReadData(ArchiveCursor, size);
 
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) FileFailed(GetLastError(), name);
+    handles::Handle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) FileFailed(GetLastError(), name);
     // One write straight from the mapped archive; a short count is a failure too.
     DWORD written = 0;
-    const BOOL wrote = WriteFile(file, data, size, &written, nullptr);
+    const BOOL wrote = WriteFile(file.get(), data, size, &written, nullptr);
     const DWORD error = wrote ? ERROR_SUCCESS : GetLastError();
     // A half-written file keeps the time of its writing: the archive's time would
     // make it look like the finished file.
-    if (wrote && written == size) SetFileTime(file, &time, &time, &time);
-    CloseHandle(file);
+    if (wrote && written == size) SetFileTime(file.get(), &time, &time, &time);
+    file.reset();
     if (!wrote) FileFailed(error, name);
     if (written != size) FileFailed(ERROR_HANDLE_DISK_FULL, name);
 

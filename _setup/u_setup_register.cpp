@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue_text.h"
+#include "fixed_names.h"
 #include "path_buffer.h"
 #include "product_identity.h"
 #include "s_logging.h"
@@ -19,7 +20,7 @@ using setup::Msg;
 namespace {
 
 constexpr char kUnit[] = "_setup/u_setup";
-constexpr char kProductKey[] = "Software\\Tidemoor";
+using installation::kProductKey;
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
 constexpr char kDisplayName[] = "Tidemoor";

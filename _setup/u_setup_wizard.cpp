@@ -5,8 +5,10 @@
 #include <string>
 
 #include "catalogue_text.h"
+#include "fixed_names.h"
 #include "message_box.h"
 #include "path_buffer.h"
+#include "s_handle_win.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
 #include "setup_report.h"
@@ -18,7 +20,7 @@ using setup::Msg;
 namespace {
 
 constexpr char kUnit[] = "_setup/u_setup";
-constexpr char kProductKey[] = "Software\\Tidemoor";
+using installation::kProductKey;
 
 void ShowNoNextStep() {
   setup::Report(nullptr, kMsgNoNextStep, Msg(kMsgNoNextStep), Msg(kMsgError));
@@ -32,10 +34,8 @@ void OpenInEditor(const std::string& path) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+                     &startup, &process))
+    const handles::Process started(process);  // not waited for: closed at once
 }
 
 }  // namespace

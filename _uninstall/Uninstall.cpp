@@ -8,7 +8,6 @@
 #include <shellapi.h>
 
 #include <exception>
-#include <memory>
 #include <string>
 
 #include "application.h"
@@ -17,6 +16,7 @@
 #include "message_box.h"
 #include "removal_plan.h"
 #include "replay_run_win.h"
+#include "s_handle_win.h"
 #include "s_lang.h"
 #include "s_logging.h"
 #include "s_product_lock_win.h"
@@ -44,10 +44,7 @@ enum ExitCode : int {
   kNeedsRights = 5,  // /S of an all-users installation without the machine's rights
 };
 
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
+using handles::Handle;
 
 std::string OwnPath() {
   char path[MAX_PATH] = {};
@@ -81,7 +78,7 @@ void Report(const CommandOptions& options, std::uint32_t id, const std::string& 
 void ChooseLanguage() {
   DWORD language = 0;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-    if (CReg::Instance()->ReadDWord(root, "Software\\Tidemoor", "Language", language)) {
+    if (CReg::Instance()->ReadDWord(root, installation::kProductKey, "Language", language)) {
       CLang::SetLanguage(language == 0 ? kLanguageGerman : kLanguageEnglish);
       return;
     }
@@ -148,27 +145,27 @@ int RunOriginal(const CommandOptions& options) {
   }
   const std::string copy =
       self_copy::MakeSelfCopy(kCopyPrefix, uninstall::kUninstallerName, elevated);
-  HANDLE self = nullptr;
+  Handle self;
   PROCESS_INFORMATION process{};
   const bool started =
       !copy.empty() &&
-      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.put(),
                       SYNCHRONIZE, TRUE, 0) &&
-      StartProcess(
-          copy,
-          uninstall::CopyCommandTail(options, reinterpret_cast<std::uintptr_t>(self), Folder(own)),
-          process);
-  if (self != nullptr) CloseHandle(self);
+      StartProcess(copy,
+                   uninstall::CopyCommandTail(options, reinterpret_cast<std::uintptr_t>(self.get()),
+                                              Folder(own)),
+                   process);
+  self.reset();  // the copy holds its own, inherited
   if (!started) {
     if (!copy.empty() && DeleteFileA(copy.c_str())) RemoveDirectoryA(Folder(copy).c_str());
     Report(options, kMsgUninstallNotPrepared);
     return kNotPrepared;
   }
-  Handle thread(process.hThread), child(process.hProcess);
+  const handles::Process copyRun(process);
   if (!options.silent) return kDone;
   DWORD code = kNotPrepared;
-  WaitForSingleObject(child.get(), INFINITE);
-  GetExitCodeProcess(child.get(), &code);
+  WaitForSingleObject(copyRun.process.get(), INFINITE);
+  GetExitCodeProcess(copyRun.process.get(), &code);
   return static_cast<int>(code);
 }
 
@@ -235,8 +232,7 @@ int RunCopy(const CommandOptions& options) {
     Log(__LINE__, "cannot start the finisher");
     return kNotAllRemoved;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const handles::Process finisher(process);  // it runs on alone
   return kDone;
 }
 

@@ -1,10 +1,8 @@
 #include "removal_plan.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "name_rule.h"
-#include "s_created_record.h"
 
 namespace uninstall {
 namespace {
@@ -63,69 +61,6 @@ std::vector<std::string> DeepestFirst(std::vector<std::string> names) {
 }
 
 }  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-  return installation::SameName(a, b);
-}
-
-std::string ListFileName(std::uint32_t versionMS, std::uint32_t versionLS) {
-  return std::string(kListFolder) + "\\0." + std::to_string(versionMS) + "." +
-         std::to_string(versionLS) + ".lst";
-}
-
-bool IsListFileName(std::string_view name) {
-  const std::string_view folder = std::string_view(kListFolder);
-  if (name.size() <= folder.size() + 5 || !SameName(name.substr(0, folder.size()), folder) ||
-      name[folder.size()] != '\\')
-    return false;
-  const std::string_view file = name.substr(folder.size() + 1);
-  return file.find('\\') == std::string_view::npos &&
-         SameName(file.substr(file.size() - 4), ".lst") && !SameName(name, created::kRecordName);
-}
-
-bool SafeRelativeName(std::string_view name, std::string& normalized) {
-  if (installation::RelativeNameProblem(name, "\\/") != nullptr) return false;
-  normalized.assign(name);
-  std::replace(normalized.begin(), normalized.end(), '/', '\\');
-  return true;
-}
-
-int ReadInstallList(std::string_view text, InstallList& into) {
-  int refused = 0;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty()) continue;
-    const std::size_t blank = line.find(' ');
-    const std::string_view tag = line.substr(0, blank);
-    const std::string_view value =
-        blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
-    std::string name;
-    if (tag == "S") {
-      std::uint32_t id = 0;
-      const auto [at, error] = std::from_chars(value.data(), value.data() + value.size(), id);
-      if (error == std::errc{} && at == value.data() + value.size() && !value.empty())
-        into.shortcutIds.push_back(id);
-      else
-        ++refused;
-    } else if (!SafeRelativeName(value, name)) {
-      ++refused;
-    } else if (tag == "D") {
-      into.directories.push_back(name);
-    } else if (tag == "F") {
-      into.files.push_back(name);
-    } else if (tag == "L" && name.find('\\') == std::string::npos) {
-      into.desktopLinks.push_back(name);
-    } else if ((tag == "R0" || tag == "R1") && name.find('\\') == std::string::npos) {
-      into.readmeLinks[tag == "R0" ? 0 : 1].push_back(name);
-    } else {
-      ++refused;
-    }
-  }
-  return refused;
-}
 
 RemovalPlan PlanRemoval(const InstallList& lists, const std::vector<std::string>& listFiles,
                         const std::vector<TreeEntry>& everything) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "removal_plan.h"
+#include "s_handle_win.h"
 
 namespace uninstall {
 namespace {
@@ -22,26 +23,21 @@ constexpr const char* kProfileFolders[] = {"Desktop", "Documents",        "Downl
 class Key {
  public:
   Key(HKEY root, const char* path, REGSAM access) {
-    if (RegOpenKeyExA(root, path, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    if (RegOpenKeyExA(root, path, 0, access, key_.put()) != ERROR_SUCCESS) key_.reset();
   }
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY get() const { return key_; }
+  HKEY get() const { return key_.get(); }
   std::string String(const char* subkey, const char* name) const {
     char value[1024] = {};
     DWORD size = sizeof value - 1;  // room for a terminator the value may lack
-    if (key_ == nullptr ||
-        RegGetValueA(key_, subkey, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+    if (!key_ ||
+        RegGetValueA(key_.get(), subkey, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
                      nullptr, value, &size) != ERROR_SUCCESS)
       return {};
     return value;
   }
 
  private:
-  HKEY key_ = nullptr;
+  handles::Key key_;
 };
 
 void AddKnownFolder(REFKNOWNFOLDERID id, std::vector<std::string>& out) {
@@ -159,10 +155,9 @@ LSTATUS RemoveUninstallEntry(const std::string& installDir) {
 LSTATUS MayRemoveUninstallEntry(const std::string& installDir) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     if (!IsEntryOf(root, installDir)) continue;
-    HKEY key = nullptr;
-    const LSTATUS status = RegOpenKeyExA(root, kUninstallKey, 0, DELETE, &key);
+    handles::Key key;
+    const LSTATUS status = RegOpenKeyExA(root, kUninstallKey, 0, DELETE, key.put());
     if (status != ERROR_SUCCESS) return status;
-    RegCloseKey(key);
   }
   return ERROR_SUCCESS;
 }

@@ -7,11 +7,12 @@
 
 #include <string>
 
+#include "fixed_names.h"
 #include "uninstall_decisions.h"
 
 namespace uninstall {
 
-inline constexpr char kProductKey[] = "Software\\Tidemoor";
+using installation::kProductKey;
 inline constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tidemoor";
 

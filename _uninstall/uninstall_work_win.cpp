@@ -6,16 +6,18 @@
 #include <vector>
 
 #include "apply_journal.h"
+#include "fixed_names.h"
 #include "removal_plan.h"
 #include "s_created_record.h"
+#include "s_handle_win.h"
 #include "s_lang.h"
 #include "s_lang_ids.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "s_small_file_win.h"
 #include "s_tree_remover_win.h"
 #include "uninstall_decisions.h"
 #include "uninstall_registry_win.h"
-#include "updater_steps.h"
 
 namespace uninstall {
 namespace {
@@ -27,9 +29,8 @@ using tree::TreeRemover;
 constexpr char kUnit[] = "_uninstall/uninstall_work";
 constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr DWORD kMaxListBytes = 16u << 20;
 constexpr std::uint32_t kMsgDeleteFailed = 108;
-constexpr char kUpdaterKey[] = "Software\\Tidemoor\\Updater";
+using installation::kUpdaterKey;
 
 std::string ReadString(HKEY root, const char* key, const char* name) {
   char buffer[256] = {};
@@ -44,24 +45,6 @@ bool SameDir(std::string a, std::string b) {
 
 std::string Up(const std::string& path) {
   return path.substr(0, path.find_last_of('\\'));
-}
-
-// ERROR_SUCCESS with the text, or Windows' error (a list held open by the game).
-DWORD ReadSmallFile(const std::string& path, std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
-  const DWORD size = GetFileSize(file, nullptr);
-  DWORD read = 0, error = ERROR_SUCCESS;
-  if (size == INVALID_FILE_SIZE || size > kMaxListBytes) {
-    error = size == INVALID_FILE_SIZE ? GetLastError() : ERROR_FILE_TOO_LARGE;
-  } else {
-    text.assign(size, '\0');
-    if (size != 0 && (!ReadFile(file, text.data(), size, &read, nullptr) || read != size))
-      error = read != size && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError();
-  }
-  CloseHandle(file);
-  return error;
 }
 
 class Failures {
@@ -97,8 +80,8 @@ struct Lists {
 
 bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((base + kListFolder + "\\*.lst").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) {
+  const handles::Find find(FindFirstFileA((base + kListFolder + "\\*.lst").c_str(), &found));
+  if (!find) {
     failures.Add(base + kListFolder, GetLastError());
     return false;
   }
@@ -111,7 +94,8 @@ bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
     if ((!isRecord && !IsListFileName(name)) ||
         (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
       continue;
-    if (const DWORD error = ReadSmallFile(base + name, text); error != ERROR_SUCCESS) {
+    if (DWORD error = ERROR_SUCCESS;
+        !ReadSmallFile(base + name, installation::kMaxListBytes, text, error)) {
       failures.Add(base + name, error);
       continue;
     }
@@ -126,8 +110,7 @@ bool ReadLists(const std::string& base, Lists& lists, Failures& failures) {
     const int refused = ReadInstallList(text, lists.entries);
     CLog::Instance()->Log(1, kUnit, __LINE__, "list %s, %i lines refused", name.c_str(), refused);
     lists.names.push_back(name);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   if (lists.names.empty() && failures.ok)
     failures.Add(base + kListFolder + "\\*.lst", ERROR_FILE_NOT_FOUND);
   if (readRecord) lists.names.push_back(created::kRecordName);
@@ -175,16 +158,16 @@ void RemoveWholeFolder(TreeRemover& tree, const std::string& base, const std::st
 void RemoveUpdaterNames(const Installation& in, TreeRemover& tree, Failures& failures) {
   const std::string base = in.dir + "\\";
   for (const char* file :
-       {journal::kJournalName, updater::kServerListName, updater::kReplacedUpdaterName,
-        updater::kPatchNotesNames[0], updater::kPatchNotesNames[1]})
+       {journal::kJournalName, installation::kServerListName, installation::kReplacedUpdaterName,
+        installation::kPatchNotesNames[0], installation::kPatchNotesNames[1]})
     failures.Take(base + file, tree.RemoveFile(file));
   RemoveWholeFolder(tree, base, journal::kStagingFolder, failures);
-  RemoveWholeFolder(tree, base, updater::kDownloadFolder, failures);
+  RemoveWholeFolder(tree, base, installation::kDownloadFolder, failures);
   char local[MAX_PATH] = {};
   if (SUCCEEDED(
           SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
     TreeRemover player(std::string(local) + "\\Tidemoor");
-    RemoveWholeFolder(player, std::string(local) + "\\Tidemoor\\", updater::kDownloadFolder,
+    RemoveWholeFolder(player, std::string(local) + "\\Tidemoor\\", installation::kDownloadFolder,
                       failures);
   }
   const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, kUpdaterKey);

@@ -13,6 +13,7 @@
 #include "installation_win.h"
 #include "message_box.h"
 #include "replay_run_win.h"
+#include "s_handle_win.h"
 #include "s_lang.h"
 #include "s_lang_ids.h"
 #include "s_logging.h"
@@ -117,11 +118,10 @@ int RunSilent(const updater::Installation& installation, const updater::UpdaterC
     if (!CreateProcessA(own.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         updater::FolderOf(own).c_str(), &startup, &process))
       return updater::ExitCode(Finish::kFailed);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    const handles::Process child(process);
+    WaitForSingleObject(child.process.get(), INFINITE);
     DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(child.process.get(), &code);
     return static_cast<int>(code);
   }
   if (result.readyToApply) result = session.ApplyHere();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "install_list.h"
 #include "name_rule.h"
 #include "s_lang_ids.h"  // Setup's own text when the client's version cannot be read
 #include "updater_msg_ids.h"
@@ -48,16 +49,6 @@ const std::string* RefusedName(const feed::Release& release) {
       installation::RelativeNameProblem(release.programFile, "/") != nullptr)
     return &release.programFile;
   return nullptr;
-}
-
-// An installation list (uninstall\0.<version>.lst) stays, as a derived Update keeps it:
-// it names the folders only the older release had, which the uninstaller still removes.
-bool IsInstallList(const std::string& name) {
-  constexpr std::string_view kFolder = "uninstall\\", kSuffix = ".lst";
-  return name.size() > kFolder.size() + kSuffix.size() &&
-         SameName(name.substr(0, kFolder.size()), std::string(kFolder)) &&
-         SameName(name.substr(name.size() - kSuffix.size()), std::string(kSuffix)) &&
-         name.find_first_of("\\/", kFolder.size()) == std::string::npos;
 }
 
 CheckOutcome Only(Verdict verdict, std::vector<std::uint32_t> messages) {
@@ -172,7 +163,7 @@ std::vector<std::string> ObsoleteFiles(const std::vector<std::string>& installed
     const bool listed =
         std::any_of(obsolete.begin(), obsolete.end(),
                     [&name](const std::string& other) { return SameName(other, name); });
-    if (!kept && !listed && !IsInstallList(name)) obsolete.push_back(name);
+    if (!kept && !listed && !installation::IsListFileName(name)) obsolete.push_back(name);
   }
   return obsolete;
 }

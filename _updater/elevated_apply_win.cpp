@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "s_handle_win.h"
 #include "s_logging.h"
 #include "update_files_win.h"
 #include "update_session_win.h"
@@ -49,23 +50,22 @@ Finish RunElevatedApply(const std::string& installDir, const UpdaterCommand& com
     CLog::Instance()->Log(1, kUnit, __LINE__, "not started: error %lu", GetLastError());
     return Finish::kNeedsRights;
   }
-  WaitForSingleObject(execute.hProcess, INFINITE);
+  const handles::Handle elevated(execute.hProcess);
+  WaitForSingleObject(elevated.get(), INFINITE);
   DWORD code = 1;
-  GetExitCodeProcess(execute.hProcess, &code);
-  CloseHandle(execute.hProcess);
+  GetExitCodeProcess(elevated.get(), &code);
   CLog::Instance()->Log(1, kUnit, __LINE__, "the elevated apply ended with %lu", code);
   return FinishOfCode(code);
 }
 
 void RemoveUserDownloads(const std::string& folder) {
   WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-      DeleteFileA((folder + "\\" + found.cFileName).c_str());
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  {
+    const handles::Find search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    for (bool more = bool(search); more; more = FindNextFileA(search.get(), &found))
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        DeleteFileA((folder + "\\" + found.cFileName).c_str());
+  }
   RemoveDirectoryA(folder.c_str());
 }
 

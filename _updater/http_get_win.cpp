@@ -7,6 +7,7 @@
 #include <string>
 
 #include "content_range.h"
+#include "s_handle_win.h"
 #include "sha256_stream_win.h"
 
 namespace updater {
@@ -36,24 +37,7 @@ class InternetHandle {
   HINTERNET handle_ = nullptr;
 };
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
+using FileHandle = handles::Handle;
 
 bool Cancelled(const std::atomic<bool>* cancel) {
   return cancel != nullptr && cancel->load();
@@ -162,7 +146,7 @@ bool WholeFileMatches(const std::string& path, const feed::ContentRef& content) 
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   feed::Sha256Stream hash;
   feed::Hash digest;
-  return file.valid() && HashPrefix(file.get(), content.size, hash) && hash.Finish(digest) &&
+  return bool(file) && HashPrefix(file.get(), content.size, hash) && hash.Finish(digest) &&
          digest == content.hash;
 }
 
@@ -183,7 +167,7 @@ FileGetResult WriteBody(const BodyWrite& w, std::uint64_t keep) {
   feed::Sha256Stream hash;
   LARGE_INTEGER end{};
   end.QuadPart = static_cast<LONGLONG>(keep);
-  if (!file.valid() || !HashPrefix(file.get(), keep, hash) ||
+  if (!bool(file) || !HashPrefix(file.get(), keep, hash) ||
       !SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
     result.status = GetStatus::kWriteFailed;
     result.error = GetLastError();
@@ -228,7 +212,7 @@ FileGetResult WriteBody(const BodyWrite& w, std::uint64_t keep) {
     result.status = GetStatus::kOk;
     return result;
   }
-  file.Close();
+  file.reset();
   DeleteFileA(w.path.c_str());
   result.status = GetStatus::kHashMismatch;
   return result;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "fixed_names.h"
 #include "s_file_version_win.h"
 #include "s_registry_win.h"
 
@@ -11,8 +12,8 @@ namespace updater {
 
 namespace {
 
-constexpr char kProductKey[] = "Software\\Tidemoor";
-constexpr char kClientFile[] = "TDMClient.exe";
+using installation::kClientFile;
+using installation::kProductKey;
 
 bool ReadString(HKEY root, const char* name, std::string& value) {
   char buffer[MAX_PATH] = {};

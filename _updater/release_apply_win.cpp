@@ -5,48 +5,36 @@
 #include "apply_plan.h"
 #include "apply_seam.h"
 #include "journal_ops_win.h"
-#include "removal_plan.h"
+#include "install_list.h"
 #include "replay_run_win.h"
+#include "s_handle_win.h"
 #include "s_logging.h"
 #include "s_product_lock_win.h"
+#include "s_small_file_win.h"
 #include "updater_steps.h"
 
 namespace updater {
 namespace {
 
 constexpr char kUnit[] = "_updater/release_apply";
-constexpr DWORD kMaxListBytes = 16 * 1024 * 1024;
 
 ApplyOutcome Outcome(ApplyStatus status, std::string name = {}, DWORD error = ERROR_SUCCESS) {
   return {status, std::move(name), error};
 }
 
-std::string ReadSmallFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  LARGE_INTEGER size{};
-  DWORD read = 0;
-  if (GetFileSizeEx(file, &size) && size.QuadPart < kMaxListBytes) {
-    text.resize(static_cast<std::size_t>(size.QuadPart));
-    if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
-    text.resize(read);
-  }
-  CloseHandle(file);
-  return text;
-}
-
 // Every file the installation's lists (uninstall\*.lst) name.
 std::vector<std::string> InstalledFiles(const std::string& dir) {
-  uninstall::InstallList lists;
-  const std::string folder = dir + "\\" + uninstall::kListFolder + "\\";
+  installation::InstallList lists;
+  const std::string folder = dir + "\\" + installation::kListFolder + "\\";
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "*.lst").c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
-    if (uninstall::IsListFileName(std::string(uninstall::kListFolder) + "\\" + found.cFileName))
-      uninstall::ReadInstallList(ReadSmallFile(folder + found.cFileName), lists);
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  const handles::Find find(FindFirstFileA((folder + "*.lst").c_str(), &found));
+  std::string text;
+  DWORD error = ERROR_SUCCESS;
+  for (bool more = bool(find); more; more = FindNextFileA(find.get(), &found))
+    if (installation::IsListFileName(std::string(installation::kListFolder) + "\\" +
+                                     found.cFileName) &&
+        ReadSmallFile(folder + found.cFileName, installation::kMaxListBytes, text, error))
+      installation::ReadInstallList(text, lists);
   return lists.files;
 }
 
@@ -67,16 +55,13 @@ DWORD HeldError(const std::string& path) {
   const DWORD ownLength = GetModuleFileNameA(nullptr, own, sizeof own);
   if (ownLength > 0 && ownLength < sizeof own && lstrcmpiA(own, path.c_str()) == 0)
     return ERROR_SUCCESS;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handles::Handle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   // A read-only file refuses writing, but its move needs only DELETE.
-  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-    file = CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return ERROR_SUCCESS;
-  }
+  if (!file && GetLastError() == ERROR_ACCESS_DENIED)
+    file.reset(CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr));
+  if (file) return ERROR_SUCCESS;
   const DWORD error = GetLastError();
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? error : ERROR_SUCCESS;
 }
@@ -92,26 +77,23 @@ ApplyOutcome FindHeld(const journal::OperationRunner& runner, const journal::Pla
 // The staged file gets the release's time, so the next check need not hash it, and is on
 // the disk before the journal names it.
 DWORD FinishStagedFile(const std::string& path, std::uint64_t fileTime) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const handles::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
   FILETIME time{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-  const bool ok = SetFileTime(file, &time, &time, &time) && FlushFileBuffers(file);
-  const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-  CloseHandle(file);
-  return error;
+  const bool ok = SetFileTime(file.get(), &time, &time, &time) && FlushFileBuffers(file.get());
+  return ok ? ERROR_SUCCESS : GetLastError();
 }
 
 DWORD WriteFlushed(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const handles::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
   DWORD written = 0;
   const bool ok =
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-      written == text.size() && FlushFileBuffers(file);
+      WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size() && FlushFileBuffers(file.get());
   const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-  CloseHandle(file);
   return ok ? ERROR_SUCCESS : (error != ERROR_SUCCESS ? error : ERROR_HANDLE_DISK_FULL);
 }
 

@@ -68,10 +68,9 @@ TFUpdater::TFUpdater(const updater::Installation& installation,
     : installation_(installation), command_(command), elevated_(elevated) {}
 
 TFUpdater::~TFUpdater() {
-  if (worker_ != nullptr) {
+  if (worker_) {
     if (session_) session_->Cancel();
-    WaitForSingleObject(worker_, INFINITE);
-    CloseHandle(worker_);
+    WaitForSingleObject(worker_.get(), INFINITE);
   }
 }
 
@@ -173,15 +172,15 @@ void TFUpdater::AddLine(const std::string& text) {
 }
 
 void TFUpdater::CheckClick() {
-  if (worker_ != nullptr) return;
+  if (worker_) return;
   lbl_size.SetText("");
   progress.SetPosition(0);
   transferStart_ = transferShown_ = 0;
   updater::SessionObserver& observer = *this;
   session_ = std::make_unique<updater::UpdateSession>(installation_, observer, elevated_);
   SetPhase(updater::Phase::kWorking);
-  worker_ = CreateThread(nullptr, 0, &TFUpdater::Work, this, 0, nullptr);
-  if (worker_ == nullptr) {
+  worker_.reset(CreateThread(nullptr, 0, &TFUpdater::Work, this, 0, nullptr));
+  if (!worker_) {
     AddLine(std::string(Msg(kMsgUnexpectedException)) + "CreateThread");
     SetPhase(updater::Phase::kIdle);
   }
@@ -288,9 +287,8 @@ void TFUpdater::TakeEvents() {
 }
 
 void TFUpdater::Finished() {
-  WaitForSingleObject(worker_, INFINITE);
-  CloseHandle(worker_);
-  worker_ = nullptr;
+  WaitForSingleObject(worker_.get(), INFINITE);
+  worker_.reset();
   const bool closing = phase_ == updater::Phase::kCancelling && closeWanted_;
   SetPhase(updater::Phase::kIdle);
   if (result_.restartSelf) {
@@ -334,7 +332,7 @@ LRESULT TFUpdater::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TFUpdater::CanClose() {
-  if (worker_ == nullptr) return true;
+  if (!worker_) return true;
   // The close box during a download cancels it; the window closes once the work ends.
   // An apply under way is never cut short from here.
   if (phase_ == updater::Phase::kWorking) {
@@ -346,7 +344,7 @@ bool TFUpdater::CanClose() {
 }
 
 void TFUpdater::CloseClick() {
-  if (worker_ == nullptr) {
+  if (!worker_) {
     Close();
     return;
   }

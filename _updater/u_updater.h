@@ -11,6 +11,7 @@
 
 #include "controls.h"
 #include "form.h"
+#include "s_handle_win.h"
 #include "update_session_win.h"
 #include "updater_command.h"
 #include "updater_flow.h"
@@ -81,7 +82,7 @@ class TFUpdater : public gui::Form, private updater::SessionObserver {
   updater::UpdaterCommand command_;
   bool elevated_ = false;
   std::unique_ptr<updater::UpdateSession> session_;
-  HANDLE worker_ = nullptr;
+  handles::Handle worker_;
   updater::SessionResult result_;
   // Guards events_. A slim lock needs no cleanup; std::mutex would bring libstdc++'s
   // system_error and its strings.

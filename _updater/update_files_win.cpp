@@ -3,20 +3,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <memory>
 #include <vector>
 
+#include "s_handle_win.h"
 #include "sha256_stream_win.h"
 #include "updater_steps.h"
 
 namespace updater {
 
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 constexpr DWORD kPiece = 1 << 20;
 
@@ -36,12 +31,10 @@ LocalFile LocalFacts(const std::string& path) {
 }
 
 bool FileSha256(const std::string& path, feed::Hash& hash) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  const handles::Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
   feed::Sha256Stream sha;
   std::vector<std::uint8_t> buffer(kPiece);
   DWORD read = 0;

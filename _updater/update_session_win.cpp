@@ -7,6 +7,7 @@
 #include "feed_cng_win.h"
 #include "feed_reader.h"
 #include "installation_win.h"
+#include "s_handle_win.h"
 #include "s_lang.h"
 #include "s_logging.h"
 #include "size_text.h"
@@ -293,14 +294,13 @@ void UpdateSession::FetchPatchNotes() {
 // The elevated child reads the same verified index again.
 void UpdateSession::SaveIndex() {
   const std::string saved = downloadFolder_ + "\\" + kSavedIndexName;
-  HANDLE file = CreateFileA(saved.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  const handles::Handle file(CreateFileA(saved.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  const bool savedOk = file != INVALID_HANDLE_VALUE &&
-                       WriteFile(file, indexBytes_.data(), static_cast<DWORD>(indexBytes_.size()),
-                                 &written, nullptr) &&
+  const bool savedOk = file &&
+                       WriteFile(file.get(), indexBytes_.data(),
+                                 static_cast<DWORD>(indexBytes_.size()), &written, nullptr) &&
                        written == indexBytes_.size();
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (!savedOk) CLog::Instance()->Log(1, kUnit, __LINE__, "cannot save %s", saved.c_str());
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "feed_format.h"
+#include "fixed_names.h"
 #include "http_get_win.h"
 #include "release_apply_win.h"
 #include "updater_steps.h"
@@ -34,7 +35,7 @@ feed::Version OwnUpdaterVersion(const feed::Hash& ownHash, const feed::Index& in
 // release's main program (the client itself where the game's links start the updater)
 // and the target of its settings link (24); without an index read yet, the client and
 // the options program every release of the game has.
-inline constexpr char kClientFile[] = "TDMClient.exe";
+using installation::kClientFile;
 inline constexpr char kOptionsFile[] = "TDMOptions.exe";
 std::string ClientProgram(const feed::Release* release);
 std::string OptionsProgram(const feed::Release* release);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check_outcome.h"
+#include "fixed_names.h"
 
 namespace updater {
 
@@ -15,18 +16,12 @@ namespace updater {
 // directory, so a signed but careless index cannot place a file outside it.
 bool InstallName(const std::string& feedName, std::string& windowsName);
 
-// Downloads wait below the installation directory, on the volume the apply renames
-// them on, named by their SHA-256, so a partial file is resumed only for the content
-// it belongs to. Outside the staging folder: a replay empties that one.
-inline constexpr char kDownloadFolder[] = "update.download";
-// Beside the game's files, the updater's own; the uninstaller removes them by name.
-inline constexpr char kServerListName[] = "serverlist.txt";        // the game server list
-inline constexpr char kReplacedUpdaterName[] = "updater.exe.old";  // until its next start
-inline constexpr char kUpdaterProgramName[] = "updater.exe";       // the elevated steps start it
-// The release's patch notes for the player, under the name of the installation's
-// language (German, English), as the catalogue's text 250 gives it.
-inline constexpr const char* kPatchNotesNames[] = {"patchnotes_deutsch.txt",
-                                                   "patchnotes_english.txt"};
+// The updater's own files beside the game's, which the uninstaller removes too.
+using installation::kDownloadFolder;
+using installation::kPatchNotesNames;
+using installation::kReplacedUpdaterName;
+using installation::kServerListName;
+using installation::kUpdaterProgramName;
 // The notes `release` carries in `language` (0 German, 1 English); null when none.
 const feed::ContentRef* PatchNotesFor(const feed::Release& release, std::uint32_t language);
 std::string DownloadName(const feed::Hash& hash);

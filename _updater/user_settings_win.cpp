@@ -1,3 +1,5 @@
+#include "fixed_names.h"
+#include "s_handle_win.h"
 #include "user_settings_win.h"
 
 #include <windows.h>
@@ -6,19 +8,18 @@ namespace updater {
 
 namespace {
 
-constexpr char kKey[] = "Software\\Tidemoor\\Updater";
+constexpr const char* kKey = installation::kUpdaterKey;
 
 bool Read(const char* name, DWORD flags, void* value, DWORD size) {
   return RegGetValueA(HKEY_CURRENT_USER, kKey, name, flags, nullptr, value, &size) == ERROR_SUCCESS;
 }
 
 void Write(const char* name, DWORD type, const void* value, DWORD size) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+  handles::Key key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
                       nullptr) != ERROR_SUCCESS)
     return;
-  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(value), size);
-  RegCloseKey(key);
+  RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(value), size);
 }
 
 }  // namespace

@@ -11,9 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "fixed_names.h"
+
 namespace created {
 
-inline constexpr char kRecordName[] = "uninstall\\created.lst";
+inline constexpr const char* kRecordName = installation::kCreatedRecordName;
 
 struct CreatedRecord {
   unsigned installLevels = 0;        // 0: the installation folder was there before

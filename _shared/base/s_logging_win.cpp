@@ -4,24 +4,10 @@
 
 #include <ctime>
 
+#include "s_handle_win.h"
 #include "s_log_platform.h"
 
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Read and write sharing, so that a viewer can follow the file while a line is written.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -54,15 +40,15 @@ class WindowsLogPlatform : public LogPlatform {
   }
 
   void CreateEmpty(const char* fileName) override {
-    FileHandle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const handles::Handle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, kShareAll,
+                                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
 
   bool Append(const char* fileName, std::string_view bytes) override {
     // FILE_APPEND_DATA alone puts every write at the current end of the file.
-    FileHandle file(CreateFileA(fileName, FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    const handles::Handle file(CreateFileA(fileName, FILE_APPEND_DATA, kShareAll, nullptr,
+                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
     const auto size = static_cast<DWORD>(bytes.size());
     return WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;

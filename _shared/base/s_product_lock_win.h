@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "s_handle_win.h"
+
 // The one lock of the installation: held by whichever program of the product is
 // changing it, so that two never change it at once. A named mutex in the Global
 // namespace, so sessions of other users see it too; Windows releases it when the
@@ -15,8 +17,8 @@ class CProductLock {
   // process holds it or the lock cannot be made.
   bool TryAcquire();
   void Release();
-  bool Held() const { return handle_ != nullptr; }
+  bool Held() const { return bool(handle_); }
 
  private:
-  HANDLE handle_ = nullptr;
+  handles::Handle handle_;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "s_format.h"
+#include "s_handle_win.h"
 
 namespace self_copy {
 namespace {
@@ -93,8 +94,8 @@ void RemoveEarlierCopies(const char* prefix, bool elevated) {
   GetSystemTimeAsFileTime(&now);
   const ULONGLONG nowTicks = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((base + prefix + "-*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
+  const handles::Find find(FindFirstFileA((base + prefix + "-*").c_str(), &found));
+  if (!find) return;
   std::vector<std::string> folders;
   do {
     const ULONGLONG made = (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) |
@@ -104,30 +105,27 @@ void RemoveEarlierCopies(const char* prefix, bool elevated) {
         (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
         made + kStaleAfter < nowTicks)
       folders.push_back(base + found.cFileName);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   for (const std::string& folder : folders) {
     // Kept open without delete sharing and not through a link, the folder cannot be
     // swapped for a junction to somewhere else while its files are deleted (under the
     // Windows folder's Temp every user may make folders of this name).
-    HANDLE pinned = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    handles::Handle pinned(CreateFileA(
+        folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
-    const bool plain = pinned != INVALID_HANDLE_VALUE &&
-                       GetFileInformationByHandle(pinned, &info) &&
+    const bool plain = pinned && GetFileInformationByHandle(pinned.get(), &info) &&
                        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-    HANDLE files = plain ? FindFirstFileA((folder + "\\*").c_str(), &found) : INVALID_HANDLE_VALUE;
-    if (files != INVALID_HANDLE_VALUE) {
-      do {
+    if (plain) {
+      const handles::Find files(FindFirstFileA((folder + "\\*").c_str(), &found));
+      for (bool more = bool(files); more; more = FindNextFileA(files.get(), &found)) {
         // A running copy cannot be deleted and keeps its folder: as it should be. A
         // link is deleted as itself.
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
           DeleteFileA((folder + "\\" + found.cFileName).c_str());
-      } while (FindNextFileA(files, &found));
-      FindClose(files);
+      }
     }
-    if (pinned != INVALID_HANDLE_VALUE) CloseHandle(pinned);
+    pinned.reset();  // the folder can go only once nothing holds it
     if (plain) RemoveDirectoryA(folder.c_str());
   }
 }

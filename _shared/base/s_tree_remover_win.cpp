@@ -26,7 +26,6 @@ std::vector<std::string> Chain(const std::string& folder) {
 }  // namespace
 
 void TreeRemover::Unpin() {
-  for (auto& [name, handle] : pinned_) CloseHandle(handle);
   pinned_.clear();
 }
 
@@ -35,26 +34,22 @@ TreeRemover::Pinned TreeRemover::Pin(const std::string& folder, DWORD& error) {
   std::size_t keep = 0;
   // Names compared as given: a level spelled otherwise is only opened and checked anew.
   while (keep < pinned_.size() && keep < chain.size() && pinned_[keep].first == chain[keep]) ++keep;
-  while (pinned_.size() > keep) {
-    CloseHandle(pinned_.back().second);
-    pinned_.pop_back();
-  }
+  while (pinned_.size() > keep) pinned_.pop_back();
   for (std::size_t level = keep; level < chain.size(); ++level) {
     const std::string path = chain[level].empty() ? base_ : base_ + "\\" + chain[level];
     // The base itself may be reached through a link; nothing below it is.
     const DWORD flags =
         FILE_FLAG_BACKUP_SEMANTICS | (level == 0 ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    HANDLE handle =
-        CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    handles::Handle handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       flags, nullptr));
+    if (!handle) {
       error = GetLastError();
       return IsGoneError(error) ? Pinned::Gone : Pinned::Failed;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info)) {
+    if (!GetFileInformationByHandle(handle.get(), &info)) {
       error = GetLastError();
-      CloseHandle(handle);
       return Pinned::Failed;
     }
     // A link or a file in a folder's place: what the lists name below it is not there.
@@ -63,11 +58,9 @@ TreeRemover::Pinned TreeRemover::Pin(const std::string& folder, DWORD& error) {
     const DWORD named = GetFileAttributesA(path.c_str());
     const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
                       (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT));
-    if ((level > 0 && link) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      CloseHandle(handle);
+    if ((level > 0 && link) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       return Pinned::Link;
-    }
-    pinned_.emplace_back(chain[level], handle);
+    pinned_.emplace_back(chain[level], std::move(handle));
   }
   return Pinned::Yes;
 }
@@ -84,16 +77,16 @@ Result TreeRemover::Dispose(const std::string& relative, bool folder) {
       return {Outcome::Failed, error};
   }
   const std::string path = base_ + "\\" + relative;
-  HANDLE handle =
+  const handles::Handle handle(
       CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle) {
     error = GetLastError();
     return IsGoneError(error) ? Result{Outcome::Gone} : Result{Outcome::Failed, error};
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  bool ok = GetFileInformationByHandle(handle, &info) != 0;
+  bool ok = GetFileInformationByHandle(handle.get(), &info) != 0;
   const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   const bool isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   // A link where one of the product's folders belongs is left for the user to see. So
@@ -102,24 +95,20 @@ Result TreeRemover::Dispose(const std::string& relative, bool folder) {
   const DWORD named = GetFileAttributesA(path.c_str());
   const bool namedLink =
       named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  if (ok && ((folder && (link || namedLink)) || (!link && namedLink))) {
-    CloseHandle(handle);
+  if (ok && ((folder && (link || namedLink)) || (!link && namedLink)))
     return {Outcome::Failed, kLinkInTheWay};
-  }
-  if (ok && !link && isFolder != folder) {
-    CloseHandle(handle);
+  if (ok && !link && isFolder != folder)
     return {Outcome::Failed, static_cast<DWORD>(folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED)};
-  }
   if (ok && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     FILE_BASIC_INFO basic{};
     basic.FileAttributes =
         (info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY) | (isFolder ? 0 : FILE_ATTRIBUTE_NORMAL);
-    ok = SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != 0;
+    ok = SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic) != 0;
   }
   FILE_DISPOSITION_INFO dispose{TRUE};
-  ok = ok && SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose);
+  ok =
+      ok && SetFileInformationByHandle(handle.get(), FileDispositionInfo, &dispose, sizeof dispose);
   error = ok ? ERROR_SUCCESS : GetLastError();
-  CloseHandle(handle);
   if (ok) return {Outcome::Removed};
   return error == ERROR_DIR_NOT_EMPTY ? Result{Outcome::NotEmpty} : Result{Outcome::Failed, error};
 }
@@ -144,8 +133,8 @@ bool TreeRemover::List(const std::string& relative, std::vector<TreeEntry>& out,
   }
   const std::string folder = relative.empty() ? base_ : base_ + "\\" + relative;
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) {
+  const handles::Find find(FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (!find) {
     error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND;
   }
@@ -158,9 +147,8 @@ bool TreeRemover::List(const std::string& relative, std::vector<TreeEntry>& out,
     out.push_back({path, directory});
     if (directory && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
       below.push_back(path);
-  } while (FindNextFileA(find, &found));
+  } while (FindNextFileA(find.get(), &found));
   error = GetLastError();
-  FindClose(find);
   if (error != ERROR_NO_MORE_FILES) return false;
   for (const std::string& folderBelow : below)
     if (!List(folderBelow, out, error)) return false;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "s_handle_win.h"
 #include "s_tree_entry.h"
 
 namespace tree {
@@ -54,7 +55,7 @@ class TreeRemover {
   Result Dispose(const std::string& relative, bool folder);
 
   std::string base_;
-  std::vector<std::pair<std::string, HANDLE>> pinned_;  // base first, then each level
+  std::vector<std::pair<std::string, handles::Handle>> pinned_;  // base first, then each level
 };
 
 }  // namespace tree

@@ -7,6 +7,7 @@
 
 #include "gui_exception.h"
 #include "quiet_drive_errors_win.h"
+#include "s_handle_win.h"
 
 namespace gui {
 namespace {
@@ -67,9 +68,7 @@ std::optional<std::string> ExistingFolderAlong(const std::string& path) {
     if (candidate.size() >= MAX_PATH) break;
     QuietDriveErrors quiet;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(candidate.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) break;
-    FindClose(search);
+    if (!handles::Find(FindFirstFileA(candidate.c_str(), &found))) break;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) break;
     opened.push_back(found.cFileName);
   }
@@ -82,14 +81,13 @@ std::vector<std::string> SubfoldersOf(const std::string& folder) {
   std::vector<std::string> names;
   QuietDriveErrors quiet;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(Join(folder, "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const handles::Find search(FindFirstFileA(Join(folder, "*").c_str(), &found));
+  if (!search) return names;
   do {
     const std::string name = found.cFileName;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..")
       names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &found));
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) < 0;
   });

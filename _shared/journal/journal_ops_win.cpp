@@ -6,6 +6,7 @@
 #include "product_identity.h"
 #include "s_links_win.h"
 #include "s_logging.h"
+#include "s_small_file_win.h"
 #include "s_tree_remover_win.h"
 #include "s_uninstall_entry_win.h"
 
@@ -113,16 +114,10 @@ DWORD MakeFolder(const std::string& path) {
 }
 
 bool ReadLinkPlanFile(const std::string& path, LinkPlan& plan) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::string bytes(kMaxLinkPlanBytes, '\0');
-  DWORD read = 0;
-  const BOOL ok = ReadFile(file, bytes.data(), kMaxLinkPlanBytes, &read, nullptr);
-  CloseHandle(file);
-  // A plan that fills the buffer may go on past it: not one this code wrote.
-  return ok && read < kMaxLinkPlanBytes &&
-         ReadLinkPlan(std::string_view(bytes).substr(0, read), plan);
+  std::string bytes;
+  DWORD error = ERROR_SUCCESS;
+  // A plan as long as the limit is not one this code wrote.
+  return ReadSmallFile(path, kMaxLinkPlanBytes - 1, bytes, error) && ReadLinkPlan(bytes, plan);
 }
 
 }  // namespace
@@ -147,18 +142,17 @@ DWORD MakeParentFolders(const std::string& path) {
 }
 
 void OperationRunner::CloseJournal() {
-  if (journal_ != INVALID_HANDLE_VALUE) CloseHandle(journal_);
-  journal_ = INVALID_HANDLE_VALUE;
+  journal_.reset();
 }
 
 DWORD OperationRunner::Append(const std::vector<std::uint8_t>& bytes) {
-  if (journal_ == INVALID_HANDLE_VALUE || bytes.empty()) return ERROR_INVALID_HANDLE;
+  if (!journal_ || bytes.empty()) return ERROR_INVALID_HANDLE;
   DWORD written = 0;
-  if (!WriteFile(journal_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+  if (!WriteFile(journal_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     return GetLastError();
   if (written != bytes.size()) return ERROR_HANDLE_DISK_FULL;
   // On the disk before the move it announces is made.
-  return FlushFileBuffers(journal_) ? ERROR_SUCCESS : GetLastError();
+  return FlushFileBuffers(journal_.get()) ? ERROR_SUCCESS : GetLastError();
 }
 
 DWORD OperationRunner::Move(const std::string& from, const std::string& to) {
@@ -175,10 +169,10 @@ DWORD OperationRunner::RunOnce(const Operation& operation) {
   switch (operation.op) {
     case Op::kWriteHeader:
       CloseJournal();
-      journal_ =
-          CreateFileA(Path(kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
-      if (journal_ == INVALID_HANDLE_VALUE) return GetLastError();
+      journal_.reset(CreateFileA(Path(kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                 nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+      if (!journal_) return GetLastError();
       return Append(HeaderBytes(header_));
     case Op::kAppend:
       return Append(RecordBytes(operation.record));

@@ -9,6 +9,7 @@
 
 #include "apply_journal.h"
 #include "journal_replay.h"
+#include "s_handle_win.h"
 
 namespace journal {
 
@@ -35,7 +36,7 @@ class OperationRunner {
 
   std::string dir_;
   Header header_;
-  HANDLE journal_ = INVALID_HANDLE_VALUE;
+  handles::Handle journal_;
 };
 
 bool FileExists(const std::string& path);

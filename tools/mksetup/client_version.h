@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "fixed_names.h"
+
 namespace mksetup {
 
 // The name of the client whose version an update checks on the player's machine.
-inline constexpr char kClientFileName[] = "TDMClient.exe";
+inline constexpr const char* kClientFileName = installation::kClientFile;
 
 // False with `problem` when the image has no readable version resource.
 bool ReadProductVersion(const std::vector<std::uint8_t>& image, std::uint32_t& ms,

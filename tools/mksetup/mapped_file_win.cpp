@@ -5,6 +5,7 @@
 
 #include "manifest.h"
 #include "mapped_file.h"
+#include "s_handle_win.h"
 
 namespace mksetup {
 namespace {
@@ -17,28 +18,26 @@ std::string LastErrorText(const std::filesystem::path& path) {
 
 bool MappedFile::Open(const std::filesystem::path& path, std::string& error) {
   Close();
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  // The view keeps the file open once it is made.
+  const handles::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     error = LastErrorText(path);
     return false;
   }
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) != 0;
+  bool ok = GetFileSizeEx(file.get(), &size) != 0;
   if (ok && size.QuadPart > 0) {
-    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    void* at = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    handles::Handle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    void* at = mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
     ok = at != nullptr;
     if (ok) {
-      mapping_ = mapping;
+      mapping_ = mapping.release();
       data_ = static_cast<const std::uint8_t*>(at);
       size_ = static_cast<std::size_t>(size.QuadPart);
-    } else if (mapping != nullptr) {
-      CloseHandle(mapping);
     }
   }
   if (!ok) error = LastErrorText(path);
-  CloseHandle(file);  // the view keeps the file open
   return ok;
 }
 

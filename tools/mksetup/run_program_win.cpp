@@ -1,9 +1,9 @@
 #include <windows.h>
 
 #include <random>
-#include <utility>
 
 #include "run_program.h"
+#include "s_handle_win.h"
 
 namespace mksetup {
 namespace {
@@ -27,40 +27,35 @@ std::string Quoted(const std::string& arg) {
   return out + "\"";
 }
 
-struct OwnedHandle {
-  HANDLE h;
-  ~OwnedHandle() {
-    if (h != nullptr && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
+using OwnedHandle = handles::Handle;
 
 // A named pipe of a random name that serves `secret` once: the program opens it by its
 // path as it would a file, and nothing of the secret is written to disk.
 bool CreateSecretPipe(std::string& name, OwnedHandle& pipe) {
   std::random_device random;
   name = "\\\\.\\pipe\\mksetup-" + std::to_string(random()) + "-" + std::to_string(random());
-  pipe.h = CreateNamedPipeA(
+  pipe.reset(CreateNamedPipeA(
       name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
-      PIPE_TYPE_BYTE | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 0, 0, nullptr);
-  return pipe.h != INVALID_HANDLE_VALUE;
+      PIPE_TYPE_BYTE | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 0, 0, nullptr));
+  return bool(pipe);
 }
 
 // Waits until the program opens the pipe (or ends without), then hands the secret over.
 void ServeSecret(HANDLE pipe, HANDLE process, const std::string& secret) {
-  OwnedHandle event{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  const OwnedHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   OVERLAPPED overlapped{};
-  overlapped.hEvent = event.h;
+  overlapped.hEvent = event.get();
   DWORD done = 0;
   bool connected =
       ConnectNamedPipe(pipe, &overlapped) != 0 || GetLastError() == ERROR_PIPE_CONNECTED;
   if (!connected && GetLastError() == ERROR_IO_PENDING) {
-    const HANDLE waits[] = {event.h, process};
+    const HANDLE waits[] = {event.get(), process};
     connected = WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0;
     if (!connected) CancelIo(pipe);
     GetOverlappedResult(pipe, &overlapped, &done, TRUE);  // the operation must end first
   }
   if (!connected) return;
-  ResetEvent(event.h);
+  ResetEvent(event.get());
   if (WriteFile(pipe, secret.data(), static_cast<DWORD>(secret.size()), nullptr, &overlapped) ||
       GetLastError() == ERROR_IO_PENDING)
     GetOverlappedResult(pipe, &overlapped, &done, TRUE);
@@ -72,30 +67,29 @@ void ServeSecret(HANDLE pipe, HANDLE process, const std::string& secret) {
 int RunProgram(const std::vector<std::string>& args, const std::filesystem::path& output,
                const std::string* secret) {
   std::string pipeName;
-  OwnedHandle pipe{nullptr};
+  OwnedHandle pipe;
   if (secret != nullptr && !CreateSecretPipe(pipeName, pipe)) return -1;
   std::string commandLine;
   for (const std::string& arg : args)
     commandLine += (commandLine.empty() ? "" : " ") +
                    Quoted(secret != nullptr && arg == kSecretArgument ? pipeName : arg);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  OwnedHandle file{CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.h == INVALID_HANDLE_VALUE) return -1;
+  const OwnedHandle file(CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return -1;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = file.h;
-  startup.hStdError = file.h;
+  startup.hStdOutput = file.get();
+  startup.hStdError = file.get();
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                       nullptr, nullptr, &startup, &process))
     return -1;
-  OwnedHandle processHandle{process.hProcess};
-  OwnedHandle threadHandle{process.hThread};
+  const handles::Process started(process);
   if (secret != nullptr) {
-    ServeSecret(pipe.h, process.hProcess, *secret);
-    CloseHandle(std::exchange(pipe.h, nullptr));  // the program reads to its end
+    ServeSecret(pipe.get(), process.hProcess, *secret);
+    pipe.reset();  // the program reads to its end
   }
   DWORD code = 0;
   WaitForSingleObject(process.hProcess, INFINITE);

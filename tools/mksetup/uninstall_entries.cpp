@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "file_time.h"
+#include "install_list.h"
 #include "name_rules.h"
 
 namespace mksetup {
@@ -11,13 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kUninstallerName[] = "uninstall.exe";
-constexpr char kListFolder[] = "uninstall";
-
-std::string Backslashed(std::string name) {
-  std::replace(name.begin(), name.end(), '/', '\\');
-  return name;
-}
+using installation::kListFolder;
+using installation::kUninstallerName;
 
 bool Folded(const std::string& a, const std::string& b) {
   return FoldCase(a) == FoldCase(b);
@@ -26,21 +22,16 @@ bool Folded(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string InstallListText(const archive::ArchiveDescription& d) {
-  std::string text;
-  auto line = [&text](const char* tag, const std::string& value) {
-    text += tag;
-    text += ' ';
-    text += value;
-    text += "\r\n";
-  };
-  for (const std::string& directory : d.directories) line("D", Backslashed(directory));
-  for (const archive::WriterFile& file : d.files) line("F", Backslashed(file.name));
-  if (d.kind == archive::SetupKind::Full) line("L", d.desktopLinkName);
+  installation::InstallList list;
+  list.directories = d.directories;
+  for (const archive::WriterFile& file : d.files) list.files.push_back(file.name);
+  if (d.kind == archive::SetupKind::Full) list.desktopLinks.push_back(d.desktopLinkName);
   for (const archive::WriterShortcut& shortcut : d.shortcuts)
-    line("S", std::to_string(shortcut.linkNameId));
-  line("R0", d.readmes[0].readmeLinkName);
-  line("R1", d.readmes[1].readmeLinkName);
-  return text;
+    list.shortcutIds.push_back(shortcut.linkNameId);
+  // Both readme lines always, an empty name included: the lists already shipped have them.
+  list.readmeLinks[0].push_back(d.readmes[0].readmeLinkName);
+  list.readmeLinks[1].push_back(d.readmes[1].readmeLinkName);
+  return installation::InstallListText(list);
 }
 
 bool AddUninstaller(const Manifest& m, archive::ArchiveDescription& d, std::string& error) {

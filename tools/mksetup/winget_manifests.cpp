@@ -6,12 +6,12 @@
 
 #include "archive_walk.h"
 #include "commands.h"
-#include "exit_codes.h"
 #include "file_sha256.h"
 #include "identity_resource.h"
 #include "manifest.h"
 #include "product_identity.h"
 #include "setup_exe.h"
+#include "setup_exit_codes.h"
 #include "text_encoding.h"
 
 namespace mksetup {
