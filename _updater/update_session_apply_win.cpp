@@ -54,7 +54,7 @@ SessionResult UpdateSession::UpdateSelf() {
   const std::string path = downloadFolder_ + "\\" + Hex(index_.updater.hash);
   GetStatus status = GetStatus::kOk;
   const AfterFetch next =
-      FetchOne("updater.exe", index_.updater, path, 0, index_.updater.size, status);
+      FetchOne(kUpdaterProgramName, index_.updater, path, 0, index_.updater.size, status);
   if (next == AfterFetch::kStop) return {Finish::kFailed};
   if (next == AfterFetch::kGiveUp) {
     if (status == GetStatus::kNotFound) Say({kMsgUpdaterNotFound, kMsgInformOnWebsites});

@@ -1,5 +1,6 @@
 #include "updater_flow.h"
 
+#include "name_rule.h"
 #include "s_lang_ids.h"
 #include "updater_msg_ids.h"
 
@@ -39,9 +40,7 @@ feed::Version OwnUpdaterVersion(const feed::Hash& ownHash, const feed::Index& in
 namespace {
 
 bool IsUpdater(const std::string& name) {
-  std::string folded;
-  for (const char c : name) folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return folded == "updater.exe";
+  return installation::SameName(name, kUpdaterProgramName);
 }
 
 std::string Installed(const std::string& name, const char* fallback) {

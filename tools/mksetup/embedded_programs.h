@@ -9,12 +9,13 @@
 #include <string>
 
 #include "archive_writer.h"
+#include "fixed_names.h"
 #include "manifest.h"
 #include "signing.h"
 
 namespace mksetup {
 
-inline constexpr char kUpdaterName[] = "updater.exe";
+inline constexpr const char* kUpdaterName = installation::kUpdaterProgramName;
 
 std::filesystem::path ReleaseProgramsFolder(const Manifest& manifest);
 

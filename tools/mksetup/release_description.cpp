@@ -9,6 +9,7 @@
 
 #include "client_version.h"
 #include "embedded_programs.h"
+#include "fixed_names.h"
 #include "ini_file.h"
 #include "name_rules.h"
 #include "payload_scan.h"
@@ -43,7 +44,7 @@ class ReleaseDescriber {
       if (!Terms(m_.termsFile[language], d_.termsLines[language])) return false;
     if (!Payload(payloadOverride) || !Client()) return false;
     // Its targets may name uninstall.exe before AddUninstaller has added it.
-    if (!m_.uninstaller.where.empty()) files_.insert("uninstall.exe");
+    if (!m_.uninstaller.where.empty()) files_.insert(installation::kUninstallerName);
     if (!m_.updaterProgram.where.empty()) files_.insert(kUpdaterName);
     for (std::uint32_t language = 0; language < archive::kLanguageCount; ++language)
       if (!PayloadFileName(m_.readmeFile[language], d_.readmes[language].readmeFile) ||
