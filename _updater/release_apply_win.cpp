@@ -4,6 +4,7 @@
 
 #include "apply_plan.h"
 #include "apply_seam.h"
+#include "folder_holds_win.h"
 #include "journal_ops_win.h"
 #include "install_list.h"
 #include "replay_run_win.h"
@@ -11,6 +12,7 @@
 #include "s_logging.h"
 #include "s_product_lock_win.h"
 #include "s_small_file_win.h"
+#include "s_tree_remover_win.h"
 #include "updater_steps.h"
 
 namespace updater {
@@ -188,6 +190,16 @@ ApplyOutcome ApplyRelease(const ApplyRequest& request) {
             held.name.c_str(), held.error);
     return held;
   }
+  // Held until the apply returns; the installation folder itself may be reached through
+  // a link, as the player chose it.
+  FolderHolds holds(dir);
+  for (const auto* names : {&plan.files, &plan.obsolete})
+    for (const std::string& name : *names)
+      if (const std::string link = holds.Hold(name); !link.empty()) {
+        log.Log(1, kUnit, __LINE__, "%s is a link or cannot be held: nothing changed",
+                link.c_str());
+        return Outcome(ApplyStatus::kFailed, link, tree::kLinkInTheWay);
+      }
   if (ApplyOutcome staged = Stage(runner, request, plan, PlanLinks(target, installation));
       staged.status != ApplyStatus::kApplied)
     return staged;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -142,33 +143,40 @@ TEST(UpdaterJourney, AGameFileHeldOpenStopsTheApplyBeforeAnythingIsReplaced) {
   EXPECT_TRUE(IsRelease(directory, 5));
 }
 
-// The player made update.staging a link to C:\\elsewhere (the test's entry plants it):
-// the replay at start and the apply stop there, and nothing is staged into the folder
-// it leads to or removed from it.
-TEST(UpdaterJourney, AStagingFolderThatIsALinkStopsTheApplyAndIsNotFollowed) {
+// What a folder outside the installation holds, after a test planted "keep.txt" there.
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+    names.push_back(found.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The player made update.staging (or data\maps\isles, which 807.5 brings files into) a
+// link to C:\elsewhere (the test's entry plants it): the replay at start and the apply
+// stop there, and nothing is staged into or placed in the folder it leads to, or removed
+// from it.
+TEST(UpdaterJourney, AFolderThatIsALinkStopsTheApplyAndIsNotFollowed) {
   Serve("three");
   const std::string directory = InstallDir(), kept = "C:\\elsewhere\\keep.txt";
   ASSERT_TRUE(CreateDirectoryA("C:\\elsewhere", nullptr));
   std::ofstream(kept) << "not the product's";
   ASSERT_TRUE(SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
-  const DWORD staging = GetFileAttributesA((directory + "\\update.staging").c_str());
-  ASSERT_NE(staging, INVALID_FILE_ATTRIBUTES) << "the link is planted";
-  ASSERT_NE(staging & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  const char* planted = std::getenv("TDM_PLANTED_LINK");
+  ASSERT_NE(planted, nullptr);
+  const DWORD link = GetFileAttributesA((directory + "\\" + planted).c_str());
+  ASSERT_NE(link, INVALID_FILE_ATTRIBUTES) << "the link is planted";
+  ASSERT_NE(link & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
   UpdaterRun run;
   const std::string log = run.Check();
   EXPECT_FALSE(Says(log, kMsgUpdateFinishedStartGame)) << log;
   EXPECT_TRUE(Says(log, kMsgInstallFailed)) << log;
   EXPECT_TRUE(IsRelease(directory, 3)) << log;
   EXPECT_TRUE(test_support::FileExists(kept));
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA("C:\\elsewhere\\*", &found);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
-  std::vector<std::string> names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileA(find, &found));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "keep.txt"}));
+  EXPECT_EQ(NamesIn("C:\\elsewhere"), (std::vector<std::string>{".", "..", "keep.txt"}));
 }
 
 // A release published with notes: the English installation fetches the English notes
