@@ -132,7 +132,7 @@ class TFSetup : public gui::Form {
   bool ProbeAllUsersRights();
   void TrimSettings();
   // `made` counts the directory when this call created it.
-  bool EnsureDirectory(const char* path, unsigned* made = nullptr);
+  bool EnsureDirectory(const char* path, unsigned* made = nullptr, bool protect = false);
   bool CreateInstallDirectory();
   bool CreateArchiveDirectories();
   void SelectReadme();

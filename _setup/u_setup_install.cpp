@@ -14,6 +14,7 @@
 #include "gui_exception.h"
 #include "paint_pace.h"
 #include "path_buffer.h"
+#include "s_folder_rights_win.h"
 #include "s_handle_win.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
@@ -93,9 +94,10 @@ void TFSetup::TrimSettings() {
   if (trimmed.rangeError) throw gui::ERangeError();
 }
 
-bool TFSetup::EnsureDirectory(const char* path, unsigned* made) {
+bool TFSetup::EnsureDirectory(const char* path, unsigned* made, bool protect) {
   if (IsDirectory(path)) return true;
-  if (!CreateDirectoryA(path, nullptr)) return InstallFailed(kMsgCreateDirectoryFailed);
+  if (!(protect ? folder_rights::MakeProtectedFolder(path) : CreateDirectoryA(path, nullptr)))
+    return InstallFailed(kMsgCreateDirectoryFailed);
   if (made != nullptr) ++*made;
   return true;
 }
@@ -115,15 +117,19 @@ bool TFSetup::CreateInstallDirectory() {
   // Levels are made top down, so those made are the installation folder and the ones
   // right above it.
   unsigned& made = createdFolders.installLevels;
-  if (!EnsureDirectory(path, &made)) return false;
+  // For all users, what Setup makes carries the list Program Files would give, not what
+  // the level above passes on (under C:\ every user could change it): no other account
+  // can then swap the programs the elevated steps start.
+  const bool protect = radio_all_users.Checked();
+  if (!EnsureDirectory(path, &made, protect)) return false;
   for (std::size_t i = 2; i < count; ++i) {
     const std::string sofar = path;
     if (!setup::Compose(path, {sofar, "\\", components[i]}))
       return InstallFailed(kMsgCreateDirectoryFailed);
-    if (!EnsureDirectory(path, &made)) return false;
+    if (!EnsureDirectory(path, &made, protect)) return false;
   }
   if (directory.size() >= setup::kPathBufferSize) return InstallFailed(kMsgCreateDirectoryFailed);
-  return EnsureDirectory(directory.c_str(), &made);
+  return EnsureDirectory(directory.c_str(), &made, protect);
 }
 
 bool TFSetup::CreateArchiveDirectories() {

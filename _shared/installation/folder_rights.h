@@ -1,0 +1,30 @@
+// Whether a folder's owner and access list keep an all-users installation to the
+// administrators: what makes a folder one that no ordinary account can change under
+// the elevated steps' feet. Decided on the text Windows gives a security descriptor
+// (SDDL, owner and access list); portable, so every rule is a row of a native table.
+#pragma once
+
+#include <string_view>
+
+namespace installation {
+
+// What an all-users installation's folder, and each level Setup makes for it, is made
+// with: SYSTEM and Administrators full control, Users read and execute, inherited by
+// everything inside, nothing inherited from above (what Program Files gives).
+inline constexpr char kProtectedFolderSddl[] =
+    "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+enum class FolderRights {
+  kSafe,
+  kForeignOwner,     // owned by another than SYSTEM, Administrators, TrustedInstaller
+  kOthersMayChange,  // someone else may write, delete or change its permissions
+  kNotUnderstood,    // no access list, or text this reading does not know: refused
+};
+
+// `installationFolder`: the folder itself, into which no one else may write either (nor,
+// through what its entries pass on, into what is made inside it); otherwise a folder
+// above it, beside whose contents others may add their own, but which no one else may
+// rename, delete from or re-permission. Deny entries only take away and are not read.
+FolderRights JudgeFolderRights(std::string_view sddl, bool installationFolder);
+
+}  // namespace installation
