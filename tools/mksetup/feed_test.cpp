@@ -76,10 +76,11 @@ feed::Index SampleIndex(const feed::PublicKey& key) {
 }
 
 Bytes Signed(const SigningKey& key, const Bytes& body, const char* magic = feed::kIndexMagic) {
+  const Bytes toSign = feed::ToSign(magic, key.id(), body);
   feed::Signature signature;
   std::string error;
-  EXPECT_TRUE(key.Sign(body, signature, error)) << error;
-  return feed::Seal(magic, key.id(), signature, body);
+  EXPECT_TRUE(key.Sign(toSign, signature, error)) << error;
+  return feed::Seal(toSign, {signature});
 }
 
 feed::ReadProblem Read(const Bytes& file, const SigningKey& key, feed::Index& index) {
@@ -107,7 +108,7 @@ TEST(FeedIndex, RoundTripsAndRefusesEveryChangedByte) {
   nul[8 + 2] = 0;  // a NUL in the product's name
   cut.pop_back();
   longer.push_back(0);
-  version[8] = 2;
+  version[8] = 3;
   const struct {
     Bytes file;
     const SigningKey* reader;
@@ -328,6 +329,75 @@ TEST_F(Feed, RefreshAndRotationKeepOldReadersAccepting) {
   EXPECT_EQ(Verify(), kExitFailed);  // without the record the old key's reader refuses
 }
 
+// A release whose updater would carry a key that does not reach the feed's is refused,
+// naming both key ids; feed verify finds one that got into a feed. An index that does
+// not list its signing key is never written, and a damaged stored file is replaced.
+TEST_F(Feed, KeysThatWouldLockPlayersOutAreRefused) {
+  peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
+  const auto release = [&](const std::string& version, const std::string& key) {
+    Put("r.ini", Release(version) + "[Updater]\nProgram = updater-src.exe\nFeed = " +
+                     "http://127.0.0.1/f/\nPublicKey = " + key + ".pub\n");
+  };
+  const auto namesBoth = [&] {
+    std::string ids;
+    for (const char* name : {"stranger", "publisher"}) {
+      SigningKey key;
+      std::string error;
+      EXPECT_TRUE(key.Load(P(std::string(name) + ".key"), error));
+      ids = feed::HexText(key.id().data(), key.id().size());
+      if (err_.str().find(ids) == std::string::npos && out_.str().find(ids) == std::string::npos)
+        return testing::AssertionFailure() << name << " not named in " << err_.str() << out_.str();
+    }
+    return testing::AssertionSuccess();
+  };
+  release("807.3", "stranger");
+  EXPECT_EQ(Publish(), kExitFailed);  // a new feed
+  EXPECT_TRUE(namesBoth());
+  release("807.3", "publisher");
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  PutClient(4);
+  release("807.4", "stranger");
+  EXPECT_EQ(Publish(), kExitFailed);
+  EXPECT_TRUE(namesBoth());
+  for (const char* command : {"setup", "update"}) {
+    std::vector<std::string> args = {command, P("r.ini"),   "--stub", P("none.exe"),
+                                     "-o",    P("out.exe"), "--feed", P("feed")};
+    if (std::string(command) == "update") args.insert(args.begin() + 1, P("r.ini"));
+    EXPECT_EQ(Run(args), kExitFailed) << command;
+    EXPECT_TRUE(namesBoth()) << command;
+  }
+  // Rotated, the release that carries the old key still reaches the feed.
+  ASSERT_EQ(Run({"feed", "rotate", P("feed"), "--key", P("publisher.key"), "--new-key",
+                 P("stranger.key")}),
+            kExitOk);
+  release("807.4", "publisher");
+  const fs::path shared = dir_ / "feed" / "files";
+  for (const auto& entry : fs::recursive_directory_iterator(shared))
+    if (entry.is_regular_file() && entry.file_size() == 5000) Flip(entry.path(), 10);
+  ASSERT_EQ(Publish("stranger"), kExitOk) << err_.str();  // the client and the damaged file
+  EXPECT_NE(out_.str().find("2 new files stored (7048 bytes written)"), std::string::npos)
+      << out_.str();
+  ASSERT_EQ(Run({"feed", "verify", P("feed"), "--pubkey", P("stranger.pub")}), kExitOk)
+      << out_.str();
+  for (const auto& entry : fs::directory_iterator(dir_ / "feed" / "keys"))
+    if (entry.path().extension() == ".rot") fs::remove(entry.path());
+  EXPECT_EQ(Run({"feed", "verify", P("feed"), "--pubkey", P("stranger.pub")}), kExitFailed);
+  EXPECT_TRUE(namesBoth());
+
+  // The index signed by the key it no longer lists.
+  SigningKey signer;
+  std::string error;
+  ASSERT_TRUE(signer.Load(P("stranger.key"), error));
+  Bytes bytes;
+  feed::Index index;
+  ASSERT_TRUE(ReadWholeFile(P("feed/index.tdmfeed"), bytes));
+  ASSERT_EQ(Read(bytes, signer, index), feed::ReadProblem::kNone);
+  ASSERT_TRUE(LoadPublicKey(P("publisher.pub"), index.keys[0], error));
+  ASSERT_TRUE(ReplaceFile(P("feed/index.tdmfeed"), Signed(signer, feed::IndexBody(index)), error));
+  EXPECT_EQ(Run({"feed", "refresh", P("feed"), "--key", P("stranger.key")}), kExitFailed);
+  EXPECT_NE(err_.str().find("lacks the key that signs it"), std::string::npos) << err_.str();
+}
+
 TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
   peres::testing::WriteFile(P("updater-src.exe"), peres::testing::MakeStubImage());
   const std::string updater = "[Updater]\nProgram = updater-src.exe\nFeed = http://127.0.0.1/f/\n";
@@ -346,12 +416,14 @@ TEST_F(Feed, TheUpdaterIsStampedLinkedAndSignedOncePerRelease) {
   ASSERT_EQ(d.files.back().name, "updater.exe");
   ASSERT_EQ(d.shortcuts.size(), 1u);
   EXPECT_EQ(d.shortcuts[0].targetFile + std::to_string(d.shortcuts[0].linkNameId), "updater.exe23");
-  std::vector<std::uint8_t> url, key;
+  std::vector<std::uint8_t> url, key, product;
   const auto stamped = peres::testing::ReadFile(d.files.back().sourcePath.string());
   std::string error;
   ASSERT_TRUE(peres::ReadResource(stamped, "TDMFEED", "URL", url, error) &&
-              peres::ReadResource(stamped, "TDMFEED", "KEY", key, error))
+              peres::ReadResource(stamped, "TDMFEED", "KEY", key, error) &&
+              peres::ReadResource(stamped, "TDMFEED", "PRODUCT", product, error))
       << error;
+  EXPECT_EQ(std::string(product.begin(), product.end()), "Tidemoor");
   feed::PublicKey publicKey;
   ASSERT_TRUE(LoadPublicKey(P("publisher.pub"), publicKey, error));
   EXPECT_EQ(std::string(url.begin(), url.end()), "http://127.0.0.1/f/");
@@ -500,10 +572,9 @@ TEST_F(Feed, VerifyWithAnotherKeyNamesBothKeys) {
     return feed::HexText(keyId.data(), keyId.size());
   };
   EXPECT_EQ(Run({"feed", "verify", P("feed"), "--pubkey", P("stranger.pub")}), kExitFailed);
-  EXPECT_NE(out_.str().find("(signed by key " + id("publisher") + "; the key given is " +
-                            id("stranger") + ")"),
-            std::string::npos)
-      << out_.str();
+  for (const std::string& named :
+       {"(signed by key " + id("publisher"), "; the key given is " + id("stranger") + ")"})
+    EXPECT_NE(out_.str().find(named), std::string::npos) << out_.str();
 }
 
 TEST_F(Feed, TwoBuildsOfOneReleaseAtOnceBothSucceedWithTheSameBytes) {
