@@ -81,9 +81,9 @@ bool UpdateSession::ReadFeed(const std::vector<std::uint8_t>& bytes, feed::ReadP
     CLog::Instance()->Log(1, kUnit, __LINE__, "the index %s: %s", feed::ProblemText(problem),
                           trust_.detail.c_str());
   else if (trust_.rotations > 0)
-    CLog::Instance()->Log(1, kUnit, __LINE__, "key %s accepted through %zu rotation records",
+    CLog::Instance()->Log(1, kUnit, __LINE__, "key %s accepted through %u rotation records",
                           feed::HexText(trust_.signer.data(), trust_.signer.size()).c_str(),
-                          trust_.rotations);
+                          static_cast<unsigned>(trust_.rotations));
   return problem == feed::ReadProblem::kNone;
 }
 
