@@ -170,11 +170,14 @@ void RemoveUpdaterNames(const Installation& in, TreeRemover& tree, Failures& fai
     RemoveWholeFolder(player, std::string(local) + "\\Tidemoor\\", installation::kDownloadFolder,
                       failures);
   }
-  const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, kUpdaterKey);
-  if (status == ERROR_SUCCESS)
-    RegDeleteKeyA(HKEY_CURRENT_USER, kUpdaterKey);
-  else if (status != ERROR_FILE_NOT_FOUND)
-    failures.Add(kUpdaterKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+  // An all-users installation's accepted feed keys live below the machine's product key.
+  for (const HKEY root : {HKEY_CURRENT_USER, in.root}) {
+    const LSTATUS status = RegDeleteTreeA(root, kUpdaterKey);
+    if (status == ERROR_SUCCESS)
+      RegDeleteKeyA(root, kUpdaterKey);
+    else if (status != ERROR_FILE_NOT_FOUND)
+      failures.Add(kUpdaterKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+  }
 }
 
 void RemoveLinks(const Installation& in, const Lists& lists, Failures& failures) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "feed_trust.h"
 #include "install_list.h"
 #include "name_rule.h"
 #include "s_lang_ids.h"  // Setup's own text when the client's version cannot be read
@@ -90,8 +91,13 @@ CheckOutcome DecideCheck(const CheckInput& input) {
   const feed::Index& index = *input.index;
   const feed::Release* newest = NewestRelease(index);
   if (newest == nullptr || feed::CheckFreshness(index, input.highestSerialSeen,
-                                                input.nowUnixSeconds) != feed::Freshness::kFresh)
-    return Only(Verdict::kBadIndex, {kMsgBadVersionIndex});
+                                                input.nowUnixSeconds) != feed::Freshness::kFresh) {
+    CheckOutcome outcome = Only(Verdict::kBadIndex, {kMsgBadVersionIndex});
+    outcome.refusal = newest == nullptr ? "it names no release"
+                                        : feed::FreshnessDetail(index, input.highestSerialSeen,
+                                                                input.nowUnixSeconds);
+    return outcome;
+  }
   // Signed is not enough: a name that leaves the installation folder, names a device or
   // doubles another is refused before anything is fetched.
   if (const std::string* refused = RefusedName(*newest)) {

@@ -65,6 +65,7 @@ struct CheckOutcome {
   std::uint64_t fetchBytes = 0;
   std::uint64_t serialToKeep = 0;  // the highest serial seen, this index's included
   std::string refusedName;         // the index's entry that no installation may hold
+  std::string refusal;             // a replayed or expired index: why, with its figures
 };
 
 // The newest release of the index, or nullptr when it names none.

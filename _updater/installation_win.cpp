@@ -71,4 +71,9 @@ bool LoadFeedResources(std::string& url, feed::PublicKey& key) {
   return true;
 }
 
+std::string FeedProduct() {
+  std::string product;
+  return ReadResource(feed::kUpdaterProductResource, product) ? product : std::string();
+}
+
 }  // namespace updater

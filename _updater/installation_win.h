@@ -17,5 +17,7 @@ bool FindInstallation(Installation& installation, bool machineOnly = false);
 // The feed's address and trusted key from this program's own resources, which
 // mksetup writes into the updater of a release. False when either is missing.
 bool LoadFeedResources(std::string& url, feed::PublicKey& key);
+// The product this program updates, as the index names it; empty when it carries none.
+std::string FeedProduct();
 
 }  // namespace updater

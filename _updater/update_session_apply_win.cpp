@@ -115,11 +115,16 @@ CheckOutcome UpdateSession::DecideFromSaved(const std::string& folder) {
   std::string url;
   feed::PublicKey key{};
   if (LoadFeedResources(url, key)) feedBase_ = contentBase_ = FeedBase(url);
-  // Checked as the unelevated updater checked it: an older index cannot slip in here,
-  // and the decision is made again from the installation as it is now.
+  // Checked as the unelevated updater checked it, rotation records fetched again: an
+  // older index cannot slip in here, and the decision is made again from the
+  // installation as it is now.
+  if (!client_.Open(kUserAgent)) CLog::Instance()->Log(1, kUnit, __LINE__, "no HTTP client");
   ReadFeed(indexBytes_, problem);
   downloadFolder_ = installation_.directory + "\\" + kDownloadFolder;
-  return Decide(indexBytes_.empty() ? IndexFetch::kNotFound : IndexFetch::kReceived, problem);
+  const CheckOutcome outcome =
+      Decide(indexBytes_.empty() ? IndexFetch::kNotFound : IndexFetch::kReceived, problem);
+  KeepKeySet(outcome);
+  return outcome;
 }
 
 // The files came from a folder the player can change: only what hashes right here counts.

@@ -21,9 +21,7 @@ namespace updater {
 namespace {
 
 constexpr char kUnit[] = "_updater/update_session";
-constexpr char kAgent[] = "Tidemoor Updater";
 constexpr std::size_t kRotationLimit = 64 * 1024;
-constexpr int kRotationDepth = 8;
 
 const char* Msg(std::uint32_t id) {
   const char* text = CLang::GetText(id);
@@ -59,51 +57,45 @@ void UpdateSession::Say(const std::vector<std::uint32_t>& ids) {
   for (const std::uint32_t id : ids) Say(id);
 }
 
-// Signed by a key the program does not carry: the feed's rotation records lead from a
-// trusted key to it, each signed by the key before.
-bool UpdateSession::TrustKeyOf(const feed::KeyId& id, int depth) {
-  for (const feed::TrustedKey& key : trusted_)
-    if (key.id == id) return true;
-  if (depth >= kRotationDepth) return false;
-  std::vector<std::uint8_t> record;
-  const std::string url = feedBase_ + "keys/" + feed::HexText(id.data(), id.size()) + ".rot";
-  if (client_.GetDocument(url, kRotationLimit, record, &cancel_) != GetStatus::kOk) return false;
-  feed::Envelope envelope;
-  if (feed::ReadEnvelope(record.data(), record.size(), feed::kRotationMagic, envelope) !=
-          feed::ReadProblem::kNone ||
-      !TrustKeyOf(envelope.keyId, depth + 1))
-    return false;
-  feed::Rotation rotation;
-  feed::TrustedKey next;
-  if (feed::ReadRotation(record.data(), record.size(), trusted_, feed::VerifyWithCng, rotation) !=
-          feed::ReadProblem::kNone ||
-      !feed::KeyIdWithCng(rotation.newKey, next.id) || next.id != id)
-    return false;
-  next.key = rotation.newKey;
-  trusted_.push_back(next);
-  CLog::Instance()->Log(1, kUnit, __LINE__, "key %s accepted through its rotation record",
-                        feed::HexText(id.data(), id.size()).c_str());
-  return true;
-}
-
 bool UpdateSession::ReadFeed(const std::vector<std::uint8_t>& bytes, feed::ReadProblem& problem) {
   std::string url;
-  feed::TrustedKey key;
-  if (!LoadFeedResources(url, key.key) || !feed::KeyIdWithCng(key.key, key.id)) {
+  feed::PublicKey key{};
+  const std::string product = FeedProduct();
+  if (!LoadFeedResources(url, key) || product.empty()) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "this program carries no feed key or product");
     problem = feed::ReadProblem::kUnknownKey;
     return false;
   }
-  trusted_ = {key};
-  problem = feed::ReadIndex(bytes.data(), bytes.size(), trusted_, feed::VerifyWithCng, index_);
-  feed::Envelope envelope;
-  if (problem == feed::ReadProblem::kUnknownKey &&
-      feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) ==
-          feed::ReadProblem::kNone &&
-      TrustKeyOf(envelope.keyId, 0))
-    problem = feed::ReadIndex(bytes.data(), bytes.size(), trusted_, feed::VerifyWithCng, index_);
+  // The key built in is only where an installation that has accepted nothing starts.
+  feed::KeySet set;
+  if (!ReadKeySet(installation_.allUsers, set)) set = {{key}, 0};
+  const feed::TrustTools tools{
+      feed::VerifyWithCng, feed::KeyIdWithCng,
+      [this](const feed::KeyId& id, std::vector<std::uint8_t>& record) {
+        const std::string rotation =
+            feedBase_ + "keys/" + feed::HexText(id.data(), id.size()) + ".rot";
+        return client_.GetDocument(rotation, kRotationLimit, record, &cancel_) == GetStatus::kOk;
+      }};
+  trust_ = feed::ReadTrustedIndex(bytes.data(), bytes.size(), set, product, tools, index_);
+  problem = trust_.problem;
   if (problem != feed::ReadProblem::kNone)
-    CLog::Instance()->Log(1, kUnit, __LINE__, "the index: %s", feed::ProblemText(problem));
+    CLog::Instance()->Log(1, kUnit, __LINE__, "the index %s: %s", feed::ProblemText(problem),
+                          trust_.detail.c_str());
+  else if (trust_.rotations > 0)
+    CLog::Instance()->Log(1, kUnit, __LINE__, "key %s accepted through %u rotation records",
+                          feed::HexText(trust_.signer.data(), trust_.signer.size()).c_str(),
+                          static_cast<unsigned>(trust_.rotations));
   return problem == feed::ReadProblem::kNone;
+}
+
+// The set moves on only with an index that was accepted and fresh: the index's keys at
+// its serial. A current-user installation keeps it under the player's key; an
+// all-users one where only administrators write, which the elevated apply does.
+void UpdateSession::KeepKeySet(const CheckOutcome& outcome) {
+  if (outcome.serialToKeep == 0 || (installation_.allUsers && !elevated_)) return;
+  if (!WriteKeySet(installation_.allUsers, trust_.next))
+    CLog::Instance()->Log(1, kUnit, __LINE__, "cannot keep the accepted keys: error %lu",
+                          GetLastError());
 }
 
 CheckOutcome UpdateSession::Decide(IndexFetch fetch, feed::ReadProblem problem) {
@@ -137,7 +129,10 @@ CheckOutcome UpdateSession::Decide(IndexFetch fetch, feed::ReadProblem problem) 
           FileSha256(installation_.directory + "\\" + name, input.local[i].hash);
     }
   }
-  return DecideCheck(input);
+  CheckOutcome outcome = DecideCheck(input);
+  if (!outcome.refusal.empty())
+    CLog::Instance()->Log(1, kUnit, __LINE__, "the index is refused: %s", outcome.refusal.c_str());
+  return outcome;
 }
 
 SessionResult UpdateSession::CheckAndDownload() {
@@ -151,7 +146,7 @@ SessionResult UpdateSession::CheckAndDownload() {
   }
   feedBase_ = contentBase_ = FeedBase(url);
   observer_.Server(ServerName(feedBase_));
-  if (!client_.Open(kAgent)) {
+  if (!client_.Open(kUserAgent)) {
     Say(kMsgConnectionFailed);
     return {Finish::kNoConnection};
   }
@@ -173,6 +168,7 @@ SessionResult UpdateSession::CheckAndDownload() {
                           "the index names \"%s\", which no installation may hold",
                           outcome.refusedName.c_str());
   if (outcome.serialToKeep > HighestSerial()) SetHighestSerial(outcome.serialToKeep);
+  KeepKeySet(outcome);
   target_ = outcome.target;
   if (outcome.verdict == Verdict::kNewFiles) {
     const std::string line = NewFilesLine(outcome.fetch.size(), outcome.fetchBytes);

@@ -11,6 +11,7 @@
 
 #include "check_outcome.h"
 #include "feed_format.h"
+#include "feed_trust.h"
 #include "http_get_win.h"
 #include "installation.h"
 #include "updater_steps.h"
@@ -36,6 +37,8 @@ struct SessionResult {
   bool selfUpdateElevated = false;  // a newer updater waits: only an elevated child may move it in
 };
 
+// How the updater names itself to the feed's servers.
+inline constexpr char kUserAgent[] = "Tidemoor Updater";
 // Far above any real index; a longer answer is not read into memory.
 inline constexpr std::size_t kIndexLimit = 16 * 1024 * 1024;
 // The verified index, kept beside the downloads for the elevated apply to read again.
@@ -75,9 +78,11 @@ class UpdateSession {
  private:
   void Say(std::uint32_t id, const std::string& detail = {});
   void Say(const std::vector<std::uint32_t>& ids);
+  // The index read with the installation's key set (or the program's own key) and the
+  // feed's rotation records; `trust_` says how it went.
   bool ReadFeed(const std::vector<std::uint8_t>& bytes, feed::ReadProblem& problem);
-  bool TrustKeyOf(const feed::KeyId& id, int depth);
   CheckOutcome Decide(IndexFetch fetch, feed::ReadProblem problem);
+  void KeepKeySet(const CheckOutcome& outcome);
   void FetchServerList();
   SessionResult UpdateSelf();
   void SaveIndex();
@@ -106,7 +111,7 @@ class UpdateSession {
   std::atomic<bool> cancel_{false};
   CHttpClient client_;
   std::string feedBase_, contentBase_;
-  std::vector<feed::TrustedKey> trusted_;
+  feed::TrustResult trust_;
   std::vector<std::uint8_t> indexBytes_;
   feed::Index index_;
   const feed::Release* target_ = nullptr;

@@ -4,22 +4,32 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <vector>
+
 namespace updater {
 
 namespace {
 
 constexpr const char* kKey = installation::kUpdaterKey;
 
-bool Read(const char* name, DWORD flags, void* value, DWORD size) {
-  return RegGetValueA(HKEY_CURRENT_USER, kKey, name, flags, nullptr, value, &size) == ERROR_SUCCESS;
+constexpr char kKeysValue[] = "TrustedKeys";      // REG_BINARY: the public keys, X||Y each
+constexpr char kSerialValue[] = "TrustedSerial";  // REG_QWORD
+constexpr DWORD kMaxKeysBytes = 64 * feed::kPublicKeySize;
+
+bool Read(const char* name, DWORD flags, void* value, DWORD size, HKEY root = HKEY_CURRENT_USER) {
+  return RegGetValueA(root, kKey, name, flags, nullptr, value, &size) == ERROR_SUCCESS;
 }
 
-void Write(const char* name, DWORD type, const void* value, DWORD size) {
+bool Write(const char* name, DWORD type, const void* value, DWORD size,
+           HKEY root = HKEY_CURRENT_USER) {
   handles::Key key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(value), size);
+  LSTATUS status =
+      RegCreateKeyExA(root, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
+  if (status == ERROR_SUCCESS)
+    status = RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(value), size);
+  SetLastError(static_cast<DWORD>(status));
+  return status == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -41,6 +51,33 @@ std::uint64_t HighestSerial() {
 
 void SetHighestSerial(std::uint64_t serial) {
   Write("HighestSerial", REG_QWORD, &serial, sizeof serial);
+}
+
+bool ReadKeySet(bool allUsers, feed::KeySet& set) {
+  const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  std::vector<std::uint8_t> bytes(kMaxKeysBytes);
+  DWORD size = kMaxKeysBytes;
+  set = {};
+  if (!Read(kSerialValue, RRF_RT_REG_QWORD, &set.serial, sizeof set.serial, root) ||
+      RegGetValueA(root, kKey, kKeysValue, RRF_RT_REG_BINARY, nullptr, bytes.data(), &size) !=
+          ERROR_SUCCESS ||
+      size == 0 || size % feed::kPublicKeySize != 0)
+    return false;
+  set.keys.resize(size / feed::kPublicKeySize);
+  for (std::size_t i = 0; i < set.keys.size(); ++i)
+    std::memcpy(set.keys[i].data(), bytes.data() + i * feed::kPublicKeySize, feed::kPublicKeySize);
+  return true;
+}
+
+// The keys first: a set cut short between the two writes keeps its old serial, which
+// only lets the same records be followed once more.
+bool WriteKeySet(bool allUsers, const feed::KeySet& set) {
+  const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  std::vector<std::uint8_t> bytes;
+  for (const feed::PublicKey& key : set.keys) bytes.insert(bytes.end(), key.begin(), key.end());
+  if (bytes.empty() || bytes.size() > kMaxKeysBytes) return false;
+  return Write(kKeysValue, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()), root) &&
+         Write(kSerialValue, REG_QWORD, &set.serial, sizeof set.serial, root);
 }
 
 }  // namespace updater

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "feed_trust.h"
+
 namespace updater {
 
 bool CheckAutomatically();
@@ -12,5 +14,11 @@ void SetCheckAutomatically(bool on);
 // The highest index serial seen; 0 before the first. A lower one later is a replay.
 std::uint64_t HighestSerial();
 void SetHighestSerial(std::uint64_t serial);
+
+// The installation's accepted keys and their serial: a current-user installation's
+// under the player's key, an all-users one's under HKEY_LOCAL_MACHINE's, which only
+// administrators change. False when none is kept (or it does not hold together).
+bool ReadKeySet(bool allUsers, feed::KeySet& set);
+bool WriteKeySet(bool allUsers, const feed::KeySet& set);
 
 }  // namespace updater

@@ -1,8 +1,9 @@
 # cmake -DMKSETUP=<exe> -DFULL=<ini> -DFULL_PAYLOAD=<dir> -DNEXT=<ini> -DNEXT_PAYLOAD=<dir>
-#       -DDIR=<folder> -P feed_check.cmake
-# The demo's two full releases published into a new feed with a throw-away key: the
-# feed verifies, and is refused once any byte of its index or of a file is changed
-# (the first, the middle and the last byte of each, one at a time).
+#       -DKEY=<demo feed key, without .key/.pub> -DDIR=<folder> -P feed_check.cmake
+# The demo's two full releases published into a new feed with the demo feed's key, the
+# one their updater carries (publish refuses any other): the feed verifies, and is
+# refused once any byte of its index or of a file is changed (the first, the middle and
+# the last byte of each, one at a time).
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE text ERROR_VARIABLE text)
   if(NOT code EQUAL 0)
@@ -12,7 +13,8 @@ endfunction()
 
 file(REMOVE_RECURSE ${DIR})
 file(MAKE_DIRECTORY ${DIR})
-run(${MKSETUP} keygen ${DIR}/publisher)
+file(COPY_FILE ${KEY}.key ${DIR}/publisher.key)
+file(COPY_FILE ${KEY}.pub ${DIR}/publisher.pub)
 run(${MKSETUP} publish ${FULL} --payload ${FULL_PAYLOAD} --feed ${DIR}/feed --key ${DIR}/publisher.key)
 run(${MKSETUP} publish ${NEXT} --payload ${NEXT_PAYLOAD} --feed ${DIR}/feed --key ${DIR}/publisher.key)
 run(${MKSETUP} feed verify ${DIR}/feed --pubkey ${DIR}/publisher.pub)

@@ -1,14 +1,17 @@
 // The update feed's index: one file that a host tool writes and the updater reads.
-// A fixed envelope (magic, format version, key id, signature, body length) around
-// the exact bytes the signature covers; the body is a stream of little-endian
+// A header (type tag, format version, key id, body length), the body, then the
+// signatures over header and body together, so that neither a record can pass for an
+// index nor a header be changed under a body. The body is a stream of little-endian
 // fields and length-prefixed texts. One definition for both sides.
 //
-// Envelope, 88 bytes:
-//   8   magic                "TDMFEED\x1A" (index) or "TDMKEYR\x1A" (key rotation)
-//   4   envelope version     1
+// Envelope, version 2:
+//   8   type tag             "TDMFEED\x1A" (index) or "TDMKEYR\x1A" (key rotation)
+//   4   envelope version     2
 //   8   key id               first 8 bytes of SHA-256 of the signer's X||Y
-//   64  signature            ECDSA P-256 over SHA-256 of the body, raw r||s
-//   4   body length          the rest of the file, exactly
+//   4   body length
+//   n   body
+//   64  signature            ECDSA P-256 over SHA-256 of the bytes before it, raw r||s
+//   64  a rotation only: the new key's signature over the same bytes
 #pragma once
 
 #include <array>
@@ -22,7 +25,7 @@ namespace feed {
 inline constexpr std::size_t kMagicSize = 8;
 inline constexpr char kIndexMagic[kMagicSize + 1] = "TDMFEED\x1A";
 inline constexpr char kRotationMagic[kMagicSize + 1] = "TDMKEYR\x1A";
-inline constexpr std::uint32_t kEnvelopeVersion = 1;
+inline constexpr std::uint32_t kEnvelopeVersion = 2;
 // The body layout this code writes and reads; a feed that needs a newer reader says so
 // in its body (minReaderVersion) once the envelope has been checked.
 inline constexpr std::uint32_t kBodyVersion = 1;
@@ -31,7 +34,8 @@ inline constexpr std::size_t kKeyIdSize = 8;
 inline constexpr std::size_t kPublicKeySize = 64;  // X||Y of a P-256 point, big-endian each
 inline constexpr std::size_t kSignatureSize = 64;  // r||s, 32 bytes each, big-endian
 inline constexpr std::size_t kHashSize = 32;       // SHA-256
-inline constexpr std::size_t kEnvelopeSize = kMagicSize + 4 + kKeyIdSize + kSignatureSize + 4;
+inline constexpr std::size_t kHeaderSize = kMagicSize + 4 + kKeyIdSize + 4;
+inline constexpr std::size_t kEnvelopeSize = kHeaderSize + kSignatureSize;  // an index's
 
 // The index names texts as the archive carries them: Windows-1252, at most 255 bytes.
 inline constexpr std::size_t kMaxTextLength = 255;
@@ -107,7 +111,8 @@ struct Index {
   friend bool operator==(const Index&, const Index&) = default;
 };
 
-// A key rotation: the old key (the envelope's signer) names the key that follows it.
+// A key rotation: the old key (the envelope's signer) names the key that follows it,
+// and the new key signs the record too, so that neither alone can make one.
 struct Rotation {
   PublicKey newKey{};
   std::uint64_t serial = 0;  // the index serial from which the new key signs
@@ -115,10 +120,13 @@ struct Rotation {
 };
 
 // What mksetup writes into the updater program of a release with [Updater]: the feed's
-// URL (its bytes, no terminator) and the raw public key (X||Y) the updater trusts.
+// URL (its bytes, no terminator), the raw public key (X||Y) the updater starts trusting
+// and the product.
 inline constexpr char kUpdaterResourceType[] = "TDMFEED";
 inline constexpr char kUpdaterUrlResource[] = "URL";
 inline constexpr char kUpdaterKeyResource[] = "KEY";
+// The product the updater's installation is (the index's `product`), its bytes.
+inline constexpr char kUpdaterProductResource[] = "PRODUCT";
 
 // "ab/abcdef..." below files/: where a content file lives in the feed.
 std::string ContentPath(const Hash& hash);

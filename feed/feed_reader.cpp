@@ -121,6 +121,14 @@ const char* ProblemText(ReadProblem problem) {
       return "needs a newer reader";
     case ReadProblem::kMalformed:
       return "is signed but its contents do not hold together";
+    case ReadProblem::kStaleRotation:
+      return "is reached only through a rotation record older than the keys accepted";
+    case ReadProblem::kBelowTrusted:
+      return "is older than the index whose keys are accepted";
+    case ReadProblem::kWrongProduct:
+      return "is another product's";
+    case ReadProblem::kSignerUnlisted:
+      return "does not list the key that signs it";
   }
   return "unknown problem";
 }
@@ -134,11 +142,16 @@ ReadProblem ReadEnvelope(const std::uint8_t* data, std::size_t size, const char*
   if (!in.ok()) return ReadProblem::kTruncated;
   if (version != kEnvelopeVersion) return ReadProblem::kNewerEnvelope;
   in.Bytes(envelope.keyId);
-  in.Bytes(envelope.signature);
   const std::uint32_t length = in.U32();
-  if (!in.ok() || size - kEnvelopeSize != length) return ReadProblem::kTruncated;
-  envelope.body = data + kEnvelopeSize;
+  const std::size_t signatures = std::memcmp(magic, kRotationMagic, kMagicSize) == 0 ? 2 : 1;
+  if (!in.ok() || size - kHeaderSize < signatures * kSignatureSize ||
+      size - kHeaderSize - signatures * kSignatureSize != length)
+    return ReadProblem::kTruncated;
+  envelope.body = in.Take(length);
   envelope.bodySize = length;
+  envelope.signedSize = kHeaderSize + length;
+  in.Bytes(envelope.signature);
+  if (signatures == 2) in.Bytes(envelope.cosignature);
   return ReadProblem::kNone;
 }
 
@@ -150,7 +163,7 @@ ReadProblem OpenSigned(const std::uint8_t* data, std::size_t size, const char* m
     return problem;
   for (const TrustedKey& key : trusted)
     if (key.id == envelope.keyId)
-      return verify(key.key, envelope.body, envelope.bodySize, envelope.signature)
+      return verify(key.key, data, envelope.signedSize, envelope.signature)
                  ? ReadProblem::kNone
                  : ReadProblem::kBadSignature;
   return ReadProblem::kUnknownKey;
@@ -200,10 +213,13 @@ ReadProblem ReadRotation(const std::uint8_t* data, std::size_t size,
                          const std::vector<TrustedKey>& trusted, const VerifyFunction& verify,
                          Rotation& rotation) {
   Envelope envelope;
-  const ReadProblem problem = OpenSigned(data, size, kRotationMagic, trusted, verify, envelope);
-  return problem != ReadProblem::kNone
-             ? problem
-             : ParseRotationBody(envelope.body, envelope.bodySize, rotation);
+  ReadProblem problem = OpenSigned(data, size, kRotationMagic, trusted, verify, envelope);
+  if (problem == ReadProblem::kNone)
+    problem = ParseRotationBody(envelope.body, envelope.bodySize, rotation);
+  if (problem == ReadProblem::kNone &&
+      !verify(rotation.newKey, data, envelope.signedSize, envelope.cosignature))
+    problem = ReadProblem::kBadSignature;
+  return problem;
 }
 
 Freshness CheckFreshness(const Index& index, std::uint64_t highestSerialSeen,

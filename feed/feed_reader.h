@@ -1,7 +1,7 @@
-// Reads an index or a key rotation: the envelope first, then the signature through
-// the verify function the caller brings (libcrypto on the host, CNG in the updater),
-// and only then the body. Every read is bounds-checked; nothing is trusted that the
-// signature does not cover.
+// Reads an index or a key rotation: the envelope first, then the signature over header
+// and body through the verify function the caller brings (libcrypto on the host, CNG
+// in the updater), and only then the body. Every read is bounds-checked; nothing is trusted that
+// the signature does not cover.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +22,11 @@ enum class ReadProblem {
   kBadSignature,   // the signature does not fit the body
   kNewerFeed,      // the body asks for a newer reader
   kMalformed,      // a field runs past the body, a text is too long or holds a NUL
+  // The trust decision's refusals (feed_trust.h), of a readable, well signed file:
+  kStaleRotation,   // a rotation record's serial is not above the keys' it follows
+  kBelowTrusted,    // the index's serial is below the one its keys were accepted at
+  kWrongProduct,    // the index is another product's
+  kSignerUnlisted,  // the index's key list lacks the key that signs it
 };
 
 const char* ProblemText(ReadProblem problem);
@@ -38,8 +43,10 @@ using VerifyFunction = std::function<bool(const PublicKey& key, const std::uint8
 struct Envelope {
   KeyId keyId{};
   Signature signature{};
+  Signature cosignature{};  // a rotation's: the new key's
   const std::uint8_t* body = nullptr;
   std::size_t bodySize = 0;
+  std::size_t signedSize = 0;  // header and body: what each signature covers
 };
 
 // The envelope's fields, unverified: which key signed, for a reader that must fetch it.
@@ -57,6 +64,7 @@ ReadProblem ParseRotationBody(const std::uint8_t* body, std::size_t size, Rotati
 ReadProblem ReadIndex(const std::uint8_t* data, std::size_t size,
                       const std::vector<TrustedKey>& trusted, const VerifyFunction& verify,
                       Index& index);
+// Also verifies the new key's signature over the record.
 ReadProblem ReadRotation(const std::uint8_t* data, std::size_t size,
                          const std::vector<TrustedKey>& trusted, const VerifyFunction& verify,
                          Rotation& rotation);

@@ -96,16 +96,22 @@ std::vector<std::uint8_t> RotationBody(const Rotation& rotation) {
   return bytes;
 }
 
-std::vector<std::uint8_t> Seal(const char* magic, const KeyId& keyId, const Signature& signature,
-                               const std::vector<std::uint8_t>& body) {
+std::vector<std::uint8_t> ToSign(const char* magic, const KeyId& keyId,
+                                 const std::vector<std::uint8_t>& body) {
   std::vector<std::uint8_t> bytes(magic, magic + kMagicSize);
   Out out(bytes);
   out.U32(kEnvelopeVersion);
   out.Bytes(keyId);
-  out.Bytes(signature);
   out.Count(body.size());
   bytes.insert(bytes.end(), body.begin(), body.end());
   return bytes;
+}
+
+std::vector<std::uint8_t> Seal(std::vector<std::uint8_t> toSign,
+                               const std::vector<Signature>& signatures) {
+  Out out(toSign);
+  for (const Signature& signature : signatures) out.Bytes(signature);
+  return toSign;
 }
 
 }  // namespace feed

@@ -12,8 +12,13 @@ namespace feed {
 std::vector<std::uint8_t> IndexBody(const Index& index);
 std::vector<std::uint8_t> RotationBody(const Rotation& rotation);
 
-// The file: envelope then body. `magic` is kIndexMagic or kRotationMagic.
-std::vector<std::uint8_t> Seal(const char* magic, const KeyId& keyId, const Signature& signature,
-                               const std::vector<std::uint8_t>& body);
+// Header and body: the bytes every signature covers. `magic` is kIndexMagic or
+// kRotationMagic; `keyId` the signer's (a rotation's old key).
+std::vector<std::uint8_t> ToSign(const char* magic, const KeyId& keyId,
+                                 const std::vector<std::uint8_t>& body);
+// The file: `toSign` with its signatures after it (a rotation's old key's, then the
+// new key's).
+std::vector<std::uint8_t> Seal(std::vector<std::uint8_t> toSign,
+                               const std::vector<Signature>& signatures);
 
 }  // namespace feed

@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     feed::Envelope envelope;
     if (feed::ReadEnvelope(copy.data(), copy.size(), magic, envelope) != feed::ReadProblem::kNone)
       continue;
-    Require(envelope.body + envelope.bodySize == copy.data() + copy.size());
+    const std::size_t signatures = magic == feed::kRotationMagic ? 2 : 1;
+    Require(envelope.body + envelope.bodySize == copy.data() + envelope.signedSize &&
+            envelope.signedSize + signatures * feed::kSignatureSize == copy.size());
     // The key the envelope names is the one accepted, so the parsers run.
     const std::vector<feed::TrustedKey> trusted = {{envelope.keyId, {}}};
     feed::Index index;

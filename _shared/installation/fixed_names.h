@@ -7,7 +7,8 @@ namespace installation {
 
 // Under HKCU for a current-user installation, under HKLM for an all-users one.
 inline constexpr char kProductKey[] = "Software\\Tidemoor";
-// The updater's settings: always the player's, under HKCU.
+// The updater's settings, the player's under HKCU; the keys an all-users installation
+// trusts, under HKLM.
 inline constexpr char kUpdaterKey[] = "Software\\Tidemoor\\Updater";
 
 inline constexpr char kClientFile[] = "TDMClient.exe";

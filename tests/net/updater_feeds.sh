@@ -18,6 +18,9 @@
 #              journey puts it in place of the installed one, killed/release-0.807.3)
 #   selfupdate three, 807.5's updater the same program carrying the index's address
 #              instead of the folder's: other bytes, a newer updater
+#   rotated    one, its key rotated to a successor (serial 2)
+#   oldkey     one, refreshed with the rotated-away key up to serial 4: a leaked key
+#   otherproduct  807.3 of the product "Elsewhere", signed with the same key
 set -eu
 work=$1 www=$2 port=$(cat "$3") mksetup=$4 stub=$5 updater=$6 uninstall=$7 demo=$8
 payload3=$9 payload4=${10} client5=${11} killed=${12}
@@ -110,6 +113,17 @@ for build in 3 4 5; do publish "$v/killapply" $build "$work/killed"; done
 publish "$v/selfupdate" 3
 publish "$v/selfupdate" 4
 publish "$v/selfupdate" 5 "$work/self"
+# The key rotated, and the old key signing on after it.
+"$mksetup" keygen "$work/successor" >/dev/null
+cp -a "$v/one" "$v/rotated"
+cp -a "$v/one" "$v/oldkey"
+"$mksetup" feed rotate "$v/rotated" --key "$work/publisher.key" --new-key "$work/successor.key" \
+  >/dev/null
+for serial in 2 3 4; do "$mksetup" feed refresh "$v/oldkey" --key "$work/publisher.key" >/dev/null; done
+mkdir -p "$work/other"
+cp "$work/publisher.pub" "$work/other/"
+sed 's/^InstallFolder = .*/InstallFolder = \\Elsewhere/' "$work/release-3.ini" >"$work/other/release-3.ini"
+publish "$v/otherproduct" 3 "$work/other"
 ln -sfn variants/three "$www/selected"
 "$mksetup" feed verify "$v/three" --pubkey "$work/publisher.pub" >/dev/null
 echo "feeds for $url made in $www/variants"

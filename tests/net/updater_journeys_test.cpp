@@ -235,6 +235,21 @@ TEST(UpdaterJourney, AnOlderIndexServedAgainIsRefused) {
   EXPECT_TRUE(IsRelease(InstallDir(), 3));
 }
 
+// Another product's index under the feed's key; the old key, leaked, after a rotation.
+TEST(UpdaterJourney, AnotherProductsIndexOrARotatedAwayKeyIsRefused) {
+  UpdaterRun run;
+  const std::uint64_t before = ServerLogSize();
+  for (const auto& [variant, id] : {std::pair{"otherproduct", kMsgBadVersionIndex},
+                                    {"rotated", kMsgClientUpToDate},
+                                    {"oldkey", kMsgBadVersionIndex}}) {
+    Serve(variant);
+    const std::size_t from = run.Log().size();
+    EXPECT_TRUE(Says(run.Check().substr(from), id)) << variant;
+  }
+  EXPECT_EQ(ContentBytesSince(before), 0u);
+  EXPECT_TRUE(IsRelease(InstallDir(), 3));
+}
+
 TEST(UpdaterJourney, NoConnectionWhenTheServerIsStopped) {
   Serve("three");
   UpdaterRun run;

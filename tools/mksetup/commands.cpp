@@ -8,6 +8,7 @@
 
 #include "archive_listing.h"
 #include "embedded_programs.h"
+#include "feed_publish.h"
 #include "icon_file.h"
 #include "identity_resource.h"
 #include "installer_output.h"
@@ -31,7 +32,7 @@ const char kUsage[] =
     "usage: mksetup archive <manifest> <outdir> [--payload DIR]\n"
     "       mksetup setup <manifest> --stub <SetupStub.exe> -o <Setup.exe> [--payload DIR]\n"
     "               [--sign <cert.p12> [--password-file FILE | --password-env VAR]\n"
-    "                [--timestamp URL]]\n"
+    "                [--timestamp URL]] [--feed DIR]\n"
     "       mksetup list <ID_SETUPFILE1.bin [2 [3]] | Setup.exe>\n"
     "       mksetup verify <ID_SETUPFILE1.bin [2 [3]] | Setup.exe> [--ca <cert.pem>]\n"
     "       mksetup winget <Setup.exe> --id <Publisher.Package> --url <installer URL>\n"
@@ -48,10 +49,11 @@ int Usage(std::ostream& err, const std::string& problem) {
 struct Arguments {
   std::vector<std::string> positional;
   std::string payload, stub, output, ca;
+  std::string feed;  // the publisher's feed folder, which the release's updater must accept
   SigningOptions signing;
 
   bool HasSetupOptions() const {
-    return !stub.empty() || !output.empty() || !signing.certificate.empty() ||
+    return !stub.empty() || !output.empty() || !feed.empty() || !signing.certificate.empty() ||
            !signing.passwordFile.empty() || !signing.passwordVariable.empty() ||
            !signing.timestampUrl.empty();
   }
@@ -66,7 +68,8 @@ bool Split(const std::vector<std::string>& args, Arguments& parsed, std::ostream
       {"--password-file", &parsed.signing.passwordFile},
       {"--password-env", &parsed.signing.passwordVariable},
       {"--timestamp", &parsed.signing.timestampUrl},
-      {"--ca", &parsed.ca}};
+      {"--ca", &parsed.ca},
+      {"--feed", &parsed.feed}};
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string* option = nullptr;
     for (const auto& [name, target] : options)
@@ -166,7 +169,8 @@ int Setup(const Arguments& a, std::ostream& out, std::ostream& err, bool showPro
   std::optional<IconResources> icon;
   InstallerBuild build;
   bool ok = DescribeManifest(a, release, error) && LoadIcon(release.manifest, icon, error) &&
-            IdentityResourceBytes(release.manifest, build.identity, error);
+            IdentityResourceBytes(release.manifest, build.identity, error) &&
+            (a.feed.empty() || ManifestKeyAccepted(release.manifest, a.feed, error));
   if (ok) {
     release.inputs.insert(release.inputs.end(),
                           {a.stub, a.signing.certificate, a.signing.passwordFile});

@@ -63,6 +63,12 @@ bool WriteBytesInPlace(const fs::path& file, const std::string& bytes) {
 
 }  // namespace
 
+std::string ProductName(const Manifest& m) {
+  const std::string& folder = m.installFolder.value;
+  const std::size_t slash = folder.find_last_of('\\');
+  return slash == std::string::npos ? folder : folder.substr(slash + 1);
+}
+
 const char* FeedUrlProblem(const std::string& url) {
   if (!url.starts_with("http://") && !url.starts_with("https://"))
     return "is not an http:// or https:// address";
@@ -80,6 +86,12 @@ fs::path FromManifest(const Manifest& m, const std::string& value) {
 }
 
 }  // namespace
+
+bool UpdaterPublicKey(const Manifest& m, feed::PublicKey& key, std::string& error) {
+  if (LoadPublicKey(FromManifest(m, m.updaterPublicKey.value), key, error)) return true;
+  error = m.updaterPublicKey.where + ": " + error;
+  return false;
+}
 
 fs::path ReleaseProgramsFolder(const Manifest& m) {
   return m.folder / ("release-0." + std::to_string(m.packageVersionMS) + "." +
@@ -99,10 +111,7 @@ bool AddUpdater(const Manifest& m, archive::ArchiveDescription& d, std::string& 
     return false;
   }
   feed::PublicKey key{};
-  if (!LoadPublicKey(FromManifest(m, m.updaterPublicKey.value), key, error)) {
-    error = m.updaterPublicKey.where + ": " + error;
-    return false;
-  }
+  if (!UpdaterPublicKey(m, key, error)) return false;
   const fs::path program = FromManifest(m, m.updaterProgram.value);
   std::error_code code;
   archive::WriterFile updater;
@@ -125,12 +134,14 @@ bool AddUpdater(const Manifest& m, archive::ArchiveDescription& d, std::string& 
   }
   const ScratchFolder cleanup{scratch};
   const fs::path url = scratch / "feed-url", keyFile = scratch / "feed-key",
-                 prepared = scratch / kUpdaterName;
+                 product = scratch / "feed-product", prepared = scratch / kUpdaterName;
   const std::vector<peres::AddedResource> resources = {
       {feed::kUpdaterResourceType, feed::kUpdaterUrlResource, PathText(url)},
-      {feed::kUpdaterResourceType, feed::kUpdaterKeyResource, PathText(keyFile)}};
+      {feed::kUpdaterResourceType, feed::kUpdaterKeyResource, PathText(keyFile)},
+      {feed::kUpdaterResourceType, feed::kUpdaterProductResource, PathText(product)}};
   bool ready = WriteBytes(url, m.updaterFeed.value) &&
                WriteBytes(keyFile, std::string(key.begin(), key.end())) &&
+               WriteBytes(product, ProductName(m)) &&
                peres::WriteWithResources(PathText(program), resources, PathText(prepared), error);
   if (ready) {
     OnReleaseProgramPrepared(kUpdaterName);

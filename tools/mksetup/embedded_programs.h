@@ -9,6 +9,7 @@
 #include <string>
 
 #include "archive_writer.h"
+#include "feed_format.h"
 #include "fixed_names.h"
 #include "manifest.h"
 #include "signing.h"
@@ -19,13 +20,20 @@ inline constexpr const char* kUpdaterName = installation::kUpdaterProgramName;
 
 std::filesystem::path ReleaseProgramsFolder(const Manifest& manifest);
 
+// The product a release is, as the feed's index names it: the last part of [Setup]
+// InstallFolder. The updater carries it and refuses another product's index.
+std::string ProductName(const Manifest& manifest);
+
+// The key [Updater] PublicKey names, which the release's updater starts trusting.
+bool UpdaterPublicKey(const Manifest& manifest, feed::PublicKey& key, std::string& error);
+
 // Why an address cannot be a feed's or a mirror's: not http:// or https://, longer
 // than the index holds, a blank or control character in it. Null when it can.
 const char* FeedUrlProblem(const std::string& url);
 
-// [Updater]: adds updater.exe, stamped, and a start-menu link to it under the game's
-// link name when the manifest gives none. Refuses a payload that has updater.exe, a
-// feed URL that is not http:// or https://, a key file that is not a public key.
+// [Updater]: adds updater.exe, stamped with the feed's URL, key and product, and a start-menu link
+// to it under the game's link name when the manifest gives none. Refuses a payload that has
+// updater.exe, a feed URL that is not http:// or https://, a key file that is not a public key.
 bool AddUpdater(const Manifest& manifest, archive::ArchiveDescription& description,
                 std::string& error);
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include "manifest.h"
 
@@ -71,6 +72,34 @@ Bio OpenBio(const fs::path& file, const char* mode) {
   return Bio(BIO_new_file(PathText(file).c_str(), mode));
 }
 
+// A new file (never over an existing one), created with `mode` from its first byte,
+// written through to the disk and closed with every error seen: a full disk must not
+// leave a truncated key behind a "wrote". A file that fails is removed.
+bool WritePemFile(const fs::path& file, int mode, const std::function<int(BIO*)>& write) {
+#ifndef _WIN32
+  const int fd = open(PathText(file).c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+  FILE* raw = fd < 0 ? nullptr : fdopen(fd, "wb");
+  if (raw == nullptr && fd >= 0) close(fd);
+#else
+  (void)mode;
+  FILE* raw = std::fopen(PathText(file).c_str(), "wbx");
+#endif
+  if (raw == nullptr) return false;
+  bool ok = false;
+  {
+    Bio out(BIO_new_fp(raw, BIO_NOCLOSE));
+    ok = out && write(out.get()) == 1 && BIO_flush(out.get()) == 1;
+  }
+  ok = std::fflush(raw) == 0 && ok;
+#ifndef _WIN32
+  ok = fsync(fileno(raw)) == 0 && ok;
+#endif
+  ok = std::fclose(raw) == 0 && ok;
+  std::error_code ignored;
+  if (!ok) fs::remove(file, ignored);
+  return ok;
+}
+
 }  // namespace
 
 struct SigningKey::State {
@@ -108,23 +137,17 @@ bool SigningKey::Write(const fs::path& privateFile, const fs::path& publicFile,
       error = PathText(file) + ": exists already; a key is never overwritten";
       return false;
     }
-#ifndef _WIN32
-  // Created for its owner only from the first byte, not narrowed afterwards.
-  const int fd = open(PathText(privateFile).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-  FILE* raw = fd < 0 ? nullptr : fdopen(fd, "wb");
-  if (raw == nullptr && fd >= 0) close(fd);
-  Bio privateOut(raw == nullptr ? nullptr : BIO_new_fp(raw, BIO_CLOSE));
-#else
-  Bio privateOut = OpenBio(privateFile, "wbx");
-#endif
-  if (!privateOut || PEM_write_bio_PrivateKey(privateOut.get(), state_->key.get(), nullptr, nullptr,
-                                              0, nullptr, nullptr) != 1) {
+  EVP_PKEY* key = state_->key.get();
+  if (!WritePemFile(privateFile, 0600, [key](BIO* out) {
+        return PEM_write_bio_PrivateKey(out, key, nullptr, nullptr, 0, nullptr, nullptr);
+      })) {
     error = PathText(privateFile) + ": cannot be written";
     return false;
   }
-  privateOut.reset();
-  Bio publicOut = OpenBio(publicFile, "wb");
-  if (!publicOut || PEM_write_bio_PUBKEY(publicOut.get(), state_->key.get()) != 1) {
+  if (!WritePemFile(publicFile, 0644, [key](BIO* out) { return PEM_write_bio_PUBKEY(out, key); })) {
+    // Not half a pair: a rerun finds both names free.
+    std::error_code ignored;
+    fs::remove(privateFile, ignored);
     error = PathText(publicFile) + ": cannot be written";
     return false;
   }

@@ -4,21 +4,21 @@
 #include <chrono>
 
 #include "commands.h"
+#include "embedded_programs.h"
 #include "feed_crypto.h"
 #include "feed_publish.h"
 #include "feed_reader.h"
 #include "feed_store.h"
 #include "file_time.h"
 #include "manifest.h"
+#include "name_rules.h"
+#include "pe_resources.h"
+#include "feed_trust.h"
 
 namespace mksetup {
 namespace {
 
 namespace fs = std::filesystem;
-
-// An updater that knows only an older key follows the rotation records to the key
-// that signs now; each record must be signed by a key already accepted.
-constexpr int kMaxRotations = 16;
 
 std::string Hex(const feed::KeyId& id) {
   return feed::HexText(id.data(), id.size());
@@ -46,42 +46,66 @@ std::string ExpiryText(std::uint64_t expiresAt, std::uint64_t now) {
                                     : " (expired " + std::to_string(-days) + " days ago)");
 }
 
-bool ReadTrusted(const fs::path& folder, std::vector<feed::TrustedKey> trusted, feed::Index& index,
-                 std::string& error) {
+// The feed as an updater reads it: its rotation records from keys/, libcrypto's checks.
+feed::TrustTools HostTools(const fs::path& folder) {
+  return {VerifyWithLibcrypto,
+          [](const feed::PublicKey& key, feed::KeyId& id) {
+            id = KeyIdOf(key);
+            return true;
+          },
+          [folder](const feed::KeyId& id, std::vector<std::uint8_t>& record) {
+            return ReadWholeFile(KeyFile(folder, id, ".rot"), record);
+          }};
+}
+
+// The index read as an updater that starts from `key` reads it.
+bool ReadTrusted(const fs::path& folder, const feed::PublicKey& key, feed::Index& index,
+                 std::string& error, feed::TrustResult* trust = nullptr) {
   const fs::path indexFile = IndexPath(folder);
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(indexFile, bytes)) {
     error = PathText(folder) + ": is not a feed (no readable " + kIndexFileName + ")";
     return false;
   }
-  feed::ReadProblem problem = feed::ReadProblem::kNone;
-  for (int step = 0; step <= kMaxRotations; ++step) {
-    problem = feed::ReadIndex(bytes.data(), bytes.size(), trusted, VerifyWithLibcrypto, index);
-    feed::Envelope envelope;
-    std::vector<std::uint8_t> record;
-    feed::Rotation rotation;
-    if (problem != feed::ReadProblem::kUnknownKey ||
-        feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic, envelope) !=
-            feed::ReadProblem::kNone ||
-        !ReadWholeFile(KeyFile(folder, envelope.keyId, ".rot"), record) ||
-        feed::ReadRotation(record.data(), record.size(), trusted, VerifyWithLibcrypto, rotation) !=
-            feed::ReadProblem::kNone)
-      break;
-    trusted.push_back(Trusted(rotation.newKey));
-  }
-  if (problem == feed::ReadProblem::kNone) return true;
-  error = PathText(indexFile) + ": " + feed::ProblemText(problem);
-  // Which key signed it, and which the publisher gave: the two ids to compare.
-  if (feed::Envelope envelope; problem == feed::ReadProblem::kUnknownKey &&
-                               feed::ReadEnvelope(bytes.data(), bytes.size(), feed::kIndexMagic,
-                                                  envelope) == feed::ReadProblem::kNone) {
-    error +=
-        " (signed by key " + Hex(envelope.keyId) + "; the key given is " + Hex(trusted.front().id);
-    for (std::size_t i = 1; i < trusted.size(); ++i)
-      error += (i == 1 ? ", through its rotations " : ", ") + Hex(trusted[i].id);
-    error += ")";
-  }
+  const feed::TrustResult result =
+      feed::ReadTrustedIndex(bytes.data(), bytes.size(), {{key}, 0}, {}, HostTools(folder), index);
+  if (trust != nullptr) *trust = result;
+  if (result.problem == feed::ReadProblem::kNone) return true;
+  error = PathText(indexFile) + ": " + feed::ProblemText(result.problem) + " (" + result.detail +
+          "; the key given is " + Hex(KeyIdOf(key)) + ")";
   return false;
+}
+
+std::string EmbeddedKeyProblem(const feed::PublicKey& embedded, const feed::TrustResult& trust) {
+  return "the updater would carry key " + Hex(KeyIdOf(embedded)) +
+         ", which is neither the key that signs the feed (" + Hex(trust.signer) +
+         ") nor reaches it through the feed's rotation records (" + trust.detail +
+         "); its players could never update again";
+}
+
+// Each release's updater checked as its players' updater would read the feed.
+bool CheckEmbeddedKeys(const fs::path& folder, const feed::Index& index, std::string& error) {
+  for (const feed::Release& release : index.releases)
+    for (const feed::ReleaseFile& file : release.files) {
+      if (FoldCase(file.name) != FoldCase(kUpdaterName)) continue;
+      std::vector<std::uint8_t> image, keyBytes;
+      feed::PublicKey embedded{};
+      std::string problem;
+      if (!ReadWholeFile(ContentFile(folder, file.content.hash), image) ||
+          !peres::ReadResource(image, feed::kUpdaterResourceType, feed::kUpdaterKeyResource,
+                               keyBytes, problem) ||
+          keyBytes.size() != embedded.size()) {
+        error = Version(release.version) + " " + file.name + ": carries no feed key" +
+                (problem.empty() ? "" : " (" + problem + ")");
+        return false;
+      }
+      std::copy(keyBytes.begin(), keyBytes.end(), embedded.begin());
+      if (!EmbeddedKeyAccepted(folder, embedded, problem)) {
+        error = Version(release.version) + " " + file.name + ": " + problem;
+        return false;
+      }
+    }
+  return true;
 }
 
 // Every content file the index names, once each.
@@ -112,7 +136,7 @@ int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& 
     err << "mksetup: " << error << "\n";
     return kExitFailed;
   }
-  if (!ReadTrusted(folder, {Trusted(key)}, index, error)) {
+  if (!ReadTrusted(folder, key, index, error) || !CheckEmbeddedKeys(folder, index, error)) {
     out << "BAD: " << error << "\n";
     return kExitFailed;
   }
@@ -135,7 +159,7 @@ int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& 
   }
   const std::uint64_t now = Now();
   if (feed::CheckFreshness(index, 0, now) == feed::Freshness::kExpired) {
-    out << "BAD: the index expired on " << UnixTime(index.expiresAt)
+    out << "BAD: the index " << feed::FreshnessDetail(index, 0, now)
         << " (mksetup feed refresh signs it again)\n";
     return kExitFailed;
   }
@@ -163,7 +187,7 @@ bool ReadWithOwnKey(const fs::path& folder, feed::Index& index, feed::Envelope& 
     return false;
   }
   if (!LoadPublicKey(KeyFile(folder, envelope.keyId, ".pub"), key, error) ||
-      !ReadTrusted(folder, {Trusted(key)}, index, error)) {
+      !ReadTrusted(folder, key, index, error)) {
     err << "mksetup: " << error << "\n";
     return false;
   }
@@ -223,6 +247,26 @@ int FeedStatus(const fs::path& folder, std::uint32_t warnDays, std::ostream& out
                                  : "OK")
       << (warn ? "; mksetup feed refresh signs it again\n" : "\n");
   return warn ? kExitFailed : kExitOk;
+}
+
+bool EmbeddedKeyAccepted(const fs::path& folder, const feed::PublicKey& embedded,
+                         std::string& error) {
+  feed::Index index;
+  feed::TrustResult trust;
+  if (ReadTrusted(folder, embedded, index, error, &trust)) return true;
+  if (trust.problem == feed::ReadProblem::kUnknownKey ||
+      trust.problem == feed::ReadProblem::kStaleRotation)
+    error = EmbeddedKeyProblem(embedded, trust);
+  return false;
+}
+
+bool ManifestKeyAccepted(const Manifest& manifest, const fs::path& folder, std::string& error) {
+  feed::PublicKey embedded{};
+  if (manifest.updaterProgram.where.empty()) return true;
+  if (!UpdaterPublicKey(manifest, embedded, error)) return false;
+  if (EmbeddedKeyAccepted(folder, embedded, error)) return true;
+  error = manifest.updaterPublicKey.where + ": " + error;
+  return false;
 }
 
 }  // namespace mksetup

@@ -102,14 +102,21 @@ bool OpenFeed(const fs::path& folder, const std::vector<feed::TrustedKey>& trust
 // Signs the index with `key` for another `validDays` and replaces the index file.
 bool WriteIndex(const fs::path& folder, feed::Index& index, const SigningKey& key, int validDays,
                 std::string& error) {
+  // Its key list becomes what every updater that reads it accepts: without the key that
+  // signs, the feed's next index would lock them all out.
+  if (std::find(index.keys.begin(), index.keys.end(), key.publicKey()) == index.keys.end()) {
+    error = PathText(IndexPath(folder)) + ": its key list lacks the key that signs it (key id " +
+            KeyIdText(key.id()) + ")";
+    return false;
+  }
   index.serial += 1;
   index.issuedAt = NowUnix();
   index.expiresAt = index.issuedAt + static_cast<std::uint64_t>(validDays) * kSecondsPerDay;
-  const std::vector<std::uint8_t> body = feed::IndexBody(index);
+  const std::vector<std::uint8_t> toSign =
+      feed::ToSign(feed::kIndexMagic, key.id(), feed::IndexBody(index));
   feed::Signature signature;
-  if (!key.Sign(body, signature, error)) return false;
-  if (!ReplaceFile(IndexPath(folder), feed::Seal(feed::kIndexMagic, key.id(), signature, body),
-                   error))
+  if (!key.Sign(toSign, signature, error) ||
+      !ReplaceFile(IndexPath(folder), feed::Seal(toSign, {signature}), error))
     return false;
   OnFeedWritten("index");
   return true;
@@ -177,12 +184,6 @@ feed::Release ReleaseOf(const archive::ArchiveDescription& d) {
   return r;
 }
 
-std::string ProductOf(const Manifest& manifest) {
-  std::string product = manifest.installFolder.value;
-  const std::size_t slash = product.find_last_of('\\');
-  return slash == std::string::npos ? product : product.substr(slash + 1);
-}
-
 std::string NotAboveNewest(const PublishOptions& publish, const feed::Release& release,
                            const feed::Index& index) {
   return PathText(publish.manifest) + ": [Setup] PackageVersion " + VersionText(release.version) +
@@ -211,9 +212,21 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
   OpenedFeed opened;
   if (!OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
     return Refuse(err, error);
+  // The release's updater must accept the feed it is published into.
+  if (!manifest.updaterProgram.where.empty()) {
+    feed::PublicKey embedded{};
+    if (!UpdaterPublicKey(manifest, embedded, error)) return Refuse(err, error);
+    if (!opened.exists && embedded != key.publicKey())
+      return Refuse(err, manifest.updaterPublicKey.where + ": the updater would carry key " +
+                             KeyIdText(KeyIdOf(embedded)) +
+                             ", which is not the key that signs the feed (" + KeyIdText(key.id()) +
+                             "); its players could never update");
+    if (opened.exists && !ManifestKeyAccepted(manifest, options.feed, error))
+      return Refuse(err, error);
+  }
   feed::Index& index = opened.index;
   feed::Release release = ReleaseOf(d);
-  const std::string product = ProductOf(manifest);
+  const std::string product = ProductName(manifest);
   if (opened.exists && index.product != product)
     return Refuse(err, PathText(publish.manifest) + ": [Setup] InstallFolder names the product \"" +
                            product + "\", the feed is for \"" + index.product + "\"");
@@ -319,14 +332,16 @@ int RotateFeedKey(const FeedOptions& options, std::ostream& out, std::ostream& e
   if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
   if (newKey.publicKey() == oldKey.publicKey())
     return Refuse(err, PathText(options.newKey) + ": is the key the feed is signed with already");
-  // The old key vouches for the new one; an updater that knows only the old key reads
-  // this record first and then accepts the index the new key signs.
+  // The old key vouches for the new one and the new one for itself; an updater that
+  // knows only the old key reads this record first and then accepts the index the new
+  // key signs, from this serial on.
   const feed::Rotation rotation{newKey.publicKey(), opened.index.serial + 1};
-  const std::vector<std::uint8_t> body = feed::RotationBody(rotation);
-  feed::Signature signature;
-  if (!oldKey.Sign(body, signature, error) ||
-      !ReplaceFile(KeyFile(options.feed, newKey.id(), ".rot"),
-                   feed::Seal(feed::kRotationMagic, oldKey.id(), signature, body), error) ||
+  const std::vector<std::uint8_t> toSign =
+      feed::ToSign(feed::kRotationMagic, oldKey.id(), feed::RotationBody(rotation));
+  feed::Signature byOld, byNew;
+  if (!oldKey.Sign(toSign, byOld, error) || !newKey.Sign(toSign, byNew, error) ||
+      !ReplaceFile(KeyFile(options.feed, newKey.id(), ".rot"), feed::Seal(toSign, {byOld, byNew}),
+                   error) ||
       !StorePublicKey(options.feed, newKey, error))
     return Refuse(err, error);
   opened.index.keys = {newKey.publicKey()};

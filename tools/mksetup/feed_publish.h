@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "feed_format.h"
+#include "manifest.h"
 #include "signing.h"
 
 namespace mksetup {
@@ -50,6 +51,16 @@ int FeedStatus(const std::filesystem::path& feed, std::uint32_t warnDays, std::o
 // counts, and so does every day after.
 std::int64_t DaysLeft(std::uint64_t expiresAt, std::uint64_t now);
 bool ExpiresWithin(std::uint64_t expiresAt, std::uint64_t now, std::uint32_t warnDays);
+
+// Whether an updater that carries `embedded` accepts the feed's index as it stands: the
+// key that signs it, or a key the feed's rotation records lead to from `embedded`. False
+// with `error` naming both key ids (a release that carried such a key would end every
+// check of its players with 233).
+bool EmbeddedKeyAccepted(const std::filesystem::path& feed, const feed::PublicKey& embedded,
+                         std::string& error);
+// The same for the manifest's [Updater] PublicKey; true for a release without [Updater].
+bool ManifestKeyAccepted(const Manifest& manifest, const std::filesystem::path& feed,
+                         std::string& error);
 
 // Called after each step that writes into the feed ("content", "index"); nothing in
 // production. A test links its own, to stop a publish between two steps.

@@ -141,9 +141,14 @@ bool ContentBatch::Store(const feed::ContentRef& content, const fs::path& source
   written = false;
   const fs::path target = ContentFile(feed_, content.hash);
   std::error_code code;
-  // A name is its content: one that is there with the right size was stored before
-  // (feed verify checks the hashes), and one pending is stored by this batch.
-  if (fs::is_regular_file(target, code) && fs::file_size(target, code) == content.size && !code)
+  // A name is its content, once its bytes hash to it: a stored file is reused only then,
+  // and a damaged one is written again and renamed over it. One pending is stored by
+  // this batch.
+  feed::Hash stored{};
+  std::uint64_t storedSize = 0;
+  if (fs::is_regular_file(target, code) && fs::file_size(target, code) == content.size && !code &&
+      Sha256File(target, stored, storedSize) && storedSize == content.size &&
+      stored == content.hash)
     return true;
   if (std::any_of(pending_.begin(), pending_.end(),
                   [&](const Pending& file) { return file.target == target; }))

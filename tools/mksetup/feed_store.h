@@ -43,9 +43,9 @@ class ContentBatch {
   ContentBatch(const ContentBatch&) = delete;
   ContentBatch& operator=(const ContentBatch&) = delete;
 
-  // Writes a content file unless one of that hash and size is stored or pending;
-  // `source` is read when not empty, `bytes` otherwise, and its hash is checked while
-  // it is copied. `written` tells whether bytes were written.
+  // Writes a content file unless one that hashes to it is stored (a damaged one is
+  // replaced) or pending; `source` is read when not empty, `bytes` otherwise, and its
+  // hash is checked while it is copied. `written` tells whether bytes were written.
   bool Store(const feed::ContentRef& content, const std::filesystem::path& source,
              const std::vector<std::uint8_t>& bytes, bool& written, std::string& error);
   bool Commit(std::string& error);

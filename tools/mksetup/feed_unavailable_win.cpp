@@ -38,6 +38,14 @@ bool LoadPublicKey(const std::filesystem::path&, feed::PublicKey&, std::string& 
   error = "this mksetup.exe cannot read public keys; run the host build's mksetup";
   return false;
 }
+bool EmbeddedKeyAccepted(const std::filesystem::path&, const feed::PublicKey&, std::string& error) {
+  error = "this mksetup.exe cannot read a feed; run the host build's mksetup";
+  return false;
+}
+bool ManifestKeyAccepted(const Manifest&, const std::filesystem::path&, std::string& error) {
+  error = "this mksetup.exe cannot read a feed; run the host build's mksetup";
+  return false;
+}
 int GenerateKeyPair(const std::string&, std::ostream&, std::ostream& err) {
   return Unavailable(err);
 }

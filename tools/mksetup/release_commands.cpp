@@ -92,6 +92,7 @@ int Update(const Parsed& p, std::ostream& out, std::ostream& err) {
   o.output = p.One("-o");
   o.signing = {p.One("--sign"), p.One("--password-file"), p.One("--password-env"),
                p.One("--timestamp")};
+  o.feed = p.One("--feed");
   return BuildDerivedUpdate(o, out, err);
 }
 
@@ -142,7 +143,7 @@ int Feed(const Parsed& p, std::ostream& out, std::ostream& err) {
 
 const char kReleaseUsage[] =
     "       mksetup update <OLD.ini> <NEW.ini> --stub <SetupStub.exe> -o <Update.exe>\n"
-    "               [--old-payload DIR] [--new-payload DIR] [--sign ...]\n"
+    "               [--old-payload DIR] [--new-payload DIR] [--sign ...] [--feed DIR]\n"
     "       mksetup keygen <NAME>    (writes NAME.key and NAME.pub)\n"
     "       mksetup publish <NEW.ini> --feed DIR --key NAME.key [--payload DIR]\n"
     "               [--updates-from V] [--valid-days N] [--mirror URL]... [--servers FILE]\n"
@@ -166,7 +167,7 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (command == "update") {
     code = !Parse(args, 1,
                   {"--stub", "-o", "--old-payload", "--new-payload", "--sign", "--password-file",
-                   "--password-env", "--timestamp"},
+                   "--password-env", "--timestamp", "--feed"},
                   p, err)
                ? Usage(err)
                : Update(p, out, err);

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "embedded_programs.h"
+#include "feed_publish.h"
 #include "icon_file.h"
 #include "installer_output.h"
 #include "manifest.h"
@@ -45,6 +46,7 @@ int BuildDerivedUpdate(const UpdateOptions& o, std::ostream& out, std::ostream& 
             ReadManifest(o.newManifest, newManifest, error) &&
             DescribeRelease(oldManifest, o.oldPayload, oldRelease, plan, error) &&
             DescribeRelease(newManifest, o.newPayload, newRelease, plan, error) &&
+            (o.feed.empty() || ManifestKeyAccepted(newManifest, o.feed, error)) &&
             SignEmbeddedPrograms(oldManifest, o.signing, oldRelease, error) &&
             SignEmbeddedPrograms(newManifest, o.signing, newRelease, error) &&
             DeriveUpdate({PathText(o.oldManifest), &oldRelease},

@@ -14,6 +14,7 @@ struct UpdateOptions {
   std::filesystem::path oldPayload, newPayload;  // override the manifests', when given
   std::filesystem::path stub, output;
   SigningOptions signing;
+  std::filesystem::path feed;  // when given, the new release's updater must accept it
 };
 
 int BuildDerivedUpdate(const UpdateOptions& options, std::ostream& out, std::ostream& err);
