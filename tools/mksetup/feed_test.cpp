@@ -9,11 +9,13 @@
 #include <cstring>
 #include <functional>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "commands.h"
 #include "embedded_programs.h"
 #include "feed_crypto.h"
+#include "feed_prune_plan.h"
 #include "feed_publish.h"
 #include "feed_reader.h"
 #include "feed_store.h"
@@ -531,6 +533,53 @@ TEST_F(Feed, TwoBuildsOfOneReleaseAtOnceBothSucceedWithTheSameBytes) {
   for (const auto& entry : fs::directory_iterator(dir_ / "release-0.807.3"))
     left.push_back(entry.path().filename().string());
   EXPECT_EQ(left, std::vector<std::string>{"updater.exe"}) << "no preparation folder stays";
+}
+
+// Prune keeps exactly what the kept releases and the index before it name: a player
+// mid-update by that index still finds its files.
+TEST_F(Feed, PruneKeepsWhatTheKeptReleasesAndThePreviousIndexName) {
+  feed::PublicKey publicKey{};
+  std::string error;
+  ASSERT_TRUE(LoadPublicKey(P("publisher.pub"), publicKey, error)) << error;
+  const auto index = [&] {
+    Bytes bytes;
+    feed::Index read;
+    EXPECT_TRUE(ReadWholeFile(IndexPath(P("feed")), bytes));
+    EXPECT_EQ(feed::ReadIndex(bytes.data(), bytes.size(), {Trusted(publicKey)}, VerifyWithLibcrypto,
+                              read),
+              feed::ReadProblem::kNone);
+    return read;
+  };
+  const auto stored = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_ / "feed" / kContentFolder))
+      if (entry.is_regular_file()) names.insert(entry.path().filename().string());
+    return names;
+  };
+  const auto named = [](const feed::Index& of) {
+    std::set<std::string> names;
+    for (const feed::Hash& hash : NamedContent(of))
+      names.insert(feed::HexText(hash.data(), hash.size()));
+    return names;
+  };
+  for (std::uint32_t ls : {3u, 4u, 5u}) {
+    PutClient(ls);
+    Put("r.ini", Release("807." + std::to_string(ls)));
+    ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  }
+  Put("feed/files/ff/" + std::string(64, 'f'), "left by a publish that was stopped");
+  for (const char* keep : {"2", "1"}) {
+    const feed::Index before = index();
+    ASSERT_EQ(Run({"feed", "prune", P("feed"), "--key", P("publisher.key"), "--keep", keep}),
+              kExitOk)
+        << err_.str();
+    EXPECT_EQ(stored(), named(before)) << out_.str();
+    EXPECT_EQ(index().releases.size(), std::stoul(keep));
+    EXPECT_EQ(index().releases.back(), before.releases.back());
+    EXPECT_EQ(Verify(), kExitOk) << err_.str();
+  }
+  EXPECT_EQ(Run({"feed", "prune", P("feed"), "--key", P("publisher.key"), "--keep", "0"}),
+            kExitUsage);
 }
 
 }  // namespace
