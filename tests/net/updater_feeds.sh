@@ -4,6 +4,7 @@
 #   updater_feeds.sh <work folder> <served folder> <port file> <mksetup> <SetupStub.exe>
 #                    <updater.exe> <uninstall.exe> <demo sources> <payload 807.3>
 #                    <payload 807.4> <TDMClient.exe 807.5> <updater_apply_killed.exe>
+#                    <updater_short_rate.exe>
 # Three full releases of the demo: 807.3 (its Setup.exe is what the journeys start
 # from), 807.4, and 807.5 (a new client, a changed map, a new folder, a 2 MiB pack, a
 # map gone). Each feed is a folder under <served folder>/variants, which nginx serves at
@@ -18,10 +19,15 @@
 #              journey puts it in place of the installed one, killed/release-0.807.3)
 #   selfupdate three, 807.5's updater the same program carrying the index's address
 #              instead of the folder's: other bytes, a newer updater
+#   mirrors404 three, its first mirror odd_server.py's, which has none of the files
+#   stall      three, each release with updater_short_rate.exe as its updater (the
+#              journey puts it in place, shortrate/release-0.807.3), its first mirror
+#              odd_server.py's /drip/, far below the minimum rate
 set -eu
 work=$1 www=$2 port=$(cat "$3") mksetup=$4 stub=$5 updater=$6 uninstall=$7 demo=$8
-payload3=$9 payload4=${10} client5=${11} killed=${12}
+payload3=$9 payload4=${10} client5=${11} killed=${12} shortrate=${13}
 url="http://127.0.0.1:$port/feed/"
+odd="http://127.0.0.1:$(cat "$(dirname "$3")/odd.port")"
 
 rm -rf "$work" "$www/variants" "$www/selected"
 mkdir -p "$work" "$www/variants"
@@ -79,6 +85,7 @@ publish() {  # <feed> <build> [<manifest folder> [more options]]
 for build in 3 4 5; do
   manifest "$work" $build "$updater" "$url"
   manifest "$work/killed" $build "$killed" "$url"
+  manifest "$work/shortrate" $build "$shortrate" "$url"
 done
 manifest "$work/self" 5 "$updater" "${url}index.tdmfeed"
 "$mksetup" setup "$work/release-3.ini" --payload "$work/payload-807.3" --stub "$stub" \
@@ -110,6 +117,16 @@ for build in 3 4 5; do publish "$v/killapply" $build "$work/killed"; done
 publish "$v/selfupdate" 3
 publish "$v/selfupdate" 4
 publish "$v/selfupdate" 5 "$work/self"
+cp -a "$v/three" "$v/mirrors404"
+for build in 3 4 5; do publish "$v/stall" $build "$work/shortrate"; done
+mirrors() {  # <feed> <mirror>...: the list replaced, the index signed again
+  local feed=$1 options=()
+  shift
+  for mirror in "$@"; do options+=(--mirror "$mirror"); done
+  "$mksetup" feed refresh "$feed" --key "$work/publisher.key" "${options[@]}" >/dev/null
+}
+mirrors "$v/mirrors404" "$odd/missing/" "$url"
+mirrors "$v/stall" "$odd/drip/selected/" "$url"
 ln -sfn variants/three "$www/selected"
 "$mksetup" feed verify "$v/three" --pubkey "$work/publisher.pub" >/dev/null
 echo "feeds for $url made in $www/variants"
