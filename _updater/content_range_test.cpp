@@ -51,6 +51,12 @@ TEST(ContentRange, RequestAndResumeTables) {
       {400, 206, "bytes */1000", {A::kRestart, 0}}, {1000, 416, "bytes */1000", {A::kVerifyOnly, 0}},
       {1000, 416, nullptr, {A::kVerifyOnly, 0}}, {1000, 416, "bytes */2000", {A::kRestart, 0}},
       {400, 416, "bytes */1000", {A::kRestart, 0}}, {0, 404, nullptr, {A::kFail, 0}},
+      // At the edge of what is on disk: just before, at, just after (a one-byte hole).
+      {400, 206, "bytes 399-999/1000", {A::kWrite, 399}}, {400, 206, "bytes 401-999/1000", {A::kRestart, 0}},
+      {0, 206, "bytes 0-999/1000", {A::kWrite, 0}}, {0, 206, "bytes 1-999/1000", {A::kRestart, 0}},
+      // A total one off either way: another file.
+      {400, 206, "bytes 400-998/999", {A::kRestart, 0}}, {400, 206, "bytes 400-1000/1001", {A::kRestart, 0}},
+      {1000, 416, "bytes */999", {A::kRestart, 0}}, {1000, 416, "bytes */1001", {A::kRestart, 0}},
       // clang-format on
   };
   for (const auto& [asked, status, text, expected] : rows) {

@@ -9,15 +9,18 @@
 #include "content_range.h"
 #include "s_handle_win.h"
 #include "sha256_stream_win.h"
+#include "transfer_rules.h"
 
 namespace updater {
 namespace {
 
 // No cache read or written (a cached index would be stale, and content files do not
-// belong in the browser's cache), no cookies, never a dialog.
+// belong in the browser's cache), no cookies, never a dialog. Redirects are followed
+// here, not by WinINet, which would follow them to any scheme and without our count.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
-                                INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
+                                INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION |
+                                INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kReadSize = 64 * 1024;
 constexpr DWORD kStatusOk = 200;
 
@@ -73,6 +76,10 @@ bool Request::Send(HINTERNET internet, DWORD timeoutMs, const std::string& url, 
   parts.dwHostNameLength = sizeof host;  // characters of `host`
   parts.lpszUrlPath = path;
   parts.dwUrlPathLength = sizeof path;  // characters of `path`, the query included
+  // A redirect sends again: the last hop's handles closed first, the request before its
+  // connection, since closing a connection frees its requests and Wine reuses the values.
+  request_.Reset(nullptr);
+  connection_.Reset(nullptr);
   if (url.size() >= INTERNET_MAX_URL_LENGTH ||
       !InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) ||
       (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
@@ -111,6 +118,62 @@ int StatusCode(HINTERNET request) {
                       nullptr))
     return 0;
   return static_cast<int>(status);
+}
+
+// The answer's Location made absolute against the URL it answered; empty when none.
+std::string Location(HINTERNET request, const std::string& url) {
+  char text[INTERNET_MAX_URL_LENGTH];
+  DWORD size = sizeof text;  // bytes of `text`; on return the header's length
+  if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, text, &size, nullptr) || size >= sizeof text)
+    return {};
+  char combined[INTERNET_MAX_URL_LENGTH];
+  DWORD length = sizeof combined;  // characters of `combined`
+  if (!InternetCombineUrlA(url.c_str(), text, combined, &length, ICU_NO_ENCODE)) return {};
+  return std::string(combined, length);
+}
+
+// A request sent and its redirects followed while the rules allow. False when no server
+// answered; `status` 0 when a redirect was refused, which counts as no file there.
+bool SendFollowing(Request& request, HINTERNET internet, DWORD timeoutMs, std::string url,
+                   std::uint64_t from, unsigned long& error, int& status,
+                   const NoticeFunction& notice) {
+  for (int followed = 0;; ++followed) {
+    if (!request.Send(internet, timeoutMs, url, from, error)) return false;
+    status = StatusCode(request.get());
+    const std::string location = Location(request.get(), url);
+    const RedirectStep step = DecideRedirect(status, location, followed);
+    if (step == RedirectStep::kNone) return true;
+    if (notice)
+      notice("redirect " + std::to_string(status) + " from " + url + " to " +
+             (location.empty() ? "nowhere" : location) + ": " + RedirectText(step));
+    if (step != RedirectStep::kFollow) {
+      error = static_cast<unsigned long>(status);
+      status = 0;
+      return true;
+    }
+    url = location;
+  }
+}
+
+ULONGLONG Now() {
+  return GetTickCount64();
+}
+
+// What has arrived of the answer, at most `size` bytes, waiting no longer than the read
+// timeout; `got` 0 at its end. kTooSlow once the rate rule fails.
+GetStatus ReadSome(HINTERNET request, std::uint8_t* buffer, DWORD size, DWORD& got,
+                   RateWatch& watch, unsigned long& error) {
+  got = 0;
+  DWORD available = 0;
+  // Asking for what is there first: a read of a whole buffer would wait until it is
+  // full, however slowly the bytes come.
+  const bool read = InternetQueryDataAvailable(request, &available, 0, 0) &&
+                    InternetReadFile(request, buffer,
+                                     available == 0 || available > size ? size : available, &got);
+  if (!read) error = GetLastError();
+  watch.Add(Now(), got);
+  if (watch.TooSlow(Now()) && (!read || got > 0)) return GetStatus::kTooSlow;
+  return read ? GetStatus::kOk : GetStatus::kNoConnection;
 }
 
 bool ReadContentRange(HINTERNET request, ContentRange& range) {
@@ -153,6 +216,7 @@ bool WholeFileMatches(const std::string& path, const feed::ContentRef& content) 
 // One answer's body written after the kept bytes, hashed with them.
 struct BodyWrite {
   HINTERNET request;
+  RateWatch& watch;
   const std::string& path;
   const feed::ContentRef& content;
   const ProgressFunction& progress;
@@ -181,9 +245,10 @@ FileGetResult WriteBody(const BodyWrite& w, std::uint64_t keep) {
       return result;
     }
     DWORD got = 0;
-    if (!InternetReadFile(w.request, buffer.data(), kReadSize, &got)) {
-      result.status = GetStatus::kNoConnection;  // the partial file stays for a resume
-      result.error = GetLastError();
+    const GetStatus read =
+        ReadSome(w.request, buffer.data(), kReadSize, got, w.watch, result.error);
+    if (read != GetStatus::kOk) {
+      result.status = read;  // the partial file stays for a resume
       return result;
     }
     if (got == 0) break;
@@ -229,10 +294,13 @@ bool CHttpClient::Open(const char* agent, unsigned long timeoutMs) {
   HINTERNET internet = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (internet == nullptr) return false;
   internet_ = internet;
-  timeoutMs_ = timeoutMs;
+  const RateRule rule = TransferRateRule();
+  timeoutMs_ = rule.windowMs > 0 && rule.windowMs < timeoutMs
+                   ? static_cast<unsigned long>(rule.windowMs)
+                   : timeoutMs;
   // Every request made through the session inherits these: a server that accepts and
   // then says nothing ends the call after the timeout instead of hanging it.
-  SetTimeouts(internet, timeoutMs);
+  SetTimeouts(internet, timeoutMs_);
   DWORD retries = 1;
   InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
   return true;
@@ -244,17 +312,21 @@ GetStatus CHttpClient::GetDocument(const std::string& url, std::size_t limit,
   body.clear();
   if (internet_ == nullptr) return GetStatus::kNoConnection;
   unsigned long error = 0;
+  int status = 0;
   Request request;
-  if (!request.Send(static_cast<HINTERNET>(internet_), timeoutMs_, url, 0, error))
+  RateWatch watch(TransferRateRule(), Now());
+  if (!SendFollowing(request, static_cast<HINTERNET>(internet_), timeoutMs_, url, 0, error, status,
+                     notice_))
     return GetStatus::kNoConnection;
-  if (StatusCode(request.get()) != kStatusOk) return GetStatus::kNotFound;
+  if (status != kStatusOk) return GetStatus::kNotFound;
   std::uint8_t buffer[16 * 1024];
   for (;;) {
     if (Cancelled(cancel)) return GetStatus::kCancelled;
     DWORD got = 0;
-    if (!InternetReadFile(request.get(), buffer, sizeof buffer, &got)) {
+    const GetStatus read = ReadSome(request.get(), buffer, sizeof buffer, got, watch, error);
+    if (read != GetStatus::kOk) {
       body.clear();
-      return GetStatus::kNoConnection;
+      return read;
     }
     if (got == 0) return GetStatus::kOk;
     if (got > limit - body.size()) {
@@ -293,16 +365,18 @@ FileGetResult CHttpClient::GetFile(const std::string& url, const std::string& pa
       break;
     }
     Request request;
-    if (!request.Send(static_cast<HINTERNET>(internet_), timeoutMs_, url, from, result.error)) {
+    RateWatch watch(TransferRateRule(), Now());
+    int status = 0;
+    if (!SendFollowing(request, static_cast<HINTERNET>(internet_), timeoutMs_, url, from,
+                       result.error, status, notice_)) {
       result.status = GetStatus::kNoConnection;
       break;
     }
-    const int status = StatusCode(request.get());
     ContentRange range;
     const bool hasRange = ReadContentRange(request.get(), range);
     const ResumeDecision decision = DecideResume(from, content.size, status, hasRange, range);
     if (decision.action == ResumeAction::kWrite) {
-      result = WriteBody({request.get(), path, content, progress, cancel}, decision.keep);
+      result = WriteBody({request.get(), watch, path, content, progress, cancel}, decision.keep);
       break;
     }
     if (decision.action == ResumeAction::kVerifyOnly && WholeFileMatches(path, content)) {
@@ -313,7 +387,7 @@ FileGetResult CHttpClient::GetFile(const std::string& url, const std::string& pa
     }
     if (decision.action == ResumeAction::kFail || from == 0) {
       result.status = GetStatus::kNotFound;
-      result.error = static_cast<unsigned long>(status);
+      if (status != 0) result.error = static_cast<unsigned long>(status);
       break;
     }
     DeleteFileA(path.c_str());

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "feed_format.h"
@@ -18,6 +19,7 @@ enum class GetStatus {
   kOk,
   kNotFound,      // the server answered, but not with the file (404 and the like)
   kNoConnection,  // no answer: refused, unresolved, timed out, cut off
+  kTooSlow,       // below the minimum rate (TransferRateRule) for a whole window
   kHashMismatch,  // the whole file arrived, but its SHA-256 is not the expected one
   kCancelled,
   kTooLarge,     // longer than the caller allows
@@ -34,6 +36,8 @@ struct FileGetResult {
 
 // Called as bytes arrive: the file's bytes on disk so far.
 using ProgressFunction = std::function<void(std::uint64_t bytesOnDisk)>;
+// A line for the log: each redirect, followed or refused.
+using NoticeFunction = std::function<void(const std::string& line)>;
 
 class CHttpClient {
  public:
@@ -43,7 +47,10 @@ class CHttpClient {
   CHttpClient& operator=(const CHttpClient&) = delete;
   ~CHttpClient();
 
+  // The read timeout is at most the minimum rate's window: a read that waits a whole
+  // window has received nothing in it.
   bool Open(const char* agent, unsigned long timeoutMs = kDefaultTimeoutMs);
+  void SetNotice(NoticeFunction notice) { notice_ = std::move(notice); }
 
   // A small document (the index, the server list) into memory, at most `limit` bytes.
   GetStatus GetDocument(const std::string& url, std::size_t limit, std::vector<std::uint8_t>& body,
@@ -60,6 +67,7 @@ class CHttpClient {
  private:
   void* internet_ = nullptr;  // HINTERNET
   unsigned long timeoutMs_ = kDefaultTimeoutMs;
+  NoticeFunction notice_;
 };
 
 }  // namespace updater

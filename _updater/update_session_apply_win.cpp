@@ -114,7 +114,7 @@ CheckOutcome UpdateSession::DecideFromSaved(const std::string& folder) {
   feed::ReadProblem problem = feed::ReadProblem::kNone;
   std::string url;
   feed::PublicKey key{};
-  if (LoadFeedResources(url, key)) feedBase_ = contentBase_ = FeedBase(url);
+  if (LoadFeedResources(url, key)) feedBase_ = FeedBase(url);
   // Checked as the unelevated updater checked it, rotation records fetched again: an
   // older index cannot slip in here, and the decision is made again from the
   // installation as it is now.

@@ -144,25 +144,19 @@ SessionResult UpdateSession::CheckAndDownload() {
     Say(kMsgBadVersionIndex);
     return {Finish::kVerificationFailed};
   }
-  feedBase_ = contentBase_ = FeedBase(url);
-  observer_.Server(ServerName(feedBase_));
   if (!client_.Open(kUserAgent)) {
     Say(kMsgConnectionFailed);
     return {Finish::kNoConnection};
   }
-  CLog::Instance()->Log(1, kUnit, __LINE__, "the index from %s", IndexUrl(feedBase_).c_str());
-  const GetStatus got =
-      client_.GetDocument(IndexUrl(feedBase_), kIndexLimit, indexBytes_, &cancel_);
-  if (got == GetStatus::kCancelled || cancel_) {
+  client_.SetNotice([](const std::string& line) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s", line.c_str());
+  });
+  const IndexTry tried = FetchIndex(FeedBase(url));
+  if (cancel_) {
     Say(kMsgCancelled);
     return {Finish::kFailed};
   }
-  feed::ReadProblem problem = feed::ReadProblem::kNone;
-  if (got == GetStatus::kOk && ReadFeed(indexBytes_, problem) && !index_.mirrors.empty()) {
-    contentBase_ = FeedBase(index_.mirrors.front());
-    observer_.Server(ServerName(contentBase_));
-  }
-  const CheckOutcome outcome = Decide(IndexFetchOf(got), problem);
+  const CheckOutcome outcome = Decide(tried.fetch, tried.problem);
   if (!outcome.refusedName.empty())
     CLog::Instance()->Log(1, kUnit, __LINE__,
                           "the index names \"%s\", which no installation may hold",
@@ -187,15 +181,97 @@ SessionResult UpdateSession::CheckAndDownload() {
   return {FinishAfterCheck(outcome.verdict)};
 }
 
+IndexTry UpdateSession::FetchIndex(const std::string& carried) {
+  const std::vector<std::string> sources = IndexSources(carried, RememberedMirrors());
+  std::vector<IndexTry> tries;
+  std::vector<std::uint8_t> reportBytes;
+  feed::Index reportIndex;
+  for (std::size_t i = 0; i < sources.size() && !cancel_; ++i) {
+    feedBase_ = sources[i];
+    observer_.Server(ServerName(feedBase_));
+    CLog::Instance()->Log(1, kUnit, __LINE__, "the index from %s", IndexUrl(feedBase_).c_str());
+    IndexTry tried;
+    tried.fetch =
+        IndexFetchOf(client_.GetDocument(IndexUrl(feedBase_), kIndexLimit, indexBytes_, &cancel_));
+    if (tried.fetch == IndexFetch::kReceived && ReadFeed(indexBytes_, tried.problem))
+      tried.freshness = feed::CheckFreshness(index_, HighestSerial(),
+                                             static_cast<std::uint64_t>(std::time(nullptr)));
+    const MirrorReason reason = IndexReason(tried);
+    if (reason == MirrorReason::kNone) {
+      mirrors_ = ContentSources(index_.mirrors, feedBase_);
+      mirrorsDown_.assign(mirrors_.size(), false);
+      mirrorInUse_ = kNoMirror;
+      SetRememberedMirrors(mirrors_);
+      UseMirror(0);
+      return tried;
+    }
+    CLog::Instance()->Log(1, kUnit, __LINE__, "update server %s: %s; %s%s", feedBase_.c_str(),
+                          ReasonText(reason),
+                          i + 1 < sources.size() ? "the index from the next, " : "none left",
+                          i + 1 < sources.size() ? sources[i + 1].c_str() : "");
+    tries.push_back(tried);
+    if (IndexTryToReport(tries) == i) {
+      reportBytes = indexBytes_;
+      reportIndex = index_;
+    }
+  }
+  if (tries.empty()) return {};
+  // The check reports the most telling answer, on the index that gave it.
+  indexBytes_ = reportBytes;
+  index_ = reportIndex;
+  return tries[IndexTryToReport(tries)];
+}
+
+void UpdateSession::UseMirror(std::size_t mirror) {
+  if (mirror == mirrorInUse_ || mirror >= mirrors_.size()) return;
+  mirrorInUse_ = mirror;
+  CLog::Instance()->Log(1, kUnit, __LINE__, "files from %s", mirrors_[mirror].c_str());
+  observer_.Server(ServerName(mirrors_[mirror]));
+}
+
+FileGetResult UpdateSession::FetchFromMirrors(const feed::ContentRef& content,
+                                              const std::string& path,
+                                              const ProgressFunction& progress, bool say,
+                                              AfterFetch& next) {
+  std::size_t at = FirstMirror(mirrorsDown_);
+  FileGetResult got{GetStatus::kNoConnection};
+  for (int attempt = 1; at != kNoMirror; ++attempt) {
+    UseMirror(at);
+    got =
+        client_.GetFile(ContentUrl(mirrors_[at], content.hash), path, content, progress, &cancel_);
+    CLog::Instance()->Log(1, kUnit, __LINE__,
+                          "%s: status %d, resumed from %llu, received %llu, error %lu",
+                          path.c_str(), static_cast<int>(got.status),
+                          static_cast<unsigned long long>(got.resumedFrom),
+                          static_cast<unsigned long long>(got.received), got.error);
+    const FileStep step = DecideFileStep(got.status, got.alreadyThere, attempt, at, mirrorsDown_);
+    if (step.reason != MirrorReason::kNone)
+      CLog::Instance()->Log(1, kUnit, __LINE__, "update server %s: %s; %s%s", mirrors_[at].c_str(),
+                            ReasonText(step.reason),
+                            step.switched                          ? "the file from the next, "
+                            : step.next == AfterFetch::kFetchAgain ? "once more from it"
+                                                                   : "none left",
+                            step.switched ? mirrors_[step.mirror].c_str() : "");
+    if (say) Say(step.messages);
+    next = step.next;
+    if (step.next != AfterFetch::kFetchAgain) return got;
+    at = step.mirror;
+  }
+  // Every mirror given up earlier in this run.
+  next = AfterFetch::kGiveUp;
+  if (say) Say({kMsgDownloadFailed, kMsgPleaseTryAgain});
+  return got;
+}
+
 // Into the installation directory under its fixed name, once verified; a failure leaves
 // the list the game had.
 void UpdateSession::FetchServerList() {
   Say(kMsgLoadingServerList);
   const std::string folder = downloadFolder_;
   const std::string path = folder + "\\" + Hex(index_.serverList.hash);
+  AfterFetch next = AfterFetch::kGiveUp;
   const FileGetResult got = MakeFolders(folder)
-                                ? client_.GetFile(ContentUrl(contentBase_, index_.serverList.hash),
-                                                  path, index_.serverList, {}, &cancel_)
+                                ? FetchFromMirrors(index_.serverList, path, {}, false, next)
                                 : FileGetResult{GetStatus::kWriteFailed};
   const std::string list = installation_.directory + "\\" + kServerListName;
   if (got.status != GetStatus::kOk || !CopyFileA(path.c_str(), list.c_str(), FALSE)) {
@@ -214,21 +290,14 @@ AfterFetch UpdateSession::FetchOne(const std::string& name, const feed::ContentR
                                    const std::string& path, std::uint64_t done, std::uint64_t total,
                                    GetStatus& status) {
   Say(kMsgReceivingFile, name);
-  for (int attempt = 1;; ++attempt) {
-    const FileGetResult got = client_.GetFile(
-        ContentUrl(contentBase_, content.hash), path, content,
-        [this, done, total](std::uint64_t onDisk) { observer_.Progress(done + onDisk, total); },
-        &cancel_);
-    status = got.status;
-    CLog::Instance()->Log(1, kUnit, __LINE__,
-                          "%s: status %d, resumed from %llu, received %llu, error %lu",
-                          path.c_str(), static_cast<int>(got.status),
-                          static_cast<unsigned long long>(got.resumedFrom),
-                          static_cast<unsigned long long>(got.received), got.error);
-    const FetchStep step = DecideAfterFetch(FetchResultOf(got.status, got.alreadyThere), attempt);
-    Say(step.messages);
-    if (step.next != AfterFetch::kFetchAgain) return step.next;
-  }
+  AfterFetch next = AfterFetch::kGiveUp;
+  status =
+      FetchFromMirrors(
+          content, path,
+          [this, done, total](std::uint64_t onDisk) { observer_.Progress(done + onDisk, total); },
+          true, next)
+          .status;
+  return next;
 }
 
 SessionResult UpdateSession::Download(const CheckOutcome& outcome) {
@@ -276,8 +345,8 @@ void UpdateSession::FetchPatchNotes() {
   if (notes == nullptr) return;
   Say(kMsgReceivingDocument, Msg(kMsgPatchNotesFile));
   const std::string path = downloadFolder_ + "\\" + Hex(notes->hash);
-  const FileGetResult got =
-      client_.GetFile(ContentUrl(contentBase_, notes->hash), path, *notes, {}, &cancel_);
+  AfterFetch next = AfterFetch::kGiveUp;
+  const FileGetResult got = FetchFromMirrors(*notes, path, {}, false, next);
   if (got.status != GetStatus::kOk) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "patch notes: status %d, error %lu",
                           static_cast<int>(got.status), got.error);

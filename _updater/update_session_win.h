@@ -14,6 +14,7 @@
 #include "feed_trust.h"
 #include "http_get_win.h"
 #include "installation.h"
+#include "mirror_order.h"
 #include "updater_steps.h"
 
 namespace updater {
@@ -40,7 +41,7 @@ struct SessionResult {
 // How the updater names itself to the feed's servers.
 inline constexpr char kUserAgent[] = "Tidemoor Updater";
 // Far above any real index; a longer answer is not read into memory.
-inline constexpr std::size_t kIndexLimit = 16 * 1024 * 1024;
+inline constexpr std::size_t kIndexLimit = feed::kIndexSizeLimit;
 // The verified index, kept beside the downloads for the elevated apply to read again.
 inline constexpr char kSavedIndexName[] = "update.index";
 
@@ -81,6 +82,15 @@ class UpdateSession {
   // The index read with the installation's key set (or the program's own key) and the
   // feed's rotation records; `trust_` says how it went.
   bool ReadFeed(const std::vector<std::uint8_t>& bytes, feed::ReadProblem& problem);
+  // The index from the first source that serves a fresh one, each other logged with the
+  // reason it was passed over; without one, how the try the check reports went.
+  IndexTry FetchIndex(const std::string& carried);
+  // The server shown in the window, and noted in the log, as the one in use.
+  void UseMirror(std::size_t mirror);
+  // One file from the first mirror that serves its bytes, under the retry rule; each
+  // switch logged with its reason. The messages of each step said when `say`.
+  FileGetResult FetchFromMirrors(const feed::ContentRef& content, const std::string& path,
+                                 const ProgressFunction& progress, bool say, AfterFetch& next);
   CheckOutcome Decide(IndexFetch fetch, feed::ReadProblem problem);
   void KeepKeySet(const CheckOutcome& outcome);
   void FetchServerList();
@@ -110,7 +120,10 @@ class UpdateSession {
   bool elevated_ = false;
   std::atomic<bool> cancel_{false};
   CHttpClient client_;
-  std::string feedBase_, contentBase_;
+  std::string feedBase_;              // where the index came from
+  std::vector<std::string> mirrors_;  // where the files come from, in order
+  std::vector<bool> mirrorsDown_;     // given up in this run
+  std::size_t mirrorInUse_ = kNoMirror;
   feed::TrustResult trust_;
   std::vector<std::uint8_t> indexBytes_;
   feed::Index index_;

@@ -72,6 +72,7 @@ FetchResult FetchResultOf(GetStatus status, bool alreadyThere) {
       return FetchResult::kCancelled;
     case GetStatus::kNotFound:
     case GetStatus::kNoConnection:
+    case GetStatus::kTooSlow:
     case GetStatus::kTooLarge:
     case GetStatus::kWriteFailed:
       break;
@@ -83,6 +84,7 @@ Finish FinishAfterFailedFetch(GetStatus status) {
   switch (status) {
     case GetStatus::kNoConnection:
     case GetStatus::kNotFound:
+    case GetStatus::kTooSlow:
       return Finish::kNoConnection;
     case GetStatus::kHashMismatch:
     case GetStatus::kTooLarge:

@@ -80,4 +80,29 @@ bool WriteKeySet(bool allUsers, const feed::KeySet& set) {
          Write(kSerialValue, REG_QWORD, &set.serial, sizeof set.serial, root);
 }
 
+std::vector<std::string> RememberedMirrors() {
+  std::vector<std::string> mirrors;
+  DWORD size = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, kKey, "Mirrors", RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
+                   &size) != ERROR_SUCCESS ||
+      size > 64 * 1024)
+    return mirrors;
+  std::string text(size, '\0');
+  if (!Read("Mirrors", RRF_RT_REG_MULTI_SZ, text.data(), size)) return mirrors;
+  // Names, each ended by a NUL, and one more NUL at the end.
+  for (std::size_t at = 0; at < text.size() && text[at] != '\0';) {
+    const std::size_t end = text.find('\0', at);
+    mirrors.push_back(text.substr(at, end - at));
+    at = end == std::string::npos ? end : end + 1;
+  }
+  return mirrors;
+}
+
+void SetRememberedMirrors(const std::vector<std::string>& mirrors) {
+  std::string text;
+  for (const std::string& mirror : mirrors) text += mirror + '\0';
+  text += '\0';
+  Write("Mirrors", REG_MULTI_SZ, text.data(), static_cast<DWORD>(text.size()));
+}
+
 }  // namespace updater

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "feed_trust.h"
 
@@ -20,5 +22,10 @@ void SetHighestSerial(std::uint64_t serial);
 // administrators change. False when none is kept (or it does not hold together).
 bool ReadKeySet(bool allUsers, feed::KeySet& set);
 bool WriteKeySet(bool allUsers, const feed::KeySet& set);
+
+// The mirrors the last fresh index named: where the next index is asked for first, so
+// that a player still finds one while the server the program carries is down.
+std::vector<std::string> RememberedMirrors();
+void SetRememberedMirrors(const std::vector<std::string>& mirrors);
 
 }  // namespace updater

@@ -42,6 +42,8 @@ inline constexpr std::size_t kMaxTextLength = 255;
 // Bounds the reader applies before it reserves anything, so a hostile count cannot
 // make it allocate: a count must also fit the bytes that are left.
 inline constexpr std::uint32_t kMaxCount = 1'000'000;
+// The updater reads no longer index; publish warns at a tenth of it.
+inline constexpr std::size_t kIndexSizeLimit = 16 * 1024 * 1024;
 
 using KeyId = std::array<std::uint8_t, kKeyIdSize>;
 using PublicKey = std::array<std::uint8_t, kPublicKeySize>;

@@ -185,6 +185,17 @@ TEST_F(HttpGet, GivesUpOnAServerThatStallsBeforeOrInTheBody) {
   EXPECT_EQ(Get(Url("nginx.port")).resumedFrom, 65536u);
 }
 
+// Followed by the client itself: at most five, relative ones too.
+TEST_F(HttpGet, FollowsAtMostFiveRedirectsToHttpAndLogsEach) {
+  std::vector<std::string> lines;
+  client_.SetNotice([&](const std::string& line) { lines.push_back(line); });
+  EXPECT_EQ(Get(Url("odd.port", "hop/5/")).status, GetStatus::kOk);
+  DeleteFileA(Local().c_str());
+  EXPECT_EQ(Get(Url("odd.port", "hop/6/")).status, GetStatus::kNotFound);
+  EXPECT_NE(lines.at(10).find(".bin: refused: more than five"), std::string::npos);
+  EXPECT_EQ(lines.size(), 11u);
+}
+
 TEST_F(HttpGet, StopsWhenCancelledAndResumesLater) {
   std::atomic<bool> cancel{false};
   const auto r = client_.GetFile(

@@ -6,6 +6,8 @@ starts it): odd_server.py <state folder> <served folder> <test_server.sh>
   /trickle/<file>      the head and the first 64 KiB of the file, then nothing
   /earlier/<file>      a Range request answered with 206 from 100 bytes before the asked offset
   /later/<file>        ... from 100 bytes after it (a hole: the client must start again)
+  /drip/<file>         the head, then a byte every 0.2 s: under any minimum rate
+  /hop/<n>/<file>      n redirects (relative ones) before the file
   /control/select/<v>  points <served folder>/selected at variants/<v> (the feed nginx serves)
   /control/stop-nginx, /control/start-nginx  the server gone and back, on the same port
 """
@@ -72,6 +74,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(data[:65536])
             self.wfile.flush()
             time.sleep(600)
+        elif parts[0] == "drip":
+            with open(os.path.join(root, os.path.normpath(rest)), "rb") as f:
+                data = f.read()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            try:
+                for i in range(len(data)):
+                    self.wfile.write(data[i:i + 1])
+                    self.wfile.flush()
+                    time.sleep(0.2)
+            except OSError:
+                pass  # the client gave up, as it should
+        elif parts[0] == "hop":
+            hops, _, name = rest.partition("/")
+            if int(hops) > 0:
+                self.answer(302, headers=(("Location", f"../{int(hops) - 1}/{name}"),))
+            else:
+                self.shifted(name, 0)
         elif parts[0] == "earlier":
             self.shifted(rest, -100)
         elif parts[0] == "later":

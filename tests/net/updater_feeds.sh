@@ -4,6 +4,7 @@
 #   updater_feeds.sh <work folder> <served folder> <port file> <mksetup> <SetupStub.exe>
 #                    <updater.exe> <uninstall.exe> <demo sources> <payload 807.3>
 #                    <payload 807.4> <TDMClient.exe 807.5> <updater_apply_killed.exe>
+#                    <updater_short_rate.exe>
 # Three full releases of the demo: 807.3 (its Setup.exe is what the journeys start
 # from), 807.4, and 807.5 (a new client, a changed map, a new folder, a 2 MiB pack, a
 # map gone). Each feed is a folder under <served folder>/variants, which nginx serves at
@@ -21,10 +22,15 @@
 #   rotated    one, its key rotated to a successor (serial 2)
 #   oldkey     one, refreshed with the rotated-away key up to serial 4: a leaked key
 #   otherproduct  807.3 of the product "Elsewhere", signed with the same key
+#   mirrors404 three, its first mirror odd_server.py's, which has none of the files
+#   stall      three, each release with updater_short_rate.exe as its updater (the
+#              journey puts it in place, shortrate/release-0.807.3), its first mirror
+#              odd_server.py's /drip/, far below the minimum rate
 set -eu
 work=$1 www=$2 port=$(cat "$3") mksetup=$4 stub=$5 updater=$6 uninstall=$7 demo=$8
-payload3=$9 payload4=${10} client5=${11} killed=${12}
+payload3=$9 payload4=${10} client5=${11} killed=${12} shortrate=${13}
 url="http://127.0.0.1:$port/feed/"
+odd="http://127.0.0.1:$(cat "$(dirname "$3")/odd.port")"
 
 rm -rf "$work" "$www/variants" "$www/selected"
 mkdir -p "$work" "$www/variants"
@@ -82,6 +88,7 @@ publish() {  # <feed> <build> [<manifest folder> [more options]]
 for build in 3 4 5; do
   manifest "$work" $build "$updater" "$url"
   manifest "$work/killed" $build "$killed" "$url"
+  manifest "$work/shortrate" $build "$shortrate" "$url"
 done
 manifest "$work/self" 5 "$updater" "${url}index.tdmfeed"
 "$mksetup" setup "$work/release-3.ini" --payload "$work/payload-807.3" --stub "$stub" \
@@ -124,6 +131,16 @@ mkdir -p "$work/other"
 cp "$work/publisher.pub" "$work/other/"
 sed 's/^InstallFolder = .*/InstallFolder = \\Elsewhere/' "$work/release-3.ini" >"$work/other/release-3.ini"
 publish "$v/otherproduct" 3 "$work/other"
+cp -a "$v/three" "$v/mirrors404"
+for build in 3 4 5; do publish "$v/stall" $build "$work/shortrate"; done
+mirrors() {  # <feed> <mirror>...: the list replaced, the index signed again
+  local feed=$1 options=()
+  shift
+  for mirror in "$@"; do options+=(--mirror "$mirror"); done
+  "$mksetup" feed refresh "$feed" --key "$work/publisher.key" "${options[@]}" >/dev/null
+}
+mirrors "$v/mirrors404" "$odd/missing/" "$url"
+mirrors "$v/stall" "$odd/drip/selected/" "$url"
 ln -sfn variants/three "$www/selected"
 "$mksetup" feed verify "$v/three" --pubkey "$work/publisher.pub" >/dev/null
 echo "feeds for $url made in $www/variants"

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "journey.h"
@@ -300,6 +301,46 @@ TEST(UpdaterJourney, ItsOwnUpdateFirstThenTheGames) {
   EXPECT_FALSE(test_support::FileExists(directory + "\\updater.exe.old"));
   EXPECT_TRUE(IsRelease(directory, 5));
   next.Form().Close();
+}
+
+// The updater's own log (-debug), where each switch of server is written with its reason.
+std::string UpdaterLog() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  std::ifstream in(std::string(temp) + "updater.log", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A mirror that lags: the index names odd_server.py's first, which has none of the files.
+TEST(UpdaterJourney, AFirstMirrorWithoutTheFilesIsPassedOverForTheNext) {
+  Serve("mirrors404");
+  UpdaterRun run;
+  EXPECT_TRUE(Says(run.Check(), kMsgUpdateFinishedStartGame));
+  EXPECT_TRUE(IsRelease(InstallDir(), 5));
+  EXPECT_NE(UpdaterLog().find("/missing/: not found there; the file from the next, http://"),
+            std::string::npos)
+      << UpdaterLog();
+}
+
+// A mirror that sends a byte now and then: the updater built with a 2 s window for the
+// minimum rate gives it up for the run and takes the next, which the window shows.
+TEST(UpdaterJourney, AFirstMirrorBelowTheMinimumRateIsGivenUp) {
+  Serve("stall");
+  const std::string directory = InstallDir();
+  ASSERT_TRUE(
+      CopyFileA(driver::WinePath(TDM_FEEDS_WORK "/shortrate/release-0.807.3/updater.exe").c_str(),
+                (directory + "\\updater.exe").c_str(), FALSE));
+  UpdaterRun run;
+  const std::string feedServer = run.Form().Child("lbl_server").Text();
+  run.ClickCheck();
+  for (const bool feed : {false, true})  // the slow mirror in use, then the feed's server
+    driver::WaitUntil([&] { return (run.Form().Child("lbl_server").Text() == feedServer) == feed; },
+                      "the server shown", driver::Milliseconds{60000});
+  run.WaitForLine(kMsgUpdateFinishedStartGame, driver::Milliseconds{120000});
+  EXPECT_TRUE(IsRelease(directory, 5));
+  const std::string log = UpdaterLog(), slow = "/drip/selected/: below the minimum rate; the ";
+  EXPECT_EQ(log.find(slow), log.rfind(slow)) << log;  // given up once, for the run
+  EXPECT_NE(log.find(slow + "file from the next, http://" + feedServer), std::string::npos) << log;
 }
 
 // An Austrian player: the registered language is German, and so is the window.

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <set>
 #include <thread>
 
 #include "commands.h"
 #include "embedded_programs.h"
 #include "feed_crypto.h"
+#include "feed_prune_plan.h"
 #include "feed_reader.h"
 #include "feed_store.h"
 #include "feed_writer.h"
@@ -191,6 +194,45 @@ std::string NotAboveNewest(const PublishOptions& publish, const feed::Release& r
          (release.version == index.releases.back().version ? ", which has other files" : "");
 }
 
+// The index grows with every release the feed keeps, and the updater refuses one past
+// its limit: a publisher hears of it long before.
+void WarnOfIndexSize(const fs::path& folder, const feed::Index& index, std::ostream& out) {
+  std::error_code code;
+  const std::uintmax_t size = fs::file_size(IndexPath(folder), code);
+  if (code || size <= feed::kIndexSizeLimit / 10) return;
+  out << "warning: the index is " << size << " bytes with " << index.releases.size()
+      << " releases, over a tenth of the " << feed::kIndexSizeLimit
+      << " bytes an updater reads; mksetup feed prune " << PathText(folder)
+      << " --key KEY --keep N drops the oldest\n";
+}
+
+// The content files the feed holds: files/<2 hex>/<64 hex>, nothing a publish is writing.
+std::vector<feed::Hash> StoredContent(const fs::path& folder) {
+  std::vector<feed::Hash> stored;
+  std::error_code code;
+  for (const auto& entry : fs::recursive_directory_iterator(folder / kContentFolder, code)) {
+    const std::string name = entry.path().filename().string();
+    feed::Hash hash{};
+    bool hex = name.size() == 2 * hash.size() && entry.is_regular_file();
+    for (std::size_t i = 0; hex && i < hash.size(); ++i) {
+      unsigned value = 0;
+      hex = std::sscanf(name.c_str() + 2 * i, "%2x", &value) == 1 &&
+            std::isxdigit(static_cast<unsigned char>(name[2 * i])) &&
+            std::isxdigit(static_cast<unsigned char>(name[2 * i + 1]));
+      hash[i] = static_cast<std::uint8_t>(value);
+    }
+    if (hex && ContentFile(folder, hash) == entry.path()) stored.push_back(hash);
+  }
+  return stored;
+}
+
+std::string VersionsText(const std::vector<feed::Version>& versions) {
+  std::string text;
+  for (const feed::Version& version : versions)
+    text += (text.empty() ? "" : ", ") + VersionText(version);
+  return text.empty() ? "none" : text;
+}
+
 }  // namespace
 
 int PublishRelease(const PublishOptions& publish, const FeedOptions& options, std::ostream& out,
@@ -301,6 +343,7 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
       << release.files.size() << " release files; " << newFiles << " new files stored (" << written
       << " bytes written), serial " << index.serial << ", valid until " << UnixText(index.expiresAt)
       << "\n";
+  WarnOfIndexSize(options.feed, index, out);
   if (const std::string note = UpdaterLinkNote(manifest, d); !note.empty()) out << note << "\n";
   return kExitOk;
 }
@@ -349,6 +392,36 @@ int RotateFeedKey(const FeedOptions& options, std::ostream& out, std::ostream& e
     return Refuse(err, error);
   out << "rotated " << PathText(options.feed) << " from key " << KeyIdText(oldKey.id()) << " to "
       << KeyIdText(newKey.id()) << ", serial " << opened.index.serial << "\n";
+  return kExitOk;
+}
+
+int PruneFeed(const FeedOptions& options, std::size_t keep, std::ostream& out, std::ostream& err) {
+  std::string error;
+  SigningKey key;
+  OpenedFeed opened;
+  if (!LoadSigningKey(options.key, key, error) ||
+      !OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
+    return Refuse(err, error);
+  if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
+  PrunePlan plan = PlanPrune(opened.index, keep, StoredContent(options.feed));
+  // The new index first: until it is in place, every file the old one names stays.
+  if (!plan.dropped.empty() && !WriteIndex(options.feed, plan.index, key, options.validDays, error))
+    return Refuse(err, error);
+  std::uint64_t removedBytes = 0;
+  std::size_t removed = 0;
+  for (const feed::Hash& hash : plan.remove) {
+    std::error_code code;
+    const fs::path file = ContentFile(options.feed, hash);
+    const std::uintmax_t size = fs::file_size(file, code);
+    if (!fs::remove(file, code) || code) return Refuse(err, PathText(file) + ": cannot be removed");
+    removedBytes += size;
+    ++removed;
+  }
+  out << "pruned " << PathText(options.feed) << ": kept " << VersionsText(plan.kept) << "; dropped "
+      << VersionsText(plan.dropped) << " (their files stay until the next prune); " << removed
+      << " content files no index names removed (" << removedBytes << " bytes)";
+  if (!plan.dropped.empty()) out << ", serial " << plan.index.serial;
+  out << "\n";
   return kExitOk;
 }
 

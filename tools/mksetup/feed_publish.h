@@ -46,6 +46,10 @@ int ListFeed(const std::filesystem::path& feed, std::ostream& out, std::ostream&
 int FeedStatus(const std::filesystem::path& feed, std::uint32_t warnDays, std::ostream& out,
                std::ostream& err);
 
+// feed prune: the newest `keep` releases stay in the index, signed again and published
+// first; then the content files that neither it nor the index before it names go.
+int PruneFeed(const FeedOptions& options, std::size_t keep, std::ostream& out, std::ostream& err);
+
 // Whole days from `now` until `expiresAt` (seconds since 1970), rounded down; negative
 // once it has passed. And whether that is within `warnDays` days: the day it expires
 // counts, and so does every day after.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "commands.h"
@@ -562,6 +563,36 @@ TEST_F(Feed, TwoBuildsOfOneReleaseAtOnceBothSucceedWithTheSameBytes) {
   for (const auto& entry : fs::directory_iterator(dir_ / "release-0.807.3"))
     left.push_back(entry.path().filename().string());
   EXPECT_EQ(left, std::vector<std::string>{"updater.exe"}) << "no preparation folder stays";
+}
+
+// Prune keeps exactly what the kept releases and the index before it name: a player
+// mid-update by that index still finds its files.
+TEST_F(Feed, PruneKeepsWhatTheKeptReleasesAndThePreviousIndexName) {
+  const auto stored = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_ / "feed" / kContentFolder))
+      if (entry.is_regular_file()) names.insert(entry.path().filename().string());
+    return names;
+  };
+  const auto prune = [&](const char* keep) {
+    return Run({"feed", "prune", P("feed"), "--key", P("publisher.key"), "--keep", keep});
+  };
+  feed::Hash first{};  // the client only 0.807.3 has
+  std::uint64_t size = 0;
+  for (std::uint32_t ls : {3u, 4u, 5u}) {
+    PutClient(ls);
+    ASSERT_TRUE(ls > 3 || Sha256File(P("payload/TDMClient.exe"), first, size));
+    Put("r.ini", Release("807." + std::to_string(ls)));
+    ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  }
+  std::set<std::string> named = stored();
+  Put("feed/files/ff/" + std::string(64, 'f'), "left by a publish that was stopped");
+  ASSERT_EQ(prune("2"), kExitOk) << err_.str();
+  EXPECT_EQ(stored(), named) << out_.str();  // 0.807.3's client too: the index before names it
+  ASSERT_EQ(prune("1"), kExitOk) << err_.str();
+  named.erase(feed::HexText(first.data(), first.size()));
+  EXPECT_EQ(stored(), named);
+  EXPECT_EQ(Verify() + prune("0"), kExitOk + kExitUsage) << err_.str();
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ int VerifyFeed(const std::filesystem::path&, const std::filesystem::path&, std::
 int ListFeed(const std::filesystem::path&, std::ostream&, std::ostream& err) {
   return Unavailable(err);
 }
+int PruneFeed(const FeedOptions&, std::size_t, std::ostream&, std::ostream& err) {
+  return Unavailable(err);
+}
 int FeedStatus(const std::filesystem::path&, std::uint32_t, std::ostream&, std::ostream& err) {
   return Unavailable(err);
 }

@@ -136,6 +136,14 @@ int Feed(const Parsed& p, std::ostream& out, std::ostream& err) {
       return Usage(err << "mksetup: --warn-days \"" << text << "\" is not a number of days\n");
     return FeedStatus(options.feed, warnDays, out, err);
   }
+  if (action == "prune" && !options.key.empty() && options.newKey.empty()) {
+    std::size_t keep = 0;
+    const std::string text = p.One("--keep");
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), keep);
+    if (problem != std::errc{} || end != text.data() + text.size() || keep == 0)
+      return Usage(err << "mksetup: --keep \"" << text << "\" is not a number of releases\n");
+    return PruneFeed(options, keep, out, err);
+  }
   return Usage(err);
 }
 
@@ -152,6 +160,7 @@ const char kReleaseUsage[] =
     "       mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]\n"
     "       mksetup feed verify DIR --pubkey NAME.pub\n"
     "       mksetup feed status DIR [--warn-days N]   (exit 1 within N days of expiry; 7)\n"
+    "       mksetup feed prune DIR --key NAME.key --keep N [--valid-days N]\n"
     "       mksetup list <feed folder>\n";
 
 bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -185,8 +194,9 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
                : Publish(p, out, err);
   } else if (command == "feed") {
     code = !Parse(args, 1,
-                  {"--key", "--new-key", "--pubkey", "--valid-days", "--mirror", "--warn-days"}, p,
-                  err)
+                  {"--key", "--new-key", "--pubkey", "--valid-days", "--mirror", "--warn-days",
+                   "--keep"},
+                  p, err)
                ? Usage(err)
                : Feed(p, out, err);
   } else {

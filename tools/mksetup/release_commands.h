@@ -9,6 +9,7 @@
 //   mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]
 //   mksetup feed verify DIR --pubkey NAME.pub
 //   mksetup feed status DIR [--warn-days N]   exit 1 within N days of the index's expiry
+//   mksetup feed prune DIR --key NAME.key --keep N   the newest N releases stay
 //   mksetup list DIR                         a feed folder's releases
 #pragma once
 
