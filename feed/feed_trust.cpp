@@ -1,7 +1,6 @@
 #include "feed_trust.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 namespace feed {
@@ -118,13 +117,15 @@ std::string UtcText(std::uint64_t unixSeconds) {
   const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
   const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
   const std::uint64_t second = unixSeconds % 86'400;
-  char text[96];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02llu:%02llu:%02llu UTC",
-                static_cast<long long>(year), static_cast<long long>(month),
-                static_cast<long long>(day), static_cast<unsigned long long>(second / 3600),
-                static_cast<unsigned long long>(second / 60 % 60),
-                static_cast<unsigned long long>(second % 60));
-  return text;
+  // Digits by hand: a printf would bring mingw's own formatter into the updater.
+  const auto padded = [](std::uint64_t value, std::size_t width) {
+    std::string digits = std::to_string(value);
+    return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
+  };
+  return padded(static_cast<std::uint64_t>(year), 4) + "-" +
+         padded(static_cast<std::uint64_t>(month), 2) + "-" +
+         padded(static_cast<std::uint64_t>(day), 2) + " " + padded(second / 3600, 2) + ":" +
+         padded(second / 60 % 60, 2) + ":" + padded(second % 60, 2) + " UTC";
 }
 
 std::string FreshnessDetail(const Index& index, std::uint64_t highestSerialSeen,
