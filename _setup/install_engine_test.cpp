@@ -11,7 +11,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <atomic>
 #include <thread>
 
 #include "application.h"
@@ -317,23 +316,25 @@ TEST_F(Installation, SwitchesPresetTheWizard) {
                        std::string(CLang::GetText(kMsgChooseLanguage))));
 }
 
-// Another thread owns the product lock at Start!: the wizard waits on the progress page
-// with text 42, then installs once it is free.
+// Another program holds the folder's lock at Start! (its file, open without sharing):
+// the wizard waits on the progress page with text 42, then installs once it is free,
+// and the lock's file is gone with the installation done.
 TEST_F(Installation, StartWaitsForTheProductLock) {
   Open(TestRelease());
   Shown shown(*setup_);
-  std::atomic<bool> owned = false;
-  std::thread holder([&owned] {
-    const HANDLE lock = CreateMutexA(nullptr, TRUE, "Global\\Tidemoor.ProductLock");
-    owned = true;
+  std::filesystem::create_directories(Dir());
+  const std::string lock = Dir() + "\\product.lock";
+  const HANDLE held = CreateFileA(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread holder([held] {
     Sleep(600);
-    ReleaseMutex(lock);
-    CloseHandle(lock);
+    CloseHandle(held);
   });
-  while (!owned) Sleep(1);
   EXPECT_TRUE(Install(Dir()));
   holder.join();
   EXPECT_EQ(shown.seen.empty() ? "" : shown.seen.front(), Text(kMsgPleaseWait));
+  EXPECT_EQ(GetFileAttributesA(lock.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Installation, UpdateForAllUsersWithoutCommonProgramsRemovesObsoleteFilesOnly) {

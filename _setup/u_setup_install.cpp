@@ -286,7 +286,14 @@ bool TFSetup::CopyFiles() {
     lbl_progress.SetText(Msg(kMsgCreatingDirectories));
     Refresh();
     TrimSettings();
-    if (!CreateInstallDirectory() || !CreateArchiveDirectories()) return false;
+    if (!CreateInstallDirectory()) return false;
+    // A folder made just now is locked now; another Setup that made it too gives way.
+    if (!productLock_.TryAcquire(Edit1.Text())) {
+      CLog::Instance()->Log(1, kUnit, __LINE__, "another program holds the lock of %s",
+                            Edit1.Text().c_str());
+      return InstallFailed(kMsgCreateDirectoryFailed);
+    }
+    if (!CreateArchiveDirectories()) return false;
     lbl_progress.SetText(Msg(kMsgCopyFile));
     Refresh();
     SelectReadme();

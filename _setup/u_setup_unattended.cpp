@@ -8,6 +8,7 @@
 #include "catalogue_text.h"
 #include "exit_codes.h"
 #include "s_logging.h"
+#include "settings_trim.h"
 #include "setup_report.h"
 #include "u_setup.h"
 
@@ -63,7 +64,12 @@ bool TFSetup::InstallUnattended() {
 }
 
 bool TFSetup::AcquireProductLock() {
-  if (productLock_.TryAcquire()) return true;
+  // A folder not made yet has no lock to wait for: it is taken once the folder is there.
+  const std::string directory = setup::TrimSettingsFields(Edit1.Text(), Edit2.Text()).directory;
+  const DWORD attributes = GetFileAttributesA(directory.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      productLock_.TryAcquire(directory))
+    return true;
   if (setup::Unattended()) {
     CLog::Instance()->Log(1, kUnit, 66,
                           "another program of the product holds its lock (exit code %i)",
@@ -81,7 +87,7 @@ bool TFSetup::AcquireProductLock() {
   lbl_progress.SetText(Msg(kMsgPleaseWait));
   KeepFocusOnPage();
   gui::Application& application = gui::Application::Instance();
-  while (!productLock_.TryAcquire()) {
+  while (!productLock_.TryAcquire(directory)) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 250, QS_ALLINPUT);
     application.ProcessMessages();
     if (application.Terminated() || !Visible()) return false;

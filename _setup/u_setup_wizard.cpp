@@ -111,7 +111,10 @@ bool TFSetup::StartInstallation() {
   Button3.Hide();
   wizardStep = 3;
   KeepFocusOnPage();
-  return CopyFiles();
+  const bool installed = CopyFiles();
+  // Nothing more changes the installation: others may go on, and its file goes.
+  productLock_.Release();
+  return installed;
 }
 
 void TFSetup::KeepFocusOnPage() {

@@ -195,7 +195,7 @@ int RunCopy(const CommandOptions& options) {
     return kNeedsRights;
   }
   CProductLock lock;
-  if (!lock.TryAcquire()) {
+  if (!lock.TryAcquire(installation.dir)) {
     Log(__LINE__, "another program of the product is changing the installation");
     Report(options, kMsgUninstallNotPrepared);
     return kNotPrepared;
@@ -211,7 +211,7 @@ int RunCopy(const CommandOptions& options) {
     gui::Application& application = gui::Application::Instance();
     application.Initialize();
     application.SetTitle(Msg(100));
-    TFUninstall form(installation);
+    TFUninstall form(installation, lock);
     form.Create();
     application.Run();
     const bool ok = form.succeeded();
@@ -241,8 +241,8 @@ int RunFinisher(const CommandOptions& options) {
   WaitForSingleObject(original.get(), INFINITE);
   // A Setup that started meanwhile owns the folder now.
   CProductLock lock;
-  if (!lock.TryAcquire()) return kNotPrepared;
-  return uninstall::RemoveUninstallerAndFolders(options.installDir, options.levels)
+  if (!lock.TryAcquire(options.installDir)) return kNotPrepared;
+  return uninstall::RemoveUninstallerAndFolders(options.installDir, options.levels, lock)
              ? kDone
              : kNotAllRemoved;
 }

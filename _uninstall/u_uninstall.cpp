@@ -72,7 +72,7 @@ void TFUninstall::Button1Click() {
   chk_confirm.SetEnabled(false);
   chk_savegames.SetEnabled(false);
   const uninstall::RemovalOutcome outcome =
-      uninstall::RemoveInstallation(installation_, {chk_savegames.Checked(), false}, *this);
+      uninstall::RemoveInstallation(installation_, {chk_savegames.Checked(), false, &lock_}, *this);
   succeeded_ = outcome.ok;
   running_ = false;
   finished_ = true;

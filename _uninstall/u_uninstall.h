@@ -24,7 +24,8 @@ enum : int {
 
 class TFUninstall : public gui::Form, private uninstall::RemovalObserver {
  public:
-  explicit TFUninstall(const uninstall::Installation& installation) : installation_(installation) {}
+  TFUninstall(const uninstall::Installation& installation, CProductLock& lock)
+      : installation_(installation), lock_(lock) {}
   void Create();
   bool succeeded() const { return succeeded_; }
 
@@ -45,6 +46,7 @@ class TFUninstall : public gui::Form, private uninstall::RemovalObserver {
   void Failed(const std::string& what, std::uint32_t messageId) override;
 
   uninstall::Installation installation_;
+  CProductLock& lock_;
   std::string failures_;  // the first few, under the message of their kind
   std::uint32_t lastMessage_ = 0;
   int failureCount_ = 0;

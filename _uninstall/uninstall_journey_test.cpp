@@ -130,7 +130,7 @@ TEST_P(SilentUninstall, LeavesThePrefixAsBeforeButTheSavegame) {
   EXPECT_EQ(Uninstall(" /S /quiet"), 4u) << "a command line not understood, and no box";
   {
     CProductLock setupRuns;  // another program of the product is changing the installation
-    ASSERT_TRUE(setupRuns.TryAcquire());
+    ASSERT_TRUE(setupRuns.TryAcquire(dir));
     EXPECT_EQ(Uninstall(), 2u);
   }
   const std::string list = dir + "\\uninstall\\0.807.3.lst";

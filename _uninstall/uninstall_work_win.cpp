@@ -142,6 +142,10 @@ bool Everything(const Installation& in, const created::CreatedRecord& record, Tr
     refused = true;
     return false;
   }
+  // The lock this run holds is no file of the player's: it goes when released.
+  std::erase_if(out, [](const TreeEntry& entry) {
+    return SameName(entry.name, installation::kLockFileName);
+  });
   return failures.ok;
 }
 
@@ -279,6 +283,8 @@ RemovalOutcome RemoveInstallation(const Installation& in, const RemovalRequest& 
     failures.Take(base + plan.directories[i], tree.RemoveFolder(plan.directories[i]),
                   plan.mustGo[i]);
   tree.Unpin();
+  // The lock's file is in the installation folder, which goes only without it.
+  if (!request.leaveUninstaller && request.lock != nullptr) request.lock->Release();
   if (!request.leaveUninstaller && !RemoveCreatedFolders(in.dir, outcome.createdLevels) &&
       request.everything && lists.record.installLevels > 0)
     failures.Add(in.dir, GetLastError());
@@ -293,10 +299,11 @@ RemovalOutcome RemoveInstallation(const Installation& in, const RemovalRequest& 
   return outcome;
 }
 
-bool RemoveUninstallerAndFolders(const std::string& dir, unsigned levels) {
+bool RemoveUninstallerAndFolders(const std::string& dir, unsigned levels, CProductLock& lock) {
   TreeRemover tree(dir);
   const Result result = tree.RemoveFile(kUninstallerName);
   tree.Unpin();
+  lock.Release();  // its file would keep the folder
   if (result.outcome == Outcome::Failed) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "cannot remove %s\\%s (error %lu)", dir.c_str(),
                           kUninstallerName, result.error);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "s_product_lock_win.h"
+
 namespace uninstall {
 
 struct Installation {
@@ -33,6 +35,8 @@ struct RemovalRequest {
   // The running original's file stays for the finisher (/S); otherwise it goes with
   // the lists.
   bool leaveUninstaller = false;
+  // The installation's lock, released before the installation folder goes.
+  CProductLock* lock = nullptr;
 };
 
 struct RemovalOutcome {
@@ -48,7 +52,7 @@ RemovalOutcome RemoveInstallation(const Installation& installation, const Remova
 
 // The finisher's part: uninstall.exe, then the installation folder and the `levels` - 1
 // folders above it, each only when empty.
-bool RemoveUninstallerAndFolders(const std::string& dir, unsigned levels);
+bool RemoveUninstallerAndFolders(const std::string& dir, unsigned levels, CProductLock& lock);
 // The installation folder when empty, then up to `levels` - 1 folders above it while
 // they are empty; false when the installation folder stays.
 bool RemoveCreatedFolders(const std::string& dir, unsigned levels);

@@ -173,7 +173,7 @@ ApplyOutcome ApplyRelease(const ApplyRequest& request) {
           target.version.ms, target.version.ls, installation.version.ms, installation.version.ls,
           static_cast<unsigned>(request.files.size()));
   CProductLock lock;
-  if (!lock.TryAcquire()) return Outcome(ApplyStatus::kBusy);
+  if (!lock.TryAcquire(dir)) return Outcome(ApplyStatus::kBusy);
   // An earlier apply cut off is finished or undone first: the apply starts from one release.
   const journal::ReplayOutcome earlier = journal::ReplayPendingApply(dir);
   if (earlier.failed || earlier.direction == journal::Direction::kCannotTell)

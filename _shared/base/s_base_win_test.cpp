@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "s_logging.h"
@@ -157,21 +156,36 @@ TEST(CenterOnPrimaryMonitor, CentresInThePrimaryWorkArea) {
   EXPECT_EQ(place.y, CenteredStart(info.rcWork.bottom - info.rcWork.top, 403));
 }
 
-// Another holder (a thread stands in for another process: the mutex belongs to a
-// thread) keeps the lock; one that ended without releasing it leaves it abandoned,
-// and that counts as free.
-TEST(CProductLock, RefusedWhileAnotherHoldsItTakenWhenAbandoned) {
-  CProductLock mine;
-  ASSERT_TRUE(mine.TryAcquire() && mine.TryAcquire());
-  bool other = true;
-  std::thread([&] { other = CProductLock().TryAcquire(); }).join();
-  EXPECT_FALSE(other);
-  mine.Release();
-  std::thread([] {
-    static CProductLock leaked;
-    leaked.TryAcquire();
-  }).join();
-  EXPECT_TRUE(mine.TryAcquire() && mine.Held());
+// One installation's lock: nested within the process, refused while another holds its
+// file (an open without sharing stands in for another process), never in another
+// installation's way, and gone from the folder once released.
+TEST(CProductLock, PerInstallationNestedAndGoneOnceReleased) {
+  const std::string dir = "C:\\tdm-lock-a", other = "C:\\tdm-lock-b";
+  const std::string file = dir + "\\product.lock";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryA(other.c_str(), nullptr);
+  {
+    CProductLock mine, nested, elsewhere;
+    ASSERT_TRUE(mine.TryAcquire(dir + "\\") && nested.TryAcquire(dir));
+    EXPECT_TRUE(elsewhere.TryAcquire(other));
+    EXPECT_EQ(CreateFileA(file.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    nested.Release();
+    EXPECT_TRUE(mine.Held());
+  }
+  EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "deleted on close";
+  const HANDLE held =
+      CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  CProductLock refused;
+  EXPECT_FALSE(refused.TryAcquire(dir) || refused.Held());
+  EXPECT_FALSE(CProductLock().TryAcquire(dir + "\\missing"));
+  CloseHandle(held);
+  DeleteFileA(file.c_str());
+  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryA(other.c_str());
 }
 
 // Each copy in a new folder of its own; an elevated one under Windows\Temp, never in

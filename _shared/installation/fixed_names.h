@@ -17,6 +17,10 @@ inline constexpr char kUninstallerName[] = "uninstall.exe";
 inline constexpr char kListFolder[] = "uninstall";
 inline constexpr char kCreatedRecordName[] = "uninstall\\created.lst";
 
+// The installation's lock, held by the program of the product that changes it: there
+// only while held (deleted when its holder closes it).
+inline constexpr char kLockFileName[] = "product.lock";
+
 // Downloads wait below the installation directory, on the volume the apply renames
 // them on, named by their SHA-256, so a partial file is resumed only for the content
 // it belongs to. Outside the staging folder: a replay empties that one.

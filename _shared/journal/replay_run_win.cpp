@@ -76,7 +76,7 @@ ReplayOutcome ReplayPendingApply(const std::string& installDir,
   // Only the holder of the lock changes the installation: an updater applying right now
   // finishes its own apply.
   CProductLock lock;
-  if (!lock.TryAcquire()) {
+  if (!lock.TryAcquire(installDir)) {
     log.Log(1, kUnit, __LINE__, "replay of %s: another program holds the product lock",
             installDir.c_str());
     outcome.failed = true;

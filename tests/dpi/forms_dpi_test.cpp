@@ -96,7 +96,8 @@ TEST(FormsAt150Percent, EveryTextFitsItsControlInBothLanguages) {
     setup.CreatePendingControls();
     TFSelectDirectory dialog;
     dialog.Create();
-    TFUninstall uninstaller(uninstall::Installation{});
+    CProductLock lock;
+    TFUninstall uninstaller(uninstall::Installation{}, lock);
     uninstaller.Create();
     for (const int dpi : {144, 96}) {
       // Each state's texts in turn: the wizard's Next and its Start!, the uninstaller's
@@ -142,7 +143,8 @@ TEST(FormsAt150Percent, TheWizardTheDirectoryDialogThePreparationWindowAndTheUni
   TFSplash splash;
   splash.Create();
   ExpectScalesWithItsMonitor(splash, {335, 99});
-  TFUninstall uninstaller(uninstall::Installation{});
+  CProductLock lock;
+  TFUninstall uninstaller(uninstall::Installation{}, lock);
   uninstaller.Create();
   ExpectScalesWithItsMonitor(uninstaller, {363, 265});
   gui::Application::Instance().DestroyForms();

@@ -107,23 +107,24 @@ TEST(Silent, MalformedLineAndUpdateOverAnotherClientVersionEndWithTheirCodes) {
                      "0.807. (exit code 1642)"));
 }
 
-TEST(Silent, SecondSetupWhileTheFirstHoldsTheLockEndsWith1618) {
+// Another program of the product is changing the folder (its lock's file is open without
+// sharing): a silent Setup into it ends with 1618 and writes nothing there; a Setup into
+// another folder never waits for that lock.
+TEST(Silent, ASetupIntoALockedFolderEndsWith1618) {
   const CleanRegistry clean;
-  // The first took the lock at Start!, failed (a file where its folder would go) and
-  // keeps it on its failure page until it ends.
-  SetupRun first(AllPresent(WriteSegments(TestRelease())));
-  const Window wizard = first.Start();
-  first.WalkToSettings(wizard);
-  std::ofstream(first.Folder().PathOf("blocker")) << "a file";
-  wizard.Child("Edit1").Type(first.Folder().PathOf("blocker\\Tidemoor"));
-  ASSERT_EQ(first.Install(wizard), Text(kMsgCreateDirectoryFailed));
-  SetupRun second(AllPresent(WriteSegments(TestRelease())));
+  SetupRun run(AllPresent(WriteSegments(TestRelease())));
+  const std::string locked = run.Folder().PathOf("Locked");
+  ASSERT_TRUE(CreateDirectoryA(locked.c_str(), nullptr));
+  const HANDLE lock = CreateFileA((locked + "\\product.lock").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   Shown shown;
-  EXPECT_EQ(second.RunToEnd("/S /LOG", shown), 1618u);
+  EXPECT_EQ(run.RunToEnd("/S /LOG /D=" + locked, shown), 1618u);
   EXPECT_EQ(shown, Shown{});
-  EXPECT_TRUE(Logged(second, "another program of the product holds its lock (exit code 1618)"));
-  wizard.Child("Button1").Click();
-  EXPECT_EQ(first.App().WaitForExit(), 0u);
+  EXPECT_TRUE(Logged(run, "another program of the product holds its lock (exit code 1618)"));
+  EXPECT_FALSE(FileExists(locked + "\\TDMClient.exe"));
+  EXPECT_EQ(run.RunToEnd("/S /LOG /D=" + run.Folder().PathOf("Free"), shown), 0u);
+  CloseHandle(lock);
 }
 
 }  // namespace
