@@ -154,6 +154,17 @@ SessionResult UpdateSession::ApplyFrom(const std::string& folder) {
       return {Finish::kVerificationFailed};
     }
   }
+  // The server list the player's process fetched and could not place, verified here.
+  if (index_.serverList.present()) {
+    const std::string fetched = folder + "\\" + Hex(index_.serverList.hash);
+    const std::string copied =
+        FileSize(fetched) != 0 ? CopyVerified(fetched, index_.serverList) : std::string();
+    const std::string list = installation_.directory + "\\" + kServerListName;
+    if (!copied.empty() && !MoveFileExA(copied.c_str(), list.c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      CLog::Instance()->Log(1, kUnit, __LINE__, "server list not placed: error %lu",
+                            GetLastError());
+  }
   // The player's process fetched the notes; they count only as they hash here.
   notesDownload_.clear();
   if (const feed::ContentRef* notes = PatchNotesFor(*target_, installation_.language))

@@ -175,7 +175,8 @@ SessionResult UpdateSession::CheckAndDownload() {
   } else {
     Say(outcome.messages);
   }
-  if (outcome.target != nullptr && index_.serverList.present()) FetchServerList();
+  if (outcome.target != nullptr && index_.serverList.present())
+    FetchServerList(outcome.verdict == Verdict::kNewFiles);
   if (outcome.verdict == Verdict::kUpdaterSelfUpdate) return UpdateSelf();
   if (outcome.verdict == Verdict::kNewFiles) return Download(outcome);
   return {FinishAfterCheck(outcome.verdict)};
@@ -265,19 +266,29 @@ FileGetResult UpdateSession::FetchFromMirrors(const feed::ContentRef& content,
 
 // Into the installation directory under its fixed name, once verified; a failure leaves
 // the list the game had.
-void UpdateSession::FetchServerList() {
+void UpdateSession::FetchServerList(bool applyFollows) {
   Say(kMsgLoadingServerList);
   const std::string folder = downloadFolder_;
   const std::string path = folder + "\\" + Hex(index_.serverList.hash);
-  AfterFetch next = AfterFetch::kGiveUp;
-  const FileGetResult got = MakeFolders(folder)
-                                ? FetchFromMirrors(index_.serverList, path, {}, false, next)
-                                : FileGetResult{GetStatus::kWriteFailed};
   const std::string list = installation_.directory + "\\" + kServerListName;
-  if (got.status != GetStatus::kOk || !CopyFileA(path.c_str(), list.c_str(), FALSE)) {
-    CLog::Instance()->Log(1, kUnit, __LINE__, "server list: status %d, error %lu",
-                          static_cast<int>(got.status),
-                          got.error != 0 ? got.error : GetLastError());
+  feed::Hash installed{};
+  const bool inPlace = FileSize(list) == index_.serverList.size && FileSha256(list, installed) &&
+                       installed == index_.serverList.hash;
+  AfterFetch next = AfterFetch::kGiveUp;
+  FileGetResult got{GetStatus::kOk};
+  if (!inPlace)
+    got = MakeFolders(folder) ? FetchFromMirrors(index_.serverList, path, {}, false, next)
+                              : FileGetResult{GetStatus::kWriteFailed};
+  const ServerListStep step =
+      DecideServerList(inPlace, got.status == GetStatus::kOk, NeedsElevatedApply(), applyFollows);
+  CLog::Instance()->Log(1, kUnit, __LINE__, "server list: step %d, status %d, error %lu",
+                        static_cast<int>(step), static_cast<int>(got.status), got.error);
+  if (step == ServerListStep::kInPlace || step == ServerListStep::kForElevatedApply) return;
+  if (step == ServerListStep::kMissing ||
+      (step == ServerListStep::kPlace && !CopyFileA(path.c_str(), list.c_str(), FALSE))) {
+    if (step == ServerListStep::kPlace)
+      CLog::Instance()->Log(1, kUnit, __LINE__, "server list not placed: error %lu",
+                            GetLastError());
     Say(kMsgServerListMissing);
     Say(kMsgServerMaintenance);
   }

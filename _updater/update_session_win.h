@@ -93,7 +93,8 @@ class UpdateSession {
                                  const ProgressFunction& progress, bool say, AfterFetch& next);
   CheckOutcome Decide(IndexFetch fetch, feed::ReadProblem problem);
   void KeepKeySet(const CheckOutcome& outcome);
-  void FetchServerList();
+  // `applyFollows`: the check goes on to fetch and apply a release.
+  void FetchServerList(bool applyFollows);
   SessionResult UpdateSelf();
   void SaveIndex();
   // The index the unelevated updater saved in `folder`, read, verified and decided again

@@ -79,6 +79,14 @@ int ExitCode(Finish finish) {
   return 1;
 }
 
+ServerListStep DecideServerList(bool installedIsIndexed, bool fetched, bool needsElevatedApply,
+                                bool applyFollows) {
+  if (installedIsIndexed) return ServerListStep::kInPlace;
+  if (!fetched) return ServerListStep::kMissing;
+  if (!needsElevatedApply) return ServerListStep::kPlace;
+  return applyFollows ? ServerListStep::kForElevatedApply : ServerListStep::kUntilNextApply;
+}
+
 Finish FinishAfterCheck(Verdict verdict) {
   switch (verdict) {
     case Verdict::kUpToDate:

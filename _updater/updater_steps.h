@@ -61,6 +61,18 @@ enum class Finish {
 };
 
 int ExitCode(Finish finish);
+
+// What becomes of the index's game server list in a run.
+enum class ServerListStep {
+  kInPlace,           // the installed list is the indexed one: nothing is fetched
+  kPlace,             // fetched and verified: this process places it
+  kForElevatedApply,  // only administrators write into an all-users installation: the
+                      // elevated apply that follows places it, verified once more
+  kUntilNextApply,    // ... and none follows: the game keeps the list it has
+  kMissing,           // not fetched: 246 and 247
+};
+ServerListStep DecideServerList(bool installedIsIndexed, bool fetched, bool needsElevatedApply,
+                                bool applyFollows);
 // Where a check ends a silent run; kUpdated for the verdicts that go on to fetch.
 Finish FinishAfterCheck(Verdict verdict);
 

@@ -37,6 +37,19 @@ TEST(Steps, InstallNamesFetchStepsAndExitCodes) {
   for (const auto& [verdict, code] : codes) EXPECT_EQ(ExitCode(FinishAfterCheck(verdict)), code);
   EXPECT_EQ(ExitCode(Finish::kFileHeld), 4);
   EXPECT_EQ(ExitCode(Finish::kNeedsRights), 7);
+
+  // The server list: (installed is the indexed one, fetched, all-users unelevated,
+  // an apply follows).
+  using S = ServerListStep;
+  const std::tuple<bool, bool, bool, bool, S> lists[] = {
+      {true, false, true, true, S::kInPlace},
+      {false, false, false, false, S::kMissing},
+      {false, false, true, true, S::kMissing},
+      {false, true, false, false, S::kPlace},
+      {false, true, true, true, S::kForElevatedApply},
+      {false, true, true, false, S::kUntilNextApply}};
+  for (const auto& [inPlace, fetched, elevatedApply, applyFollows, step] : lists)
+    EXPECT_EQ(DecideServerList(inPlace, fetched, elevatedApply, applyFollows), step);
 }
 
 // The notes of the installation's language only, under the catalogue's name for them,

@@ -105,8 +105,9 @@ for variant in corrupt tampered replayed slow; do cp -a "$v/three" "$v/$variant"
 printf 'Tidemoor 0.807.5\r\n- the harbour map redrawn\r\n' >"$work/notes_en.txt"
 printf 'Tidemoor 0.807.5\r\n- die Hafenkarte neu gezeichnet\r\n' >"$work/notes_de.txt"
 publish "$v/notes" 3
+printf 'harbour.tidemoor.example:7777\r\n' >"$work/servers.txt"
 publish "$v/notes" 5 "$work" --patchnotes-english "$work/notes_en.txt" \
-  --patchnotes-german "$work/notes_de.txt"
+  --patchnotes-german "$work/notes_de.txt" --servers "$work/servers.txt"
 flip() {  # <file> <offset>: one byte changed, the size kept
   local byte
   byte=$(dd if="$1" bs=1 skip="$2" count=1 status=none | od -An -tu1 | tr -d ' ')

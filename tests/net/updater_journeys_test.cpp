@@ -199,6 +199,13 @@ TEST(UpdaterJourney, ThePatchNotesAreFetchedPlacedAndOffered) {
   EXPECT_EQ(Sha256Hex(directory + "\\patchnotes_english.txt"), Sha256Hex(published));
   EXPECT_FALSE(test_support::FileExists(directory + "\\patchnotes_deutsch.txt"));
   EXPECT_EQ(RequestsSince(before, Sha256Hex(published)), 1);
+  // The game server list the release carries is placed, and not fetched again while the
+  // installed one is the indexed one.
+  const std::string servers = Sha256Hex(driver::WinePath(TDM_FEEDS_WORK "/servers.txt"));
+  EXPECT_EQ(Sha256Hex(directory + "\\serverlist.txt"), servers);
+  UpdaterRun again;
+  EXPECT_TRUE(Says(again.Check(), kMsgClientUpToDate));
+  EXPECT_EQ(RequestsSince(before, servers), 1);
 }
 
 TEST(UpdaterJourney, AFileCorruptedOnTheServerIsFetchedOnceMoreThenGivenUp) {
