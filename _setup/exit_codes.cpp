@@ -20,6 +20,7 @@ int ExitCodeForText(std::uint32_t textId) {
       {kClientPathText, kExitNotInstalled},
       {kMsgAlreadyInstalled, kExitOtherDirectory},
       {kMsgNeedAllUsersRights, kExitNeedsRights},
+      {kMsgFolderOthersMayChange, kExitUnprotectedFolder},
       {kMsgSetupFileCorrupted, kExitCorrupted},
   };
   for (const auto& row : kCodes)

@@ -11,6 +11,7 @@
 #include "s_handle_win.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
+#include "settings_trim.h"
 #include "setup_report.h"
 #include "u_directorydlg.h"
 #include "u_setup.h"
@@ -95,14 +96,15 @@ bool TFSetup::StartInstallation() {
       reg.ReadString(HKEY_CURRENT_USER, kProductKey, "InstallDir", registered, sizeof registered) ||
       reg.ReadString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", registered, sizeof registered);
   if (found && Edit1.Text() != registered) {
-    // Back on the settings page, should the wait for the lock have left it.
-    productLock_.Release();
-    ShowPage(TabSheet2);
-    Button1.SetEnabled(true);
-    Button2.Show();
-    Button3.Show();
-    setup::Report(gui::FocusOwner(), kMsgAlreadyInstalled, Msg(kMsgAlreadyInstalled),
-                  Msg(kMsgError));
+    RefuseAtStart(kMsgAlreadyInstalled);
+    return false;
+  }
+  // A new installation for all users only where no other account can change its programs
+  // (an update's folder is the registered one, made by an earlier Setup).
+  if (kind == static_cast<std::uint32_t>(archive::SetupKind::Full) && radio_all_users.Checked() &&
+      !FoldersKeepToAdministrators(
+          setup::TrimSettingsFields(Edit1.Text(), Edit2.Text()).directory)) {
+    RefuseAtStart(kMsgFolderOthersMayChange);
     return false;
   }
   ShowPage(TabSheet3);
@@ -115,6 +117,16 @@ bool TFSetup::StartInstallation() {
   // Nothing more changes the installation: others may go on, and its file goes.
   productLock_.Release();
   return installed;
+}
+
+void TFSetup::RefuseAtStart(std::uint32_t textId) {
+  // Back on the settings page, should the wait for the lock have left it.
+  productLock_.Release();
+  ShowPage(TabSheet2);
+  Button1.SetEnabled(true);
+  Button2.Show();
+  Button3.Show();
+  setup::Report(gui::FocusOwner(), textId, Msg(textId), Msg(kMsgError));
 }
 
 void TFSetup::KeepFocusOnPage() {

@@ -56,6 +56,8 @@ inline constexpr std::uint32_t kMsgAlreadyInstalled = 47;
 inline constexpr std::uint32_t kMsgNeedAllUsersRights = 48;
 inline constexpr std::uint32_t kMsgAlreadyUpdated = 49;
 inline constexpr std::uint32_t kMsgMissingClientFile = 50;
+// An all-users installation into a folder other accounts may change.
+inline constexpr std::uint32_t kMsgFolderOthersMayChange = 51;
 
 // The highest id that can have a text; every id above it gets the fall-back text.
 inline constexpr std::uint32_t kMsgLastId = 255;

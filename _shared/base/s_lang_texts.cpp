@@ -99,6 +99,11 @@ constexpr CatalogueRow kCatalogueRows[] = {
     {kMsgAlreadyUpdated, "Your Client was already be updated. You don't need this update.",
      "Ihr Client ist bereits aktualisiert worden, daher ist dieses Update nicht notwendig."},
     {kMsgMissingClientFile, "Missing client file:", "Fehlende Client-Datei:"},
+    {kMsgFolderOthersMayChange,
+     "Other users can change this directory. Please choose another one to install TDM for all "
+     "users.",
+     "Andere Benutzer k\xF6nnen dieses Verzeichnis \xE4ndern. Bitte w\xE4hlen Sie ein anderes, "
+     "um TDM f\xFCr alle Nutzer zu installieren."},
     {100, "Uninstallation:", "Deinstallation:"},
     {101, "Attention!", "Achtung!"},
     {102, "&Yes, I want to uninstall the program!",

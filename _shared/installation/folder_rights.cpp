@@ -144,4 +144,29 @@ FolderRights JudgeFolderRights(std::string_view sddl, bool installationFolder) {
   return FolderRights::kSafe;
 }
 
+std::vector<std::string> FolderLevels(std::string_view directory) {
+  std::vector<std::string> levels;
+  std::size_t root = 0;
+  if (directory.size() >= 3 && directory[1] == ':' && directory[2] == '\\') {
+    root = 3;
+  } else if (directory.starts_with("\\\\")) {
+    const std::size_t server = directory.find('\\', 2);
+    const std::size_t share = server == std::string_view::npos || server == 2
+                                  ? std::string_view::npos
+                                  : directory.find('\\', server + 1);
+    if (share == std::string_view::npos || share == server + 1) return levels;
+    root = share + 1;
+  } else {
+    return levels;
+  }
+  levels.emplace_back(directory.substr(0, root));
+  for (std::size_t at = root; at < directory.size();) {
+    std::size_t end = directory.find('\\', at);
+    if (end == std::string_view::npos) end = directory.size();
+    if (end > at) levels.emplace_back(directory.substr(0, end));
+    at = end + 1;
+  }
+  return levels;
+}
+
 }  // namespace installation

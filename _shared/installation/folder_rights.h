@@ -4,7 +4,9 @@
 // (SDDL, owner and access list); portable, so every rule is a row of a native table.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace installation {
 
@@ -26,5 +28,10 @@ enum class FolderRights {
 // above it, beside whose contents others may add their own, but which no one else may
 // rename, delete from or re-permission. Deny entries only take away and are not read.
 FolderRights JudgeFolderRights(std::string_view sddl, bool installationFolder);
+
+// Each level of `directory` from its root down, the directory last: "C:\", "C:\Games",
+// "C:\Games\Tidemoor"; "\\server\share\" first for a network path. Empty for a path
+// without a root.
+std::vector<std::string> FolderLevels(std::string_view directory);
 
 }  // namespace installation

@@ -55,5 +55,15 @@ TEST(FolderRights, Table) {
   }
 }
 
+TEST(FolderRights, LevelsFromTheRootDown) {
+  using L = std::vector<std::string>;
+  EXPECT_EQ(FolderLevels("C:\\Games\\Tidemoor"), (L{"C:\\", "C:\\Games", "C:\\Games\\Tidemoor"}));
+  EXPECT_EQ(FolderLevels("D:\\"), (L{"D:\\"}));
+  EXPECT_EQ(FolderLevels("\\\\srv\\games\\Tidemoor\\"),
+            (L{"\\\\srv\\games\\", "\\\\srv\\games\\Tidemoor"}));
+  for (const char* rootless : {"Games\\Tidemoor", "C:Tidemoor", "\\\\srv", "\\\\srv\\", ""})
+    EXPECT_EQ(FolderLevels(rootless), L{}) << rootless;
+}
+
 }  // namespace
 }  // namespace installation

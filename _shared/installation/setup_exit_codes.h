@@ -12,6 +12,7 @@ inline constexpr int kExitWrongVersion = 1642;          // ERROR_PATCH_TARGET_NO
 inline constexpr int kExitNotInstalled = 1605;          // ERROR_UNKNOWN_PRODUCT
 inline constexpr int kExitOtherDirectory = 183;         // ERROR_ALREADY_EXISTS
 inline constexpr int kExitNeedsRights = 740;            // ERROR_ELEVATION_REQUIRED
+inline constexpr int kExitUnprotectedFolder = 5;        // ERROR_ACCESS_DENIED: others may change it
 inline constexpr int kExitCorrupted = 1620;             // ERROR_INSTALL_PACKAGE_INVALID
 inline constexpr int kExitMalformedCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
 

@@ -1,6 +1,8 @@
 // Setup.exe run by an administrator's script or a package manager: no window, the log
 // and the exit code instead (which code for which refusal: setup_core_test).
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -125,6 +127,32 @@ TEST(Silent, ASetupIntoALockedFolderEndsWith1618) {
   EXPECT_FALSE(FileExists(locked + "\\TDMClient.exe"));
   EXPECT_EQ(run.RunToEnd("/S /LOG /D=" + run.Folder().PathOf("Free"), shown), 0u);
   CloseHandle(lock);
+}
+
+// For all users, into a folder every account may change (C:\\Open, Everyone full
+// control): refused before anything is written, with exit code 5 and the folder named.
+TEST(Silent, ForAllUsersNeverBelowAFolderOthersMayChange) {
+  const CleanRegistry clean;
+  ASSERT_TRUE(CreateDirectoryA("C:\\Open", nullptr));
+  PSECURITY_DESCRIPTOR everyone = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;WD)", 1,
+                                                                   &everyone, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL list = nullptr;
+  GetSecurityDescriptorDacl(everyone, &present, &list, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoA(const_cast<char*>("C:\\Open"), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
+            0u);
+  LocalFree(everyone);
+  SetupRun run(TDM_DEMO_FULL_SETUP);
+  Shown shown;
+  EXPECT_EQ(run.RunToEnd("/S /LOG /ALLUSERS /D=C:\\Open\\Tidemoor", shown), 5u);
+  const std::vector<std::string> log = run.LogTexts();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+    return line.starts_with("not for all users: C:\\Open (2) is ");
+  }));
+  EXPECT_EQ(GetFileAttributesA("C:\\Open\\Tidemoor"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ constexpr struct {
     {setup::kExitNeedsRights, "custom"},
     {setup::kExitCorrupted, "contactSupport"},
     {setup::kExitMalformedCommandLine, "invalidParameter"},
+    {setup::kExitUnprotectedFolder, "custom"},
 };
 
 // A YAML scalar in single quotes: nothing in it is read as syntax.
