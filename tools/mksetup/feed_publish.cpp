@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "embedded_programs.h"
 #include "feed_crypto.h"
+#include "feed_forms.h"
 #include "feed_reader.h"
 #include "feed_store.h"
 #include "feed_writer.h"
@@ -280,14 +281,20 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
       OnFeedWritten("content");
     }
   }
-  // Every content file is durable under its name before the index names it.
-  if (!batch.Commit(error) || !StorePublicKey(options.feed, key, error) ||
+  // Every content file is durable under its name before the index names it; the
+  // smaller forms are made from the stored contents, old and new.
+  FormsTally tally;
+  ContentBatch forms(options.feed);
+  if (!batch.Commit(error) ||
+      !AddForms(options.feed, index, publish.patchFromReleases, forms, tally, error) ||
+      !forms.Commit(error) || !StorePublicKey(options.feed, key, error) ||
       !WriteIndex(options.feed, index, key, options.validDays, error))
     return Refuse(err, error);
   out << "published " << VersionText(release.version) << " to " << PathText(options.feed) << ": "
       << release.files.size() << " release files; " << newFiles << " new files stored (" << written
-      << " bytes written), serial " << index.serial << ", valid until " << UnixText(index.expiresAt)
-      << "\n";
+      << " bytes written); " << tally.compressed << " compressed (" << tally.compressedBytes
+      << " bytes), " << tally.patches << " patches (" << tally.patchBytes << " bytes); serial "
+      << index.serial << ", valid until " << UnixText(index.expiresAt) << "\n";
   if (const std::string note = UpdaterLinkNote(manifest, d); !note.empty()) out << note << "\n";
   return kExitOk;
 }

@@ -72,6 +72,7 @@ feed::Index SampleIndex(const feed::PublicKey& key) {
   release.patchNotes[1] = {{7}, 99};
   index.releases = {release, release};
   index.releases[0].version = {807, 3};
+  index.forms = {{{9}, {{5}, 7}, {{{8}, {{6}, 3}}, {{4}, {{3}, 2}}}}, {{8}, {}, {}}};
   return index;
 }
 
@@ -103,8 +104,8 @@ TEST(FeedIndex, RoundTripsAndRefusesEveryChangedByte) {
   }
   Bytes body = feed::IndexBody(sample);
   Bytes newer = body, nul = body, cut = file, longer = file, version = file;
-  newer[4] = 2;    // minReaderVersion 2
-  nul[8 + 2] = 0;  // a NUL in the product's name
+  newer[4] = feed::kBodyVersion + 1;  // minReaderVersion
+  nul[8 + 2] = 0;                     // a NUL in the product's name
   cut.pop_back();
   longer.push_back(0);
   version[8] = 2;
@@ -125,6 +126,17 @@ TEST(FeedIndex, RoundTripsAndRefusesEveryChangedByte) {
   };
   for (const auto& row : rows)
     EXPECT_EQ(Read(row.file, *row.reader, read), row.expected) << feed::ProblemText(row.expected);
+  // A body of a later version with fields after the forms reads as far as this reader
+  // knows; a body 1 has no forms at all.
+  feed::Index later = sample, first = sample;
+  later.bodyVersion = feed::kBodyVersion + 1;
+  first.bodyVersion = 1;
+  Bytes laterBody = feed::IndexBody(later);
+  laterBody.insert(laterBody.end(), {1, 2, 3});
+  ASSERT_EQ(Read(Signed(key, laterBody), key, read), feed::ReadProblem::kNone);
+  EXPECT_EQ(read, later);
+  ASSERT_EQ(Read(Signed(key, feed::IndexBody(first)), key, read), feed::ReadProblem::kNone);
+  EXPECT_TRUE(read.forms.empty());
 }
 
 TEST(FeedIndex, FreshnessRefusesReplayedAndExpired) {
@@ -212,15 +224,22 @@ TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
   PutClient(4);
   Put("r.ini", Release("807.4"));
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
-  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (2048 bytes written), serial 2"),
+  // The changed client also gets a patch from its earlier content, far smaller.
+  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (2048 bytes written); "
+                            "1 compressed (299 bytes), 1 patches (23 bytes); serial 2"),
             std::string::npos)
       << out_.str();
   ASSERT_EQ(Verify(), kExitOk) << out_.str();
-  EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
-  EXPECT_NE(out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), "
-                            "updates from 807.3"),
+  EXPECT_NE(out_.str().find("3 compressed files (616 bytes) and 1 patches (23 bytes) decode"),
             std::string::npos)
       << out_.str();
+  EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(
+      out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), "
+                      "updates from 807.3; 2 compressed (317 bytes), 1 patches to it (23 bytes)"),
+      std::string::npos)
+      << out_.str();
+  // Every stored file, compressed forms and patches included, has each byte checked.
   const auto files = Contents();
   for (const auto& [name, bytes] : files) {
     if (bytes.empty() || name.find(".pub") != std::string::npos) continue;
