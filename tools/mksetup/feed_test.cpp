@@ -470,6 +470,39 @@ TEST_F(Feed, StatusWarnsWithinTheDaysAskedAndListShowsTheDaysLeft) {
 
 // A CI job retrying a publish that went through: the same release again changes
 // nothing and succeeds, over one and over two releases.
+// A patch from each distinct earlier content among the last K releases; none from the
+// content itself, none where nothing changed.
+TEST_F(Feed, PatchesComeFromEachDistinctEarlierContent) {
+  std::string noise(5000, 0);
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919) >> 3);
+  Put("payload/shared.dat", noise);
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  for (const char* k : {"3", "1"}) {
+    const std::uint32_t build = k[0] == '3' ? 4 : 5;
+    PutClient(build);
+    if (build == 5) Put("payload/shared.dat", noise.replace(2500, 3, "new"));
+    Put("r.ini", Release("807." + std::to_string(build)));
+    ASSERT_EQ(Run({"publish", P("r.ini"), "--feed", P("feed"), "--key", P("publisher.key"),
+                   "--patch-from-releases", k}),
+              kExitOk)
+        << err_.str();
+  }
+  // 807.4: the client from 807.3's. 807.5 with K 1: the client and shared.dat from
+  // 807.4's only, though shared.dat had the same content in 807.3.
+  ASSERT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(out_.str().find("807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), updates from "
+                            "807.3; 2 compressed"),
+            std::string::npos);
+  for (const char* line : {"807.4 \"Tidemoor\"", "807.5 \"Tidemoor\""}) {
+    const std::string listed = out_.str().substr(out_.str().find(line));
+    EXPECT_NE(listed.substr(0, listed.find('\n'))
+                  .find(line[4] == '4' ? ", 1 patches to it" : ", 2 patches to it"),
+              std::string::npos)
+        << out_.str();
+  }
+  EXPECT_EQ(Verify(), kExitOk) << out_.str();
+}
+
 TEST_F(Feed, PublishingTheNewestReleaseAgainChangesNothing) {
   for (const char* version : {"807.3", "807.4"}) {
     if (std::string(version) == "807.4") {
