@@ -38,7 +38,8 @@ WayResult UpdateSession::FetchForm(const feed::ReleaseFile& file, const FetchWay
       downloadFolder_ + "\\" + feed::HexText(file.content.hash.data(), file.content.hash.size());
   // The bar moves by the plain file's share of the update however small the form is.
   const auto progress = [this, done, total, &way, &file](std::uint64_t onDisk) {
-    const double share = static_cast<double>(onDisk) / static_cast<double>(way.file.size);
+    const double share =
+        way.file.size == 0 ? 1.0 : static_cast<double>(onDisk) / static_cast<double>(way.file.size);
     observer_.Progress(
         done + static_cast<std::uint64_t>(share * static_cast<double>(file.content.size)), total);
   };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "feed_crypto.h"
 #include "feed_store.h"
@@ -52,6 +53,11 @@ std::vector<std::uint8_t> ZstdFrame(const std::uint8_t* data, std::size_t size,
   if (!context) return {};
   ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, kFormLevel);
   ZSTD_CCtx_setParameter(context.get(), ZSTD_c_contentSizeFlag, 1);
+  // Worker threads, on the cores there are, where the library has them (the frame is
+  // the same for any number of them): besides the speed, only with them does the
+  // long-distance matching reach the whole of a large reference.
+  ZSTD_CCtx_setParameter(context.get(), ZSTD_c_nbWorkers,
+                         static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)));
   if (referenceSize > 0) {
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_enableLongDistanceMatching, 1);
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_windowLog, WindowLogFor(referenceSize + size));
