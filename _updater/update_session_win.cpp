@@ -334,9 +334,7 @@ SessionResult UpdateSession::Download(const CheckOutcome& outcome) {
   for (const std::size_t i : fetch_) {
     const feed::ReleaseFile& file = target_->files[i];
     GetStatus status = GetStatus::kOk;
-    const AfterFetch next =
-        FetchOne(file.name, file.content, downloadFolder_ + "\\" + Hex(file.content.hash), done,
-                 outcome.fetchBytes, status);
+    const AfterFetch next = FetchByWays(file, done, outcome.fetchBytes, status);
     if (next == AfterFetch::kStop) return {Finish::kFailed};
     if (next == AfterFetch::kGiveUp) return {FinishAfterFailedFetch(status)};
     done += file.content.size;

@@ -12,6 +12,7 @@
 #include "check_outcome.h"
 #include "feed_format.h"
 #include "feed_trust.h"
+#include "fetch_way.h"
 #include "http_get_win.h"
 #include "installation.h"
 #include "mirror_order.h"
@@ -115,6 +116,17 @@ class UpdateSession {
   AfterFetch FetchOne(const std::string& name, const feed::ContentRef& content,
                       const std::string& path, std::uint64_t done, std::uint64_t total,
                       GetStatus& status);
+
+  // The ways to one file of the release, cheapest first; the installed file is hashed
+  // only when the index has a patch to the file.
+  std::vector<FetchWay> WaysFor(const feed::ReleaseFile& file);
+  // One file through a patch or its compressed form into its plain download; the
+  // result says whether it is there, verified.
+  WayResult FetchForm(const feed::ReleaseFile& file, const FetchWay& way, std::uint64_t done,
+                      std::uint64_t total);
+  // The ways tried in turn until the plain file is there; its last status in `status`.
+  AfterFetch FetchByWays(const feed::ReleaseFile& file, std::uint64_t done, std::uint64_t total,
+                         GetStatus& status);
 
   Installation installation_;
   SessionObserver& observer_;

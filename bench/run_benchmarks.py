@@ -28,7 +28,7 @@ FIGURES_BEGIN = "<!-- figures: written by tools/bench -->"
 FIGURES_END = "<!-- end of figures -->"
 STUB_GOAL = 128 * 1024
 UNINSTALL_GOAL = 128 * 1024
-UPDATER_GOAL = 192 * 1024
+UPDATER_GOAL = 288 * 1024  # its zstd decoder included
 # Where the Full archive installs with the defaults in a fresh prefix.
 INSTALL_DIR = "C:\\Program Files\\Tidemoor"
 # Bumped whenever payloads.py changes what it makes.
@@ -361,7 +361,7 @@ def size_figures(stub, windows):
     updater = os.path.getsize(os.path.join(windows, "_updater", "updater.exe"))
     figures.append(("4", "updater.exe, stripped",
                     f"{updater / 1024:.0f} KiB ({updater:,} bytes)",
-                    f"{updater / UPDATER_GOAL:.2f} of the goal", "≤ 192 KiB",
+                    f"{updater / UPDATER_GOAL:.2f} of the goal", "≤ 288 KiB",
                     verdict(updater, UPDATER_GOAL)))
     return figures
 

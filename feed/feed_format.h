@@ -28,7 +28,10 @@ inline constexpr char kRotationMagic[kMagicSize + 1] = "TDMKEYR\x1A";
 inline constexpr std::uint32_t kEnvelopeVersion = 2;
 // The body layout this code writes and reads; a feed that needs a newer reader says so
 // in its body (minReaderVersion) once the envelope has been checked.
-inline constexpr std::uint32_t kBodyVersion = 1;
+// Body 2 appends the smaller forms of contents (compressed, patches); body 1 readers,
+// which the format lets skip what follows, still fetch the plain files.
+inline constexpr std::uint32_t kBodyVersion = 2;
+inline constexpr std::uint32_t kFormsBodyVersion = 2;
 
 inline constexpr std::size_t kKeyIdSize = 8;
 inline constexpr std::size_t kPublicKeySize = 64;  // X||Y of a P-256 point, big-endian each
@@ -97,6 +100,24 @@ struct Release {
   friend bool operator==(const Release&, const Release&) = default;
 };
 
+// A zstd patch that turns the content `from` into the content it is listed under:
+// stored as patches/ab/<from>-<to>.zst, `patch` its own SHA-256 and size.
+struct Patch {
+  Hash from{};
+  ContentRef patch;
+  friend bool operator==(const Patch&, const Patch&) = default;
+};
+
+// The smaller ways to one content: its zstd-compressed form, stored as files/ab/<hash>.zst
+// (`compressed` its own SHA-256 and size; absent when compression saved too little), and
+// patches from earlier contents.
+struct ContentForms {
+  Hash content{};
+  ContentRef compressed;
+  std::vector<Patch> patches;
+  friend bool operator==(const ContentForms&, const ContentForms&) = default;
+};
+
 struct Index {
   std::uint32_t bodyVersion = kBodyVersion;
   std::uint32_t minReaderVersion = 1;  // the lowest updater that can read this feed
@@ -109,7 +130,8 @@ struct Index {
   Version updaterVersion;            // the newest updater program, when `updater` is present
   ContentRef updater;
   ContentRef serverList;
-  std::vector<Release> releases;  // oldest first
+  std::vector<Release> releases;    // oldest first
+  std::vector<ContentForms> forms;  // body 2 on; a content without any has no entry
   friend bool operator==(const Index&, const Index&) = default;
 };
 
@@ -133,5 +155,10 @@ inline constexpr char kUpdaterProductResource[] = "PRODUCT";
 // "ab/abcdef..." below files/: where a content file lives in the feed.
 std::string ContentPath(const Hash& hash);
 std::string HexText(const std::uint8_t* bytes, std::size_t size);
+// "ab/<hash>.zst" below files/, and "ab/<from>-<to>.zst" below patches/.
+std::string CompressedPath(const Hash& hash);
+std::string PatchPath(const Hash& from, const Hash& to);
+// The forms the index lists for `content`, or nullptr.
+const ContentForms* FormsOf(const Index& index, const Hash& content);
 
 }  // namespace feed

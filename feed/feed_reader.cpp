@@ -188,6 +188,17 @@ ReadProblem ParseIndexBody(const std::uint8_t* body, std::size_t size, Index& in
   index.serverList = in.Content();
   for (std::uint32_t n = in.Count(16); n > 0 && in.ok(); --n)
     ReadReleaseInto(in, index.releases.emplace_back());
+  if (index.bodyVersion >= kFormsBodyVersion)
+    for (std::uint32_t n = in.Count(2 * kHashSize + 12); n > 0 && in.ok(); --n) {
+      ContentForms& forms = index.forms.emplace_back();
+      in.Bytes(forms.content);
+      forms.compressed = in.Content();
+      for (std::uint32_t p = in.Count(2 * kHashSize + 8); p > 0 && in.ok(); --p) {
+        Patch& patch = forms.patches.emplace_back();
+        in.Bytes(patch.from);
+        patch.patch = in.Content();
+      }
+    }
   // A newer writer may append fields that an older reader, still allowed, skips.
   const bool endsRight = in.AtEnd() || index.bodyVersion > kBodyVersion;
   return in.ok() && endsRight ? ReadProblem::kNone : ReadProblem::kMalformed;
@@ -243,6 +254,20 @@ std::string HexText(const std::uint8_t* bytes, std::size_t size) {
 std::string ContentPath(const Hash& hash) {
   const std::string hex = HexText(hash.data(), hash.size());
   return hex.substr(0, 2) + "/" + hex;
+}
+
+std::string CompressedPath(const Hash& hash) {
+  return ContentPath(hash) + ".zst";
+}
+
+std::string PatchPath(const Hash& from, const Hash& to) {
+  return ContentPath(from) + "-" + HexText(to.data(), to.size()) + ".zst";
+}
+
+const ContentForms* FormsOf(const Index& index, const Hash& content) {
+  for (const ContentForms& forms : index.forms)
+    if (forms.content == content) return &forms;
+  return nullptr;
 }
 
 }  // namespace feed

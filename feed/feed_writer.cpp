@@ -85,6 +85,18 @@ std::vector<std::uint8_t> IndexBody(const Index& index) {
   out.Content(index.serverList);
   out.Count(index.releases.size());
   for (const Release& release : index.releases) WriteRelease(out, release);
+  if (index.bodyVersion >= kFormsBodyVersion) {
+    out.Count(index.forms.size());
+    for (const ContentForms& forms : index.forms) {
+      out.Bytes(forms.content);
+      out.Content(forms.compressed);
+      out.Count(forms.patches.size());
+      for (const Patch& patch : forms.patches) {
+        out.Bytes(patch.from);
+        out.Content(patch.patch);
+      }
+    }
+  }
   return bytes;
 }
 

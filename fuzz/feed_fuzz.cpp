@@ -2,7 +2,8 @@
 // as they come; then, as if the signature had been made by an accepted key (an
 // attacker holding a publisher's key, or a bug in a verifier), the body parsers see
 // them too. Each input lives in a heap block of its exact size, so a read past it is
-// caught; a parsed index must write back to the very bytes it was read from.
+// caught; a parsed index must write back to the very bytes it was read from, content
+// forms (compressed files, patches) included.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -47,10 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             feed::ReadProblem::kNone)
       Require(feed::RotationBody(rotation).size() == envelope.bodySize);
   }
-  // The body alone, without an envelope in front.
+  // The body alone, without an envelope in front; the content forms it lists are
+  // found by their contents and name their files under the names the updater fetches.
   feed::Index index;
   if (feed::ParseIndexBody(copy.data(), copy.size(), index) == feed::ReadProblem::kNone &&
-      index.bodyVersion <= feed::kBodyVersion)
+      index.bodyVersion <= feed::kBodyVersion) {
     Require(feed::IndexBody(index) == copy);
+    for (const feed::ContentForms& forms : index.forms) {
+      Require(feed::FormsOf(index, forms.content) != nullptr);
+      for (const feed::Patch& patch : forms.patches)
+        Require(feed::PatchPath(patch.from, forms.content).size() == 2 + 1 + 64 + 1 + 64 + 4);
+    }
+  }
   return 0;
 }

@@ -11,7 +11,9 @@
 # /feed/ once odd_server.py points <served folder>/selected at it:
 #   one        807.3 only: an installation of 807.3 is up to date
 #   three      807.3, 807.4, 807.5
-#   corrupt    three, with the content of 807.5's harbour.map changed on the server
+#   corrupt    three, with the content of 807.5's harbour.map changed on the server and
+#              its patches and compressed form gone, so the plain file is all there is
+#   badpatch   three, with a byte of the patch from 807.3's readme.txt to 807.5's changed
 #   tampered   three, with a byte of the index changed
 #   replayed   three, with the index of serial 2 (807.3 and 807.4) served again
 #   slow       three, served at 256 KiB/s (see test_server.sh)
@@ -100,7 +102,7 @@ publish "$v/three" 3
 publish "$v/three" 4
 cp "$v/three/index.tdmfeed" "$work/index-serial-2.tdmfeed"
 publish "$v/three" 5
-for variant in corrupt tampered replayed slow; do cp -a "$v/three" "$v/$variant"; done
+for variant in corrupt tampered replayed slow badpatch; do cp -a "$v/three" "$v/$variant"; done
 # Notes in both languages for 0.807.5, published over 0.807.3.
 printf 'Tidemoor 0.807.5\r\n- the harbour map redrawn\r\n' >"$work/notes_en.txt"
 printf 'Tidemoor 0.807.5\r\n- die Hafenkarte neu gezeichnet\r\n' >"$work/notes_de.txt"
@@ -115,6 +117,10 @@ flip() {  # <file> <offset>: one byte changed, the size kept
 }
 hash=$(sha256sum "$p5/data/maps/harbour.map" | cut -c1-64)
 flip "$v/corrupt/files/${hash:0:2}/$hash" 10
+rm "$v/corrupt/files/${hash:0:2}/$hash.zst" "$v/corrupt/patches"/*/*-"$hash.zst"
+from=$(sha256sum "$work/payload-807.3/readme.txt" | cut -c1-64)
+to=$(sha256sum "$p5/readme.txt" | cut -c1-64)
+flip "$v/badpatch/patches/${from:0:2}/$from-$to.zst" 20
 flip "$v/tampered/index.tdmfeed" $(($(stat -c %s "$v/tampered/index.tdmfeed") / 2))
 cp "$work/index-serial-2.tdmfeed" "$v/replayed/index.tdmfeed"
 for build in 3 4 5; do publish "$v/killapply" $build "$work/killed"; done

@@ -119,6 +119,18 @@ int RequestsSince(std::uint64_t position, const std::string& hash) {
   return count;
 }
 
+int RequestsSince(std::uint64_t position, const std::string& folder, const std::string& hash,
+                  const std::string& part) {
+  int count = 0;
+  for (const Sent& s : SentSince(position))
+    count += s.path.starts_with("/feed/" + folder + "/") &&
+                     s.path.find(hash) != std::string::npos &&
+                     s.path.find(part) != std::string::npos
+                 ? 1
+                 : 0;
+  return count;
+}
+
 std::string InstallDir() {
   const auto value = ReadValue(HKEY_CURRENT_USER, "Software\\Tidemoor", "InstallDir");
   if (value.status != ERROR_SUCCESS) throw driver::DriverError("no installation registered");

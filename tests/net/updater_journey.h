@@ -28,6 +28,10 @@ class ServerStopped {
 std::uint64_t ServerLogSize();
 std::uint64_t ContentBytesSince(std::uint64_t position, const std::string& hash = {});
 int RequestsSince(std::uint64_t position, const std::string& hash);
+// Requests since then below /feed/`folder`/ ("files", "patches") whose path holds
+// `part` (a hash, ".zst").
+int RequestsSince(std::uint64_t position, const std::string& folder, const std::string& hash,
+                  const std::string& part = {});
 
 std::string InstallDir();  // as the installation registered it
 std::string Sha256Hex(const std::string& path);

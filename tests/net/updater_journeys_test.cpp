@@ -81,8 +81,16 @@ TEST(UpdaterJourney, TwoReleasesBehindFetchesOnlyTheNewestFiles) {
   const std::string directory = InstallDir();
   EXPECT_TRUE(IsRelease(directory, 5));
   ExpectNoApplyLeft(directory);
-  // One set of downloads: nothing of 0.807.4 that 0.807.5 changed again.
+  // One set of downloads: nothing of 0.807.4 that 0.807.5 changed again. What changed
+  // came as patches from the installed files, not whole.
   EXPECT_EQ(RequestsSince(before, Sha256Hex(Payload(4, "data/maps/harbour.map"))), 0);
+  for (const char* name : {"readme.txt", "TDMClient.exe"}) {
+    EXPECT_EQ(RequestsSince(before, "patches",
+                            Sha256Hex(Payload(3, name)) + "-" + Sha256Hex(Payload(5, name))),
+              1)
+        << name;
+    EXPECT_EQ(RequestsSince(before, "files", Sha256Hex(Payload(5, name))), 0) << name;
+  }
   const std::uint64_t fetched = ContentBytesSince(before);
   EXPECT_GE(fetched, FileSize(Payload(5, "data/big.pak")));
   EXPECT_LT(fetched, 2 * FileSize(Payload(5, "data/big.pak")));
@@ -91,6 +99,25 @@ TEST(UpdaterJourney, TwoReleasesBehindFetchesOnlyTheNewestFiles) {
                   directory);
   e2e::ExpectLink(e2e::ShellFolder(CSIDL_PROGRAMS) + "\\Tidemoor\\Tidemoor.lnk", "updater.exe",
                   directory);
+}
+
+// The patch to the readme is damaged on the server and the player changed the client:
+// each file comes another way, and the end is the same.
+TEST(UpdaterJourney, ABadPatchAndAChangedFileFallBackToTheCompressedWhole) {
+  Serve("badpatch");
+  const std::string directory = InstallDir();
+  std::ofstream(directory + "\\TDMClient.exe", std::ios::binary | std::ios::app) << "mod";
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun run;
+  EXPECT_TRUE(Says(run.Check(), kMsgUpdateFinishedStartGame)) << run.Log();
+  EXPECT_TRUE(IsRelease(directory, 5));
+  const std::string readme = Sha256Hex(Payload(5, "readme.txt"));
+  const std::string client = Sha256Hex(Payload(5, "TDMClient.exe"));
+  EXPECT_EQ(RequestsSince(before, "patches", readme), 1);
+  EXPECT_EQ(RequestsSince(before, "files", readme, ".zst"), 1);
+  EXPECT_EQ(RequestsSince(before, "patches", client), 0);
+  EXPECT_EQ(RequestsSince(before, "files", client, ".zst"), 1);
+  EXPECT_EQ(RequestsSince(before, client), 1);  // nothing else of it
 }
 
 TEST(UpdaterJourney, KilledDuringTheApplyThenStartedAgain) {
@@ -216,7 +243,10 @@ TEST(UpdaterJourney, AFileCorruptedOnTheServerIsFetchedOnceMoreThenGivenUp) {
   EXPECT_TRUE(Says(log, kMsgFileCorruptedRetry));
   EXPECT_TRUE(Says(log, kMsgDownloadFailed));
   EXPECT_TRUE(Says(log, kMsgPleaseTryAgain));
-  EXPECT_EQ(RequestsSince(before, Sha256Hex(Payload(5, "data/maps/harbour.map"))), 2);
+  // Its compressed form, gone from the server, asked once; the plain file twice.
+  const std::string harbour = Sha256Hex(Payload(5, "data/maps/harbour.map"));
+  EXPECT_EQ(RequestsSince(before, "files", harbour, ".zst"), 1);
+  EXPECT_EQ(RequestsSince(before, harbour), 3);
   EXPECT_TRUE(IsRelease(InstallDir(), 3));
 }
 

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "embedded_programs.h"
 #include "feed_crypto.h"
+#include "feed_forms.h"
 #include "feed_publish.h"
 #include "feed_reader.h"
 #include "feed_store.h"
@@ -157,6 +158,11 @@ int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& 
     ++checked;
     bytes += size;
   }
+  FormsTally forms;
+  if (!VerifyForms(folder, index, forms, error)) {
+    out << "BAD: " << error << "\n";
+    return kExitFailed;
+  }
   const std::uint64_t now = Now();
   if (feed::CheckFreshness(index, 0, now) == feed::Freshness::kExpired) {
     out << "BAD: the index " << feed::FreshnessDetail(index, 0, now)
@@ -166,7 +172,9 @@ int VerifyFeed(const fs::path& folder, const fs::path& publicKey, std::ostream& 
   out << "signature: valid, serial " << index.serial << ", valid until "
       << ExpiryText(index.expiresAt, now) << "\n"
       << index.releases.size() << " releases, " << checked << " files (" << bytes
-      << " bytes) match their SHA-256\nOK\n";
+      << " bytes) match their SHA-256; " << forms.compressed << " compressed files ("
+      << forms.compressedBytes << " bytes) and " << forms.patches << " patches ("
+      << forms.patchBytes << " bytes) decode to their contents\nOK\n";
   return kExitOk;
 }
 
@@ -218,8 +226,10 @@ int ListFeed(const fs::path& folder, std::ostream& out, std::ostream& err) {
         << "\": " << release.directories.size() << " folders, " << release.files.size()
         << " files (" << size << " bytes), updates from " << Version(release.updatesFrom)
         << (release.patchNotes[0].present() || release.patchNotes[1].present() ? ", patch notes"
-                                                                               : "")
-        << "\n";
+                                                                               : "");
+    const FormsTally forms = TallyForms(index, release);
+    out << "; " << forms.compressed << " compressed (" << forms.compressedBytes << " bytes), "
+        << forms.patches << " patches to it (" << forms.patchBytes << " bytes)\n";
   }
   return kExitOk;
 }

@@ -36,5 +36,26 @@ TEST(FeedPrune, PlanKeepsTheNewestAndRemovesOnlyWhatNoIndexNames) {
   }
 }
 
+// The new index keeps the forms of what the kept releases hold, each patch only from a
+// content one of them has; the stored forms the index before does not list go.
+TEST(FeedPrune, FormsFollowTheKeptReleases) {
+  const auto h = [](std::uint8_t byte) { return feed::Hash{byte}; };
+  feed::Index current;  // 807.4 holds 1 and 4, 807.5 holds 2 and 4
+  current.releases.resize(2);
+  current.releases[0].version = {807, 4};
+  current.releases[0].files = {{"a", 0, {h(1), 1}}, {"c", 0, {h(4), 1}}};
+  current.releases[1].version = {807, 5};
+  current.releases[1].files = {{"a", 0, {h(2), 1}}, {"c", 0, {h(4), 1}}};
+  current.forms = {{h(1), {h(11), 1}, {}},
+                   {h(2), {h(12), 1}, {{h(1), {h(21), 1}}, {h(4), {h(24), 1}}}},
+                   {h(4), {}, {{h(1), {h(25), 1}}}}};
+  PrunePlan plan = PlanPrune(current, 1, {});
+  const std::vector<feed::ContentForms> kept = {{h(2), {h(12), 1}, {{h(4), {h(24), 1}}}}};
+  EXPECT_EQ(plan.index.forms, kept);
+  PlanFormsRemoval(current, {h(9), h(2), h(1)}, {{h(1), h(2)}, {h(7), h(8)}, {h(1), h(4)}}, plan);
+  EXPECT_EQ(plan.removeCompressed, std::vector<feed::Hash>{h(9)});
+  EXPECT_EQ(plan.removePatches, (std::vector<std::pair<feed::Hash, feed::Hash>>{{h(7), h(8)}}));
+}
+
 }  // namespace
 }  // namespace mksetup

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "embedded_programs.h"
 #include "feed_crypto.h"
+#include "feed_forms.h"
 #include "feed_prune_plan.h"
 #include "feed_reader.h"
 #include "feed_store.h"
@@ -206,22 +207,45 @@ void WarnOfIndexSize(const fs::path& folder, const feed::Index& index, std::ostr
       << " --key KEY --keep N drops the oldest\n";
 }
 
-// The content files the feed holds: files/<2 hex>/<64 hex>, nothing a publish is writing.
-std::vector<feed::Hash> StoredContent(const fs::path& folder) {
-  std::vector<feed::Hash> stored;
+// 64 hexadecimal digits, the start of `text`.
+bool HashAt(const std::string& text, std::size_t at, feed::Hash& hash) {
+  if (text.size() < at + 2 * hash.size()) return false;
+  for (std::size_t i = 0; i < hash.size(); ++i) {
+    unsigned value = 0;
+    if (!std::isxdigit(static_cast<unsigned char>(text[at + 2 * i])) ||
+        !std::isxdigit(static_cast<unsigned char>(text[at + 2 * i + 1])) ||
+        std::sscanf(text.c_str() + at + 2 * i, "%2x", &value) != 1)
+      return false;
+    hash[i] = static_cast<std::uint8_t>(value);
+  }
+  return true;
+}
+
+// What the feed holds below files/ and patches/, each only where its name puts it and
+// nothing a publish is writing: contents, their compressed forms and patches.
+struct Stored {
+  std::vector<feed::Hash> contents, compressed;
+  std::vector<std::pair<feed::Hash, feed::Hash>> patches;
+};
+Stored StoredFiles(const fs::path& folder) {
+  Stored stored;
+  constexpr std::size_t kHex = 2 * sizeof(feed::Hash);
   std::error_code code;
   for (const auto& entry : fs::recursive_directory_iterator(folder / kContentFolder, code)) {
     const std::string name = entry.path().filename().string();
     feed::Hash hash{};
-    bool hex = name.size() == 2 * hash.size() && entry.is_regular_file();
-    for (std::size_t i = 0; hex && i < hash.size(); ++i) {
-      unsigned value = 0;
-      hex = std::sscanf(name.c_str() + 2 * i, "%2x", &value) == 1 &&
-            std::isxdigit(static_cast<unsigned char>(name[2 * i])) &&
-            std::isxdigit(static_cast<unsigned char>(name[2 * i + 1]));
-      hash[i] = static_cast<std::uint8_t>(value);
-    }
-    if (hex && ContentFile(folder, hash) == entry.path()) stored.push_back(hash);
+    if (!entry.is_regular_file() || !HashAt(name, 0, hash)) continue;
+    if (name.size() == kHex && ContentFile(folder, hash) == entry.path())
+      stored.contents.push_back(hash);
+    else if (name.size() == kHex + 4 && CompressedFile(folder, hash) == entry.path())
+      stored.compressed.push_back(hash);
+  }
+  for (const auto& entry : fs::recursive_directory_iterator(folder / kPatchFolder, code)) {
+    const std::string name = entry.path().filename().string();
+    feed::Hash from{}, to{};
+    if (entry.is_regular_file() && name.size() == 2 * kHex + 5 && HashAt(name, 0, from) &&
+        HashAt(name, kHex + 1, to) && PatchFile(folder, from, to) == entry.path())
+      stored.patches.emplace_back(from, to);
   }
   return stored;
 }
@@ -335,14 +359,20 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
       OnFeedWritten("content");
     }
   }
-  // Every content file is durable under its name before the index names it.
-  if (!batch.Commit(error) || !StorePublicKey(options.feed, key, error) ||
+  // Every content file is durable under its name before the index names it; the
+  // smaller forms are made from the stored contents, old and new.
+  FormsTally tally;
+  ContentBatch forms(options.feed);
+  if (!batch.Commit(error) ||
+      !AddForms(options.feed, index, publish.patchFromReleases, forms, tally, error) ||
+      !forms.Commit(error) || !StorePublicKey(options.feed, key, error) ||
       !WriteIndex(options.feed, index, key, options.validDays, error))
     return Refuse(err, error);
   out << "published " << VersionText(release.version) << " to " << PathText(options.feed) << ": "
       << release.files.size() << " release files; " << newFiles << " new files stored (" << written
-      << " bytes written), serial " << index.serial << ", valid until " << UnixText(index.expiresAt)
-      << "\n";
+      << " bytes written); " << tally.compressed << " compressed (" << tally.compressedBytes
+      << " bytes), " << tally.patches << " patches (" << tally.patchBytes << " bytes); serial "
+      << index.serial << ", valid until " << UnixText(index.expiresAt) << "\n";
   WarnOfIndexSize(options.feed, index, out);
   if (const std::string note = UpdaterLinkNote(manifest, d); !note.empty()) out << note << "\n";
   return kExitOk;
@@ -403,15 +433,23 @@ int PruneFeed(const FeedOptions& options, std::size_t keep, std::ostream& out, s
       !OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
     return Refuse(err, error);
   if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
-  PrunePlan plan = PlanPrune(opened.index, keep, StoredContent(options.feed));
+  Stored stored = StoredFiles(options.feed);
+  PrunePlan plan = PlanPrune(opened.index, keep, std::move(stored.contents));
+  PlanFormsRemoval(opened.index, std::move(stored.compressed), std::move(stored.patches), plan);
   // The new index first: until it is in place, every file the old one names stays.
-  if (!plan.dropped.empty() && !WriteIndex(options.feed, plan.index, key, options.validDays, error))
+  if ((!plan.dropped.empty() || plan.index.forms != opened.index.forms) &&
+      !WriteIndex(options.feed, plan.index, key, options.validDays, error))
     return Refuse(err, error);
   std::uint64_t removedBytes = 0;
   std::size_t removed = 0;
-  for (const feed::Hash& hash : plan.remove) {
+  std::vector<fs::path> files;
+  for (const feed::Hash& hash : plan.remove) files.push_back(ContentFile(options.feed, hash));
+  for (const feed::Hash& hash : plan.removeCompressed)
+    files.push_back(CompressedFile(options.feed, hash));
+  for (const auto& [from, to] : plan.removePatches)
+    files.push_back(PatchFile(options.feed, from, to));
+  for (const fs::path& file : files) {
     std::error_code code;
-    const fs::path file = ContentFile(options.feed, hash);
     const std::uintmax_t size = fs::file_size(file, code);
     if (!fs::remove(file, code) || code) return Refuse(err, PathText(file) + ": cannot be removed");
     removedBytes += size;
@@ -419,7 +457,7 @@ int PruneFeed(const FeedOptions& options, std::size_t keep, std::ostream& out, s
   }
   out << "pruned " << PathText(options.feed) << ": kept " << VersionsText(plan.kept) << "; dropped "
       << VersionsText(plan.dropped) << " (their files stay until the next prune); " << removed
-      << " content files no index names removed (" << removedBytes << " bytes)";
+      << " files no index names removed (" << removedBytes << " bytes)";
   if (!plan.dropped.empty()) out << ", serial " << plan.index.serial;
   out << "\n";
   return kExitOk;

@@ -30,7 +30,8 @@ struct PublishOptions {
   std::filesystem::path payload;  // overrides the manifest's, when given
   std::string updatesFrom;        // "807.3"; empty: the feed's oldest release
   std::array<std::filesystem::path, feed::kLanguageCount> patchNotes;  // German, English
-  SigningOptions signing;  // for the embedded programs, as the release's installers have them
+  SigningOptions signing;     // for the embedded programs, as the release's installers have them
+  int patchFromReleases = 3;  // patches from the contents of this many releases before
 };
 
 int PublishRelease(const PublishOptions& publish, const FeedOptions& options, std::ostream& out,

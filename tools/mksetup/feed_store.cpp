@@ -135,11 +135,21 @@ bool ContentBatch::Commit(std::string& error) {
   return true;
 }
 
+bool ContentBatch::StoreAt(const fs::path& target, const std::vector<std::uint8_t>& bytes,
+                           bool& written, std::string& error) {
+  return StoreAs(target, {{}, bytes.size()}, {}, bytes, written, error);
+}
+
 bool ContentBatch::Store(const feed::ContentRef& content, const fs::path& source,
                          const std::vector<std::uint8_t>& bytes, bool& written,
                          std::string& error) {
+  return StoreAs(ContentFile(feed_, content.hash), content, source, bytes, written, error);
+}
+
+bool ContentBatch::StoreAs(const fs::path& target, const feed::ContentRef& content,
+                           const fs::path& source, const std::vector<std::uint8_t>& bytes,
+                           bool& written, std::string& error) {
   written = false;
-  const fs::path target = ContentFile(feed_, content.hash);
   std::error_code code;
   // A name is its content, once its bytes hash to it: a stored file is reused only then,
   // and a damaged one is written again and renamed over it. One pending is stored by

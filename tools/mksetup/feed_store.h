@@ -48,6 +48,10 @@ class ContentBatch {
   // hash is checked while it is copied. `written` tells whether bytes were written.
   bool Store(const feed::ContentRef& content, const std::filesystem::path& source,
              const std::vector<std::uint8_t>& bytes, bool& written, std::string& error);
+  // Writes `bytes` as `target` (a compressed form or a patch) unless a file of that
+  // size is there or pending.
+  bool StoreAt(const std::filesystem::path& target, const std::vector<std::uint8_t>& bytes,
+               bool& written, std::string& error);
   bool Commit(std::string& error);
 
  private:
@@ -55,6 +59,9 @@ class ContentBatch {
     std::filesystem::path temporary;
     std::filesystem::path target;
   };
+  bool StoreAs(const std::filesystem::path& target, const feed::ContentRef& content,
+               const std::filesystem::path& source, const std::vector<std::uint8_t>& bytes,
+               bool& written, std::string& error);
   std::filesystem::path feed_;
   std::vector<Pending> pending_;
 };

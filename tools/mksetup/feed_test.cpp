@@ -73,6 +73,7 @@ feed::Index SampleIndex(const feed::PublicKey& key) {
   release.patchNotes[1] = {{7}, 99};
   index.releases = {release, release};
   index.releases[0].version = {807, 3};
+  index.forms = {{{9}, {{5}, 7}, {{{8}, {{6}, 3}}, {{4}, {{3}, 2}}}}, {{8}, {}, {}}};
   return index;
 }
 
@@ -105,8 +106,8 @@ TEST(FeedIndex, RoundTripsAndRefusesEveryChangedByte) {
   }
   Bytes body = feed::IndexBody(sample);
   Bytes newer = body, nul = body, cut = file, longer = file, version = file;
-  newer[4] = 2;    // minReaderVersion 2
-  nul[8 + 2] = 0;  // a NUL in the product's name
+  newer[4] = feed::kBodyVersion + 1;  // minReaderVersion
+  nul[8 + 2] = 0;                     // a NUL in the product's name
   cut.pop_back();
   longer.push_back(0);
   version[8] = 3;
@@ -127,6 +128,17 @@ TEST(FeedIndex, RoundTripsAndRefusesEveryChangedByte) {
   };
   for (const auto& row : rows)
     EXPECT_EQ(Read(row.file, *row.reader, read), row.expected) << feed::ProblemText(row.expected);
+  // A body of a later version with fields after the forms reads as far as this reader
+  // knows; a body 1 has no forms at all.
+  feed::Index later = sample, first = sample;
+  later.bodyVersion = feed::kBodyVersion + 1;
+  first.bodyVersion = 1;
+  Bytes laterBody = feed::IndexBody(later);
+  laterBody.insert(laterBody.end(), {1, 2, 3});
+  ASSERT_EQ(Read(Signed(key, laterBody), key, read), feed::ReadProblem::kNone);
+  EXPECT_EQ(read, later);
+  ASSERT_EQ(Read(Signed(key, feed::IndexBody(first)), key, read), feed::ReadProblem::kNone);
+  EXPECT_TRUE(read.forms.empty());
 }
 
 TEST(FeedIndex, FreshnessRefusesReplayedAndExpired) {
@@ -221,15 +233,22 @@ TEST_F(Feed, TwoReleasesShareFilesAndVerifyUntilAnyByteChanges) {
   PutClient(4);
   Put("r.ini", Release("807.4"));
   ASSERT_EQ(Publish(), kExitOk) << err_.str();
-  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (2048 bytes written), serial 2"),
+  // The changed client also gets a patch from its earlier content, far smaller.
+  EXPECT_NE(out_.str().find("4 release files; 1 new files stored (2048 bytes written); "
+                            "1 compressed (299 bytes), 1 patches (23 bytes); serial 2"),
             std::string::npos)
       << out_.str();
   ASSERT_EQ(Verify(), kExitOk) << out_.str();
-  EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
-  EXPECT_NE(out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), "
-                            "updates from 807.3"),
+  EXPECT_NE(out_.str().find("3 compressed files (616 bytes) and 1 patches (23 bytes) decode"),
             std::string::npos)
       << out_.str();
+  EXPECT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(
+      out_.str().find("release 807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), "
+                      "updates from 807.3; 2 compressed (317 bytes), 1 patches to it (23 bytes)"),
+      std::string::npos)
+      << out_.str();
+  // Every stored file, compressed forms and patches included, has each byte checked.
   const auto files = Contents();
   for (const auto& [name, bytes] : files) {
     if (bytes.empty() || name.find(".pub") != std::string::npos) continue;
@@ -500,6 +519,39 @@ TEST_F(Feed, StatusWarnsWithinTheDaysAskedAndListShowsTheDaysLeft) {
 
 // A CI job retrying a publish that went through: the same release again changes
 // nothing and succeeds, over one and over two releases.
+// A patch from each distinct earlier content among the last K releases; none from the
+// content itself, none where nothing changed.
+TEST_F(Feed, PatchesComeFromEachDistinctEarlierContent) {
+  std::string noise(5000, 0);
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919) >> 3);
+  Put("payload/shared.dat", noise);
+  ASSERT_EQ(Publish(), kExitOk) << err_.str();
+  for (const char* k : {"3", "1"}) {
+    const std::uint32_t build = k[0] == '3' ? 4 : 5;
+    PutClient(build);
+    if (build == 5) Put("payload/shared.dat", noise.replace(2500, 3, "new"));
+    Put("r.ini", Release("807." + std::to_string(build)));
+    ASSERT_EQ(Run({"publish", P("r.ini"), "--feed", P("feed"), "--key", P("publisher.key"),
+                   "--patch-from-releases", k}),
+              kExitOk)
+        << err_.str();
+  }
+  // 807.4: the client from 807.3's. 807.5 with K 1: the client and shared.dat from
+  // 807.4's only, though shared.dat had the same content in 807.3.
+  ASSERT_EQ(Run({"list", P("feed")}), kExitOk);
+  EXPECT_NE(out_.str().find("807.4 \"Tidemoor\": 2 folders, 4 files (7056 bytes), updates from "
+                            "807.3; 2 compressed"),
+            std::string::npos);
+  for (const char* line : {"807.4 \"Tidemoor\"", "807.5 \"Tidemoor\""}) {
+    const std::string listed = out_.str().substr(out_.str().find(line));
+    EXPECT_NE(listed.substr(0, listed.find('\n'))
+                  .find(line[4] == '4' ? ", 1 patches to it" : ", 2 patches to it"),
+              std::string::npos)
+        << out_.str();
+  }
+  EXPECT_EQ(Verify(), kExitOk) << out_.str();
+}
+
 TEST_F(Feed, PublishingTheNewestReleaseAgainChangesNothing) {
   for (const char* version : {"807.3", "807.4"}) {
     if (std::string(version) == "807.4") {
@@ -590,9 +642,16 @@ TEST_F(Feed, PruneKeepsWhatTheKeptReleasesAndThePreviousIndexName) {
   ASSERT_EQ(prune("2"), kExitOk) << err_.str();
   EXPECT_EQ(stored(), named) << out_.str();  // 0.807.3's client too: the index before names it
   ASSERT_EQ(prune("1"), kExitOk) << err_.str();
-  named.erase(feed::HexText(first.data(), first.size()));
+  // 0.807.3's client goes with its compressed form, and the patches from it with the
+  // next prune: the index no longer lists them, so verify needs none of them.
+  const std::string gone = feed::HexText(first.data(), first.size());
+  named.erase(gone);
+  named.erase(gone + ".zst");
   EXPECT_EQ(stored(), named);
   EXPECT_EQ(Verify() + prune("0"), kExitOk + kExitUsage) << err_.str();
+  ASSERT_EQ(prune("1"), kExitOk) << err_.str();
+  for (const auto& entry : fs::recursive_directory_iterator(dir_ / "feed" / "patches"))
+    EXPECT_FALSE(entry.path().filename().string().starts_with(gone)) << entry.path();
 }
 
 }  // namespace

@@ -106,6 +106,14 @@ int Publish(const Parsed& p, std::ostream& out, std::ostream& err) {
   publish.payload = p.One("--payload");
   publish.updatesFrom = p.One("--updates-from");
   publish.patchNotes = {p.One("--patchnotes-german"), p.One("--patchnotes-english")};
+  if (const std::string k = p.One("--patch-from-releases"); !k.empty()) {
+    const auto [end, problem] =
+        std::from_chars(k.data(), k.data() + k.size(), publish.patchFromReleases);
+    if (problem != std::errc{} || end != k.data() + k.size() || publish.patchFromReleases < 0 ||
+        publish.patchFromReleases > 100)
+      return Usage(err << "mksetup: --patch-from-releases \"" << k
+                       << "\" is not a number of releases from 0 to 100\n");
+  }
   publish.signing = {p.One("--sign"), p.One("--password-file"), p.One("--password-env"),
                      p.One("--timestamp")};
   options.feed = p.One("--feed");
@@ -156,6 +164,7 @@ const char kReleaseUsage[] =
     "       mksetup publish <NEW.ini> --feed DIR --key NAME.key [--payload DIR]\n"
     "               [--updates-from V] [--valid-days N] [--mirror URL]... [--servers FILE]\n"
     "               [--patchnotes-german FILE] [--patchnotes-english FILE] [--sign ...]\n"
+    "               [--patch-from-releases K]   (patches from the last K releases; 3)\n"
     "       mksetup feed refresh DIR --key NAME.key [--valid-days N] [--mirror URL]...\n"
     "       mksetup feed rotate DIR --key OLD.key --new-key NEW.key [--valid-days N]\n"
     "       mksetup feed verify DIR --pubkey NAME.pub\n"
@@ -185,13 +194,14 @@ bool RunReleaseCommand(const std::vector<std::string>& args, std::ostream& out, 
                ? Usage(err)
                : GenerateKeyPair(p.positional[0], out, err);
   } else if (command == "publish") {
-    code = !Parse(args, 1,
-                  {"--feed", "--key", "--payload", "--updates-from", "--valid-days", "--mirror",
-                   "--servers", "--patchnotes-german", "--patchnotes-english", "--sign",
-                   "--password-file", "--password-env", "--timestamp"},
-                  p, err)
-               ? Usage(err)
-               : Publish(p, out, err);
+    code =
+        !Parse(args, 1,
+               {"--feed", "--key", "--payload", "--updates-from", "--valid-days", "--mirror",
+                "--servers", "--patchnotes-german", "--patchnotes-english", "--patch-from-releases",
+                "--sign", "--password-file", "--password-env", "--timestamp"},
+               p, err)
+            ? Usage(err)
+            : Publish(p, out, err);
   } else if (command == "feed") {
     code = !Parse(args, 1,
                   {"--key", "--new-key", "--pubkey", "--valid-days", "--mirror", "--warn-days",
