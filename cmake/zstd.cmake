@@ -2,7 +2,11 @@
 # The host links Debian's libzstd-dev; the Windows tree the
 # decoder-only static build that tools/zstd-windows makes into a cache outside the tree.
 if(WIN32)
-  set(TDM_ZSTD_WINDOWS "$ENV{HOME}/.cache/tidemoor/zstd-1.5.4+dfsg2-5-mingw"
+  set(tdm_cache_home "$ENV{XDG_CACHE_HOME}")
+  if(NOT tdm_cache_home)
+    set(tdm_cache_home "$ENV{HOME}/.cache")
+  endif()
+  set(TDM_ZSTD_WINDOWS "${tdm_cache_home}/tidemoor/zstd-1.5.4+dfsg2-5-mingw-small"
       CACHE PATH "tools/zstd-windows's output: include/ and lib/libzstd.a")
   if(DEFINED ENV{TDM_ZSTD_WINDOWS})
     set(TDM_ZSTD_WINDOWS "$ENV{TDM_ZSTD_WINDOWS}" CACHE PATH "" FORCE)
