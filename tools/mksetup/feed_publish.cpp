@@ -378,14 +378,25 @@ int PublishRelease(const PublishOptions& publish, const FeedOptions& options, st
   return kExitOk;
 }
 
+namespace {
+
+// The feed as it stands, read with the key that signs it; false with `error` for no feed.
+bool OpenExistingFeed(const FeedOptions& options, SigningKey& key, OpenedFeed& opened,
+                      std::string& error) {
+  if (!LoadSigningKey(options.key, key, error) ||
+      !OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
+    return false;
+  if (!opened.exists) error = PathText(options.feed) + ": is not a feed yet";
+  return opened.exists;
+}
+
+}  // namespace
+
 int RefreshFeed(const FeedOptions& options, std::ostream& out, std::ostream& err) {
   std::string error;
   SigningKey key;
   OpenedFeed opened;
-  if (!LoadSigningKey(options.key, key, error) ||
-      !OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
-    return Refuse(err, error);
-  if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
+  if (!OpenExistingFeed(options, key, opened, error)) return Refuse(err, error);
   if (!options.mirrors.empty()) opened.index.mirrors = options.mirrors;
   if (!WriteIndex(options.feed, opened.index, key, options.validDays, error))
     return Refuse(err, error);
@@ -429,10 +440,7 @@ int PruneFeed(const FeedOptions& options, std::size_t keep, std::ostream& out, s
   std::string error;
   SigningKey key;
   OpenedFeed opened;
-  if (!LoadSigningKey(options.key, key, error) ||
-      !OpenFeed(options.feed, {Trusted(key.publicKey())}, PathText(options.key), opened, error))
-    return Refuse(err, error);
-  if (!opened.exists) return Refuse(err, PathText(options.feed) + ": is not a feed yet");
+  if (!OpenExistingFeed(options, key, opened, error)) return Refuse(err, error);
   Stored stored = StoredFiles(options.feed);
   PrunePlan plan = PlanPrune(opened.index, keep, std::move(stored.contents));
   PlanFormsRemoval(opened.index, std::move(stored.compressed), std::move(stored.patches), plan);
