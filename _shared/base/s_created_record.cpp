@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "install_list.h"
 #include "name_rule.h"
 
 namespace created {
@@ -43,10 +44,7 @@ bool ReadCreatedRecord(std::string_view text, CreatedRecord& record) {
   record = {};
   CreatedRecord read;
   while (!text.empty()) {
-    const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = installation::NextListLine(text);
     if (line.empty()) continue;
     if (line.size() < 3 || line[1] != ' ') return false;
     const std::string_view value = line.substr(2);

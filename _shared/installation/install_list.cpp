@@ -29,13 +29,18 @@ bool SafeRelativeName(std::string_view name, std::string& normalized) {
   return true;
 }
 
+std::string_view NextListLine(std::string_view& text) {
+  const std::size_t end = std::min(text.find('\n'), text.size());
+  std::string_view line = text.substr(0, end);
+  text.remove_prefix(std::min(end + 1, text.size()));
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 int ReadInstallList(std::string_view text, InstallList& into) {
   int refused = 0;
   while (!text.empty()) {
-    const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = NextListLine(text);
     if (line.empty()) continue;
     const std::size_t blank = line.find(' ');
     const std::string_view tag = line.substr(0, blank);

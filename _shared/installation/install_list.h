@@ -40,6 +40,10 @@ bool IsListFileName(std::string_view name);
 // as written (the product's one name rule). "/" is taken as "\".
 bool SafeRelativeName(std::string_view name, std::string& normalized);
 
+// The next line of a list (the install lists, the record of what was created), taken off
+// the front of `text`, without its line end (LF or CR LF).
+std::string_view NextListLine(std::string_view& text);
+
 // Adds one list's entries; returns how many lines were refused (unknown tag, unsafe name).
 int ReadInstallList(std::string_view text, InstallList& into);
 // The list's text, in the order above, names with "\" and lines ending CR LF.
