@@ -21,6 +21,7 @@ int ExitCodeForText(std::uint32_t textId) {
       {kMsgAlreadyInstalled, kExitOtherDirectory},
       {kMsgNeedAllUsersRights, kExitNeedsRights},
       {kMsgFolderOthersMayChange, kExitUnprotectedFolder},
+      {kMsgFolderReinstall, kExitUnprotectedFolder},
       {kMsgSetupFileCorrupted, kExitCorrupted},
   };
   for (const auto& row : kCodes)

@@ -150,9 +150,6 @@ class TFSetup : public gui::Form {
   bool StartInstallation();
   // Holds the product lock, or reports why not; see u_setup_unattended.cpp.
   bool AcquireProductLock();
-  // For all users: the folder and each level above it that is there keep to the
-  // administrators (folder_rights.h); a level Setup makes is made so.
-  bool FoldersKeepToAdministrators(const std::string& directory) const;
   // Back on the settings page after a refusal at Start!, with its message.
   void RefuseAtStart(std::uint32_t textId);
   void KeepFocusOnPage();

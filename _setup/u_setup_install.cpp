@@ -11,7 +11,6 @@
 #include "archive_read.h"
 #include "catalogue_text.h"
 #include "corrupted_text.h"
-#include "folder_rights.h"
 #include "gui_exception.h"
 #include "paint_pace.h"
 #include "path_buffer.h"
@@ -93,22 +92,6 @@ void TFSetup::TrimSettings() {
   Edit1.SetText(trimmed.directory);
   Edit2.SetText(trimmed.group);
   if (trimmed.rangeError) throw gui::ERangeError();
-}
-
-bool TFSetup::FoldersKeepToAdministrators(const std::string& directory) const {
-  const std::vector<std::string> levels = installation::FolderLevels(directory);
-  for (std::size_t i = 0; i < levels.size(); ++i) {
-    // Those not there yet are made by Setup, with the protected list.
-    if (GetFileAttributesA(levels[i].c_str()) == INVALID_FILE_ATTRIBUTES) break;
-    const std::string text = folder_rights::SecurityText(levels[i]);
-    const installation::FolderRights verdict =
-        installation::JudgeFolderRights(text, i + 1 == levels.size());
-    if (verdict == installation::FolderRights::kSafe) continue;
-    CLog::Instance()->Log(1, kUnit, __LINE__, "not for all users: %s (%d) is %s", levels[i].c_str(),
-                          static_cast<int>(verdict), text.c_str());
-    return false;
-  }
-  return true;
 }
 
 bool TFSetup::EnsureDirectory(const char* path, unsigned* made, bool protect) {

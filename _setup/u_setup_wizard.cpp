@@ -8,6 +8,7 @@
 #include "fixed_names.h"
 #include "message_box.h"
 #include "path_buffer.h"
+#include "s_folder_rights_win.h"
 #include "s_handle_win.h"
 #include "s_logging.h"
 #include "s_registry_win.h"
@@ -99,13 +100,21 @@ bool TFSetup::StartInstallation() {
     RefuseAtStart(kMsgAlreadyInstalled);
     return false;
   }
-  // A new installation for all users only where no other account can change its programs
-  // (an update's folder is the registered one, made by an earlier Setup).
-  if (kind == static_cast<std::uint32_t>(archive::SetupKind::Full) && radio_all_users.Checked() &&
-      !FoldersKeepToAdministrators(
-          setup::TrimSettingsFields(Edit1.Text(), Edit2.Text()).directory)) {
-    RefuseAtStart(kMsgFolderOthersMayChange);
-    return false;
+  // For all users only where no other account can change the programs the elevated steps
+  // start: a new installation's existing folders are judged (Setup makes the rest
+  // protected); an update's folder is protected now if an earlier Setup made it before
+  // folders were, and refused otherwise.
+  if (radio_all_users.Checked()) {
+    const std::string directory = setup::TrimSettingsFields(Edit1.Text(), Edit2.Text()).directory;
+    const bool full = kind == static_cast<std::uint32_t>(archive::SetupKind::Full);
+    if (full && !folder_rights::CheckFolders(directory, false).safe) {
+      RefuseAtStart(kMsgFolderOthersMayChange);
+      return false;
+    }
+    if (!full && !folder_rights::SecureInstallationFolders(directory).safe) {
+      RefuseAtStart(kMsgFolderReinstall);
+      return false;
+    }
   }
   ShowPage(TabSheet3);
   Button1.SetEnabled(false);

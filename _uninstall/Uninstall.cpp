@@ -16,6 +16,7 @@
 #include "message_box.h"
 #include "removal_plan.h"
 #include "replay_run_win.h"
+#include "s_folder_rights_win.h"
 #include "s_handle_win.h"
 #include "s_lang.h"
 #include "s_logging.h"
@@ -88,9 +89,10 @@ void ChooseLanguage() {
 
 // An all-users installation; or a current-user one whose uninstall entry Setup could
 // write under the machine's key.
-bool NeedsMachineRights(const uninstall::Installation& installation) {
-  return installation.root == HKEY_LOCAL_MACHINE ||
-         uninstall::UninstallEntryOfMachine(installation.dir);
+uninstall::MachineNeed NeedOf(const uninstall::Installation& installation) {
+  if (installation.root == HKEY_LOCAL_MACHINE) return uninstall::MachineNeed::kAllUsers;
+  return uninstall::UninstallEntryOfMachine(installation.dir) ? uninstall::MachineNeed::kEntry
+                                                              : uninstall::MachineNeed::kNone;
 }
 
 bool StartProcess(const std::string& program, const std::string& tail,
@@ -132,12 +134,21 @@ int RunOriginal(const CommandOptions& options) {
     Report(options, 106, Folder(own));
     return kNotFound;
   }
-  switch (uninstall::DecideElevation(NeedsMachineRights(installation), elevated, options.silent,
-                                     false, options.restarted)) {
+  const uninstall::MachineNeed need = NeedOf(installation);
+  // Judged only when a prompt would start this program with the machine's rights.
+  const bool folderSafe = need != uninstall::MachineNeed::kAllUsers || elevated || options.silent ||
+                          options.restarted ||
+                          folder_rights::CheckFolders(installation.dir, true).safe;
+  switch (uninstall::DecideElevation(need, elevated, options.silent, false, options.restarted,
+                                     folderSafe)) {
     case uninstall::Elevation::Proceed:
+    case uninstall::Elevation::EntryByAdministrator:
       break;
     case uninstall::Elevation::Restart:
       return RestartElevated(options, own);
+    case uninstall::Elevation::RefuseFolder:
+      Report(options, kMsgFolderStartAsAdministrator, installation.dir);
+      return kNeedsRights;
     case uninstall::Elevation::Refuse:
       Log(__LINE__, "needs the machine's rights");
       Report(options, kMsgUninstallNotPrepared);
@@ -188,8 +199,10 @@ int RunCopy(const CommandOptions& options) {
     return kNotFound;
   }
   CLang::SetLanguage(installation.language);
-  if (uninstall::DecideElevation(NeedsMachineRights(installation), self_copy::RunsElevated(),
-                                 options.silent, true, false) != uninstall::Elevation::Proceed) {
+  const uninstall::Elevation elevation = uninstall::DecideElevation(
+      NeedOf(installation), self_copy::RunsElevated(), options.silent, true, false, false);
+  installation.entryByAdministrator = elevation == uninstall::Elevation::EntryByAdministrator;
+  if (elevation != uninstall::Elevation::Proceed && !installation.entryByAdministrator) {
     Log(__LINE__, "needs the machine's rights");
     Report(options, kMsgUninstallNotPrepared);
     return kNeedsRights;

@@ -82,11 +82,13 @@ std::vector<std::string> WholesaleRoots(const created::CreatedRecord& record) {
   return roots;
 }
 
-Elevation DecideElevation(bool machineRights, bool elevated, bool silent, bool isCopy,
-                          bool restarted) {
-  if (!machineRights || elevated) return Elevation::Proceed;
-  if (silent || isCopy || restarted) return Elevation::Refuse;
-  return Elevation::Restart;
+Elevation DecideElevation(MachineNeed need, bool elevated, bool silent, bool isCopy, bool restarted,
+                          bool folderSafe) {
+  if (need == MachineNeed::kNone || elevated) return Elevation::Proceed;
+  if (silent || restarted) return Elevation::Refuse;
+  if (need == MachineNeed::kEntry) return Elevation::EntryByAdministrator;
+  if (isCopy) return Elevation::Refuse;
+  return folderSafe ? Elevation::Restart : Elevation::RefuseFolder;
 }
 
 ProductKey DecideProductKey(bool everything, bool valuesLeft, bool subkeysLeft) {

@@ -33,14 +33,21 @@ std::string FolderOfCommand(std::string_view command);
 // emptied wholesale when the player asks for everything.
 std::vector<std::string> WholesaleRoots(const created::CreatedRecord& record);
 
+// What of an installation needs the machine's rights: an all-users one, everything; a
+// current-user one whose uninstall entry Setup wrote under the machine's key, the entry.
+enum class MachineNeed { kNone, kEntry, kAllUsers };
+
 // Whether the uninstaller may go on as it is, restarts its original with elevation
-// ("runas"), or refuses. Only an installation that needs the machine's rights (an
-// all-users one, or one whose uninstall entry is the machine's) asks; a copy is never
-// elevated (its folder could be swapped first) and /S never asks.
-enum class Elevation { Proceed, Restart, Refuse };
+// ("runas"), or refuses. Only the original of an all-users installation restarts, and
+// only from a folder no other account may change (`folderSafe`); a copy is never
+// elevated (its folder could be swapped first) and /S never asks. A current-user
+// installation's folder is its player's: nothing from it runs elevated, and its
+// machine entry alone is removed by the system's own registry tool, elevated, once the
+// player has confirmed (EntryByAdministrator).
+enum class Elevation { Proceed, Restart, Refuse, RefuseFolder, EntryByAdministrator };
 inline constexpr char kElevationVerb[] = "runas";
-Elevation DecideElevation(bool machineRights, bool elevated, bool silent, bool isCopy,
-                          bool restarted);
+Elevation DecideElevation(MachineNeed need, bool elevated, bool silent, bool isCopy, bool restarted,
+                          bool folderSafe);
 
 // The product key once its installer's values are gone: everything goes only when
 // the player asked for everything; otherwise the game's own options keep it.

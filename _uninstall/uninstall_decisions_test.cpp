@@ -65,22 +65,31 @@ TEST(Wholesale, RootsFromTheRecordTable) {
 }
 
 TEST(Decisions, ElevationTable) {
+  using E = Elevation;
+  using N = MachineNeed;
   const struct {
-    bool machineRights, elevated, silent, isCopy, restarted;
-    Elevation expected;
+    N need;
+    bool elevated, silent, isCopy, restarted, folderSafe;
+    E expected;
   } rows[] = {
-      {false, false, false, false, false, Elevation::Proceed},  // a current user never asks
-      {false, false, true, true, false, Elevation::Proceed},
-      {true, true, true, true, false, Elevation::Proceed},
-      {true, false, false, false, false, Elevation::Restart},
-      {true, false, true, false, false, Elevation::Refuse},  // /S never prompts
-      {true, false, false, true, false, Elevation::Refuse},  // a copy is never elevated
-      {true, false, false, false, true, Elevation::Refuse},  // asked once already
+      {N::kNone, false, false, false, false, false, E::Proceed},  // a current user never asks
+      {N::kNone, false, true, true, false, true, E::Proceed},
+      {N::kAllUsers, true, true, true, false, false, E::Proceed},
+      {N::kAllUsers, false, false, false, false, true, E::Restart},
+      {N::kAllUsers, false, false, false, false, false, E::RefuseFolder},
+      {N::kAllUsers, false, true, false, false, true, E::Refuse},  // /S never prompts
+      {N::kAllUsers, false, false, true, false, true, E::Refuse},  // a copy is never elevated
+      {N::kAllUsers, false, false, false, true, true, E::Refuse},  // asked once already
+      // The player's own folder: only the machine's entry goes elevated, never a program.
+      {N::kEntry, false, false, false, false, false, E::EntryByAdministrator},
+      {N::kEntry, false, false, true, false, false, E::EntryByAdministrator},
+      {N::kEntry, false, true, true, false, true, E::Refuse},
+      {N::kEntry, true, false, true, false, false, E::Proceed},
   };
   for (const auto& r : rows)
-    EXPECT_EQ(DecideElevation(r.machineRights, r.elevated, r.silent, r.isCopy, r.restarted),
+    EXPECT_EQ(DecideElevation(r.need, r.elevated, r.silent, r.isCopy, r.restarted, r.folderSafe),
               r.expected)
-        << r.machineRights << r.elevated << r.silent << r.isCopy << r.restarted;
+        << static_cast<int>(r.need) << r.elevated << r.silent << r.isCopy << r.restarted;
 }
 
 TEST(Decisions, ProductKeyTable) {

@@ -229,11 +229,14 @@ DWORD UninstallRestricted(const std::string& arguments, bool wait) {
 }
 
 // An all-users installation: /S without the rights never asks (5); the window asks,
-// by starting the original again with the "runas" verb (Wine has no prompt to show).
-TEST(Elevation, AllUsersWithoutTheRightsAsksOnlyWithAWindow) {
+// by starting the original again with the "runas" verb (Wine has no prompt to show),
+// but not once other accounts may change its folder. The build reading folders' lists
+// as the Wine tests need stands in for the installed uninstall.exe.
+TEST(Elevation, AllUsersWithoutTheRightsAsksOnlyWithAWindowFromAProtectedFolder) {
   const std::string dir = "C:\\Tidemoor Elevation";
   e2e::CleanRegistry::Clear();
   Install(TDM_DEMO_FULL_SETUP, dir, true);
+  ASSERT_TRUE(CopyFileA(TDM_UNINSTALL_FOLDERS_WINE, (dir + "\\uninstall.exe").c_str(), FALSE));
   CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
   EXPECT_EQ(UninstallRestricted(" /S", true), 5u);
   EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe"));
@@ -255,8 +258,56 @@ TEST(Elevation, AllUsersWithoutTheRightsAsksOnlyWithAWindow) {
   EXPECT_EQ(refusal.Text().rfind(CLang::GetText(kMsgUninstallNotPrepared), 0), 0u)
       << refusal.Text();
   refusal.Press();
+  e2e::OpenToEveryone(dir);
+  DeleteFileA(log.c_str());
+  UninstallRestricted(" -debug", false);
+  driver::WaitUntil(
+      [&] { return (box = FindWindowA("#32770", CLang::GetText(kMsgError))) != nullptr; },
+      "the refusal for a folder others may change");
+  const driver::MessageBoxWindow unprotected{driver::Window(box)};
+  EXPECT_EQ(unprotected.Text().rfind(CLang::GetText(kMsgFolderStartAsAdministrator), 0), 0u)
+      << unprotected.Text();
+  unprotected.Press();
+  std::ifstream again(log);
+  const std::string refused((std::istreambuf_iterator<char>(again)), {});
+  EXPECT_EQ(refused.find("restarting"), std::string::npos) << refused;
   EXPECT_EQ(Uninstall(), 0u);
   WaitGone(dir);
+}
+
+// A player's installation whose entry Setup wrote under the machine's key, removed
+// without the machine's rights: nothing from the player's folder runs elevated; the
+// system's reg.exe removes the entry, once confirmed, and the player's process the rest.
+TEST(Elevation, APlayersMachineEntryGoesThroughTheSystemsRegistryTool) {
+  const std::string dir = "C:\\Tidemoor Entry";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir);
+  ASSERT_TRUE(e2e::KeyExists(HKEY_LOCAL_MACHINE, kEntry));
+  CLang::SetLanguage(std::stoul(Value(e2e::kProductKey, "Language")));
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string log = std::string(temp) + "uninstall.log";
+  DeleteFileA(log.c_str());
+  EXPECT_EQ(UninstallRestricted(" -debug", true), 0u);
+  HWND found = nullptr;
+  driver::WaitUntil(
+      [&] { return IsWindowVisible(found = FindWindowA("TdmForm", CLang::GetText(100))); },
+      "the uninstaller's window");
+  driver::Window form(found);
+  form.Child("chk_confirm").SetChecked(true);
+  form.Child("Button1").Click();
+  driver::WaitUntil([&] { return form.Child("lbl_progress").Text() == CLang::GetText(107); },
+                    "done", kLong);
+  form.Child("Button1").Click();
+  WaitGone(dir);
+  EXPECT_FALSE(e2e::KeyExists(HKEY_LOCAL_MACHINE, kEntry));
+  EXPECT_FALSE(e2e::KeyExists(HKEY_CURRENT_USER, e2e::kProductKey));
+  std::ifstream read(log);
+  const std::string logged((std::istreambuf_iterator<char>(read)), {});
+  EXPECT_NE(
+      logged.find("\\reg.exe delete \"HKLM\\" + std::string(kEntry) + "\" /f with the verb runas"),
+      std::string::npos)
+      << logged;
 }
 
 // Drive D: is a folder on another file system than C: (TDM_WINE_DRIVES), where the

@@ -1,16 +1,19 @@
 #include "uninstall_registry_win.h"
 
 #include <knownfolders.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <memory>
 
 #include "removal_plan.h"
 #include "s_handle_win.h"
+#include "s_logging.h"
 
 namespace uninstall {
 namespace {
 
+constexpr char kUnit[] = "_uninstall/registry";
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kProfiles[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr const char* kInstallerValues[] = {"Language", "InstallDir", "StartMenuGroup"};
@@ -152,9 +155,10 @@ LSTATUS RemoveUninstallEntry(const std::string& installDir) {
   return ERROR_SUCCESS;
 }
 
-LSTATUS MayRemoveUninstallEntry(const std::string& installDir) {
+LSTATUS MayRemoveUninstallEntry(const std::string& installDir, bool machineByAdministrator) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    if (!IsEntryOf(root, installDir)) continue;
+    if (!IsEntryOf(root, installDir) || (root == HKEY_LOCAL_MACHINE && machineByAdministrator))
+      continue;
     handles::Key key;
     const LSTATUS status = RegOpenKeyExA(root, kUninstallKey, 0, DELETE, key.put());
     if (status != ERROR_SUCCESS) return status;
@@ -164,6 +168,35 @@ LSTATUS MayRemoveUninstallEntry(const std::string& installDir) {
 
 bool UninstallEntryOfMachine(const std::string& installDir) {
   return IsEntryOf(HKEY_LOCAL_MACHINE, installDir);
+}
+
+LSTATUS RemoveMachineEntryByAdministrator(const std::string& installDir) {
+  char system[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(system, sizeof system);
+  if (length == 0 || length >= sizeof system) return ERROR_PATH_NOT_FOUND;
+  const std::string tool = std::string(system) + "\\reg.exe";
+  const std::string parameters = std::string("delete \"HKLM\\") + kUninstallKey + "\" /f";
+  CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s with the verb %s", tool.c_str(),
+                        parameters.c_str(), kElevationVerb);
+  SHELLEXECUTEINFOA execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  execute.lpVerb = kElevationVerb;
+  execute.lpFile = tool.c_str();
+  execute.lpParameters = parameters.c_str();
+  execute.lpDirectory = system;
+  execute.nShow = SW_HIDE;
+  if (!ShellExecuteExA(&execute) || execute.hProcess == nullptr) {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : static_cast<LSTATUS>(error);
+  }
+  const handles::Handle process(execute.hProcess);
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.get(), &code);
+  CLog::Instance()->Log(1, kUnit, __LINE__, "reg.exe ended with %lu", code);
+  // What counts is that the entry is gone, whatever the tool says.
+  return UninstallEntryOfMachine(installDir) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }
 
 }  // namespace uninstall

@@ -240,13 +240,22 @@ RemovalOutcome RemoveInstallation(const Installation& in, const RemovalRequest& 
   std::vector<TreeEntry> found;
   // Nothing is removed unless the entry may go, every list was read and, for
   // everything, every folder.
-  if (const LSTATUS status = MayRemoveUninstallEntry(in.dir); status != ERROR_SUCCESS)
+  if (const LSTATUS status = MayRemoveUninstallEntry(in.dir, in.entryByAdministrator);
+      status != ERROR_SUCCESS)
     failures.Add(kUninstallKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
   if (!failures.ok || !ReadLists(base, lists, failures) ||
       (request.everything &&
        !Everything(in, lists.record, tree, found, failures, outcome.refused))) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "nothing removed");
     return outcome;
+  }
+  // Asked once the lists are read and before anything goes: declined, nothing is removed.
+  if (in.entryByAdministrator) {
+    if (const LSTATUS status = RemoveMachineEntryByAdministrator(in.dir); status != ERROR_SUCCESS) {
+      failures.Add(kUninstallKey, static_cast<DWORD>(status), kMsgRegistryAccessFailure);
+      CLog::Instance()->Log(1, kUnit, __LINE__, "nothing removed");
+      return outcome;
+    }
   }
   outcome.createdLevels = lists.record.installLevels;
   const RemovalPlan plan = PlanRemoval(lists.entries, lists.names, found);

@@ -16,6 +16,10 @@ struct Installation {
   HKEY root = HKEY_CURRENT_USER;  // where its product key is: the scope
   std::uint32_t language = 1;
   std::string group;
+  // A current-user installation whose uninstall entry is the machine's, removed by a
+  // player without the machine's rights: the system's registry tool removes the entry,
+  // elevated, and nothing else runs with those rights.
+  bool entryByAdministrator = false;
 };
 
 // The installation registered for `dir` under either root (the current user's first).

@@ -13,6 +13,7 @@
 #include "installation_win.h"
 #include "message_box.h"
 #include "replay_run_win.h"
+#include "s_folder_rights_win.h"
 #include "s_handle_win.h"
 #include "s_lang.h"
 #include "s_lang_ids.h"
@@ -169,6 +170,15 @@ int Run(const updater::UpdaterCommand& command) {
     CLog::Instance()->Log(1, kUnit, __LINE__, "%s is not the installation's own updater.exe",
                           updater::OwnPath().c_str());
     return updater::ExitCode(Finish::kNeedsRights);
+  }
+  // With the machine's rights, an installation whose folder others may change is changed
+  // only once it is protected, which is done only for folders an earlier Setup made.
+  if (installation.allUsers && elevated &&
+      !folder_rights::SecureInstallationFolders(installation.directory).safe) {
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s", Msg(kMsgFolderReinstall));
+    if (!command.silent)
+      gui::ShowMessageBox(nullptr, Msg(kMsgFolderReinstall), Msg(kMsgError), MB_OK);
+    return updater::ExitCode(Finish::kFolderUnprotected);
   }
   if (command.silent || child) return RunSilent(installation, command, elevated);
   return RunWindow(installation, command, elevated);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "s_folder_rights_win.h"
 #include "s_handle_win.h"
 #include "s_logging.h"
 #include "update_files_win.h"
@@ -17,9 +18,9 @@ constexpr char kElevationVerb[] = "runas";
 
 // The child's exit code back into how it ended.
 Finish FinishOfCode(DWORD code) {
-  for (const Finish finish :
-       {Finish::kUpdated, Finish::kNoConnection, Finish::kVerificationFailed, Finish::kFileHeld,
-        Finish::kClientTooOld, Finish::kNothingToFetch, Finish::kNeedsRights})
+  for (const Finish finish : {Finish::kUpdated, Finish::kNoConnection, Finish::kVerificationFailed,
+                              Finish::kFileHeld, Finish::kClientTooOld, Finish::kNothingToFetch,
+                              Finish::kNeedsRights, Finish::kFolderUnprotected})
     if (static_cast<DWORD>(ExitCode(finish)) == code) return finish;
   return Finish::kFailed;
 }
@@ -36,6 +37,9 @@ Finish RunElevatedApply(const std::string& installDir, const UpdaterCommand& com
   const std::string parameters = ApplyCommandTail(child);
   const std::string own = installDir + "\\" + kUpdaterProgramName;
   const std::string& directory = installDir;
+  // The program the prompt would start with the machine's rights must be one no other
+  // account could have replaced.
+  if (!folder_rights::CheckFolders(installDir, true).safe) return Finish::kFolderUnprotected;
   CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s with the verb %s", own.c_str(),
                         parameters.c_str(), kElevationVerb);
   SHELLEXECUTEINFOA execute{};

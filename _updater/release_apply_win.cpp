@@ -4,7 +4,6 @@
 
 #include "apply_plan.h"
 #include "apply_seam.h"
-#include "folder_holds_win.h"
 #include "journal_ops_win.h"
 #include "install_list.h"
 #include "replay_run_win.h"
@@ -192,10 +191,9 @@ ApplyOutcome ApplyRelease(const ApplyRequest& request) {
   }
   // Held until the apply returns; the installation folder itself may be reached through
   // a link, as the player chose it.
-  FolderHolds holds(dir);
   for (const auto* names : {&plan.files, &plan.obsolete})
     for (const std::string& name : *names)
-      if (const std::string link = holds.Hold(name); !link.empty()) {
+      if (const std::string link = runner.Hold(name); !link.empty()) {
         log.Log(1, kUnit, __LINE__, "%s is a link or cannot be held: nothing changed",
                 link.c_str());
         return Outcome(ApplyStatus::kFailed, link, tree::kLinkInTheWay);
@@ -215,6 +213,7 @@ ApplyOutcome ApplyRelease(const ApplyRequest& request) {
     const DWORD error = runner.Run(operation);
     if (error != ERROR_SUCCESS && !committed) {
       runner.CloseJournal();
+      runner.ReleaseHolds();
       // A roll back that itself stops is taken up again by the next start.
       const journal::ReplayOutcome back = journal::ReplayPendingApply(
           dir, [&] { ReturnDownloads(runner, request, plan, plan.files.size()); });

@@ -204,6 +204,8 @@ void TFUpdater::RunWork() {
                                                                session_->DownloadFolder(), true);
       if (finish == updater::Finish::kUpdated)
         Line(Msg(kMsgUpdaterDownloaded));
+      else if (finish == updater::Finish::kFolderUnprotected)
+        Line(Msg(kMsgFolderStartAsAdministrator));
       else
         Line(Msg(kMsgCannotCopyUpdater));
       result_ = {finish, false, finish == updater::Finish::kUpdated, false};

@@ -123,6 +123,8 @@ ApplyReport DescribeApply(ApplyStatus status) {
 
 ApplyReport DescribeElevatedApply(Finish finish) {
   if (finish == Finish::kUpdated) return DescribeApply(ApplyStatus::kApplied);
+  if (finish == Finish::kFolderUnprotected)
+    return {{kMsgFolderStartAsAdministrator}, false, false, finish};
   ApplyReport report =
       DescribeApply(finish == Finish::kFileHeld ? ApplyStatus::kFileHeld : ApplyStatus::kBusy);
   // The child's log names the file; this process does not know it.

@@ -106,6 +106,9 @@ TEST(Flow, FetchAndApplyOutcomes) {
   EXPECT_EQ(held.messages, (std::vector<std::uint32_t>{kMsgInstallFailed, kMsgPleaseTryAgain}));
   EXPECT_EQ(held.finish, Finish::kFileHeld);
   EXPECT_EQ(DescribeElevatedApply(Finish::kNeedsRights).finish, Finish::kNeedsRights);
+  // No prompt for a folder others may change: the player is told how to go on.
+  EXPECT_EQ(DescribeElevatedApply(Finish::kFolderUnprotected).messages,
+            std::vector<std::uint32_t>{kMsgFolderStartAsAdministrator});
 }
 
 TEST(Flow, ButtonsByPhase) {

@@ -75,6 +75,8 @@ int ExitCode(Finish finish) {
       return 6;
     case Finish::kNeedsRights:
       return 7;
+    case Finish::kFolderUnprotected:
+      return 8;
   }
   return 1;
 }

@@ -58,6 +58,7 @@ enum class Finish {
   kClientTooOld,        // 5: too old for the feed, or its version unreadable
   kNothingToFetch,      // 6: behind, but the feed does not carry the files
   kNeedsRights,         // 7: an all-users installation, run without the rights to apply
+  kFolderUnprotected,   // 8: others may change an all-users installation's folders
 };
 
 int ExitCode(Finish finish);

@@ -37,6 +37,7 @@ TEST(Steps, InstallNamesFetchStepsAndExitCodes) {
   for (const auto& [verdict, code] : codes) EXPECT_EQ(ExitCode(FinishAfterCheck(verdict)), code);
   EXPECT_EQ(ExitCode(Finish::kFileHeld), 4);
   EXPECT_EQ(ExitCode(Finish::kNeedsRights), 7);
+  EXPECT_EQ(ExitCode(Finish::kFolderUnprotected), 8);
 
   // The server list: (installed is the indexed one, fetched, all-users unelevated,
   // an apply follows).

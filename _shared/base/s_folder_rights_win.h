@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "folder_rights.h"
+
 namespace folder_rights {
 
 // A new folder with the all-users installation's protected list (kProtectedFolderSddl);
@@ -19,5 +21,24 @@ std::string SystemSecurityText(const std::string& path);
 // SystemSecurityText; the Wine tests' stand-in counts the account that runs them (which
 // Wine makes the owner of every file) as the Administrators group.
 std::string SecurityText(const std::string& path);
+
+// The first level of an installation's folders that fails the rule, if any.
+struct FolderCheck {
+  bool safe = true;
+  std::string level;  // the level that failed
+  installation::FolderRights verdict = installation::FolderRights::kSafe;
+  std::string text;  // its owner and list, as read
+};
+
+// Each level of `directory` from the root down, judged on SecurityText and logged when it
+// fails. `missingFails`: a level not there fails (an installed folder); otherwise the
+// check ends at the first missing level, which Setup makes with the protected list.
+FolderCheck CheckFolders(const std::string& directory, bool missingFails);
+
+// For an elevated step about to change the all-users installation in `installDir`:
+// CheckFolders, and the failing levels PlanFolderRepair lets it give the protected list
+// (those Setup made, as its record in the installation says), replacing the lists of
+// everything inside the installation folder; then checked again.
+FolderCheck SecureInstallationFolders(const std::string& installDir);
 
 }  // namespace folder_rights

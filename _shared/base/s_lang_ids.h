@@ -58,6 +58,11 @@ inline constexpr std::uint32_t kMsgAlreadyUpdated = 49;
 inline constexpr std::uint32_t kMsgMissingClientFile = 50;
 // An all-users installation into a folder other accounts may change.
 inline constexpr std::uint32_t kMsgFolderOthersMayChange = 51;
+// An all-users installation whose folder other accounts may change: no prompt for the
+// administrator's rights is shown for it ...
+inline constexpr std::uint32_t kMsgFolderStartAsAdministrator = 52;
+// ... and, with them, a folder Setup did not make cannot be protected.
+inline constexpr std::uint32_t kMsgFolderReinstall = 53;
 
 // The highest id that can have a text; every id above it gets the fall-back text.
 inline constexpr std::uint32_t kMsgLastId = 255;

@@ -72,6 +72,8 @@ constexpr std::string_view kCatalogue = R"(0|&Next >>|&Weiter >>|
 49|Your Client was already be updated. You don't need this update.|Ihr Client ist bereits aktualisiert worden, daher ist dieses Update nicht notwendig.|
 50|Missing client file:|Fehlende Client-Datei:|
 51|Other users can change this directory. Please choose another one to install TDM for all users.|Andere Benutzer können dieses Verzeichnis ändern. Bitte wählen Sie ein anderes, um TDM für alle Nutzer zu installieren.|
+52|Other users can change the directory of TDM, so no administrator rights are requested for it. Please start this program as an administrator.|Andere Benutzer können das Verzeichnis von TDM ändern, daher werden dafür keine Administratorrechte angefordert. Bitte starten Sie dieses Programm als Administrator.|
+53|Other users can change the directory of TDM, and it was not created by Setup. Please uninstall TDM and install it again in a new directory.|Andere Benutzer können das Verzeichnis von TDM ändern, und es wurde nicht vom Setup angelegt. Bitte deinstallieren Sie TDM und installieren Sie es in einem neuen Verzeichnis neu.|
 100|Uninstallation:|Deinstallation:|
 101|Attention!|Achtung!|
 102|&Yes, I want to uninstall the program!|&Ja, ich möchte das Programm deinstallieren!|
@@ -97,7 +99,7 @@ constexpr std::string_view kCatalogue = R"(0|&Next >>|&Weiter >>|
 255|Your updater is too old to be updated with the auto updater.\nPlease download an actual version from the TDM-Websites.|Der Updater ist zu alt, um per Auto-Updater aktualisiert werden zu können.\nBitte laden Sie eine aktuelle Version von den TDM-Webseiten.|
 21|-- text missed! --|-- Text fehlt! --|
 28|-- text missed! --|-- Text fehlt! --|
-52|-- text missed! --|-- Text fehlt! --|
+54|-- text missed! --|-- Text fehlt! --|
 99|-- text missed! --|-- Text fehlt! --|
 199|-- text missed! --|-- Text fehlt! --|
 256|-- text missed! --|-- Text fehlt! --|
@@ -137,7 +139,7 @@ TEST(CLang, GermanFirstThenEveryIdHasItsTextInBothLanguagesByteForByteAndOthersN
     EXPECT_EQ(TextOf(2, id), "<null>") << id;
     EXPECT_EQ(TextOf(4294967295u, id), "<null>") << id;
   }
-  EXPECT_EQ(rows, 80);
+  EXPECT_EQ(rows, 82);
   EXPECT_EQ(CLang::GetLanguage(), 4294967295u);
 }
 

@@ -104,6 +104,17 @@ constexpr CatalogueRow kCatalogueRows[] = {
      "users.",
      "Andere Benutzer k\xF6nnen dieses Verzeichnis \xE4ndern. Bitte w\xE4hlen Sie ein anderes, "
      "um TDM f\xFCr alle Nutzer zu installieren."},
+    {kMsgFolderStartAsAdministrator,
+     "Other users can change the directory of TDM, so no administrator rights are requested "
+     "for it. Please start this program as an administrator.",
+     "Andere Benutzer k\xF6nnen das Verzeichnis von TDM \xE4ndern, daher werden daf\xFCr keine "
+     "Administratorrechte angefordert. Bitte starten Sie dieses Programm als Administrator."},
+    {kMsgFolderReinstall,
+     "Other users can change the directory of TDM, and it was not created by Setup. Please "
+     "uninstall TDM and install it again in a new directory.",
+     "Andere Benutzer k\xF6nnen das Verzeichnis von TDM \xE4ndern, und es wurde nicht vom Setup "
+     "angelegt. Bitte deinstallieren Sie TDM und installieren Sie es in einem neuen Verzeichnis "
+     "neu."},
     {100, "Uninstallation:", "Deinstallation:"},
     {101, "Attention!", "Achtung!"},
     {102, "&Yes, I want to uninstall the program!",

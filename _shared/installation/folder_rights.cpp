@@ -1,5 +1,6 @@
 #include "folder_rights.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -142,6 +143,24 @@ FolderRights JudgeFolderRights(std::string_view sddl, bool installationFolder) {
       return FolderRights::kOthersMayChange;
   }
   return FolderRights::kSafe;
+}
+
+FolderRepair PlanFolderRepair(const std::vector<LevelFacts>& levels, unsigned madeLevels) {
+  FolderRepair repair;
+  // The root is never made by Setup, whatever the record says.
+  const std::size_t made =
+      std::min<std::size_t>(madeLevels, levels.empty() ? 0 : levels.size() - 1);
+  const std::size_t firstMade = levels.size() - made;
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    const LevelFacts& level = levels[i];
+    if (level.rights == FolderRights::kSafe) continue;
+    const bool installationFolder = i + 1 == levels.size();
+    if (i < firstMade || level.rights != FolderRights::kOthersMayChange ||
+        !(installationFolder || level.holdsOnlyNext))
+      return {true, i, {}};
+    repair.protect.push_back(i);
+  }
+  return repair;
 }
 
 std::vector<std::string> FolderLevels(std::string_view directory) {

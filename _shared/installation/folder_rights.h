@@ -29,6 +29,25 @@ enum class FolderRights {
 // rename, delete from or re-permission. Deny entries only take away and are not read.
 FolderRights JudgeFolderRights(std::string_view sddl, bool installationFolder);
 
+// What an elevated step does about an installation's folders, judged from the root down
+// (the installation folder last): go on when every level is safe; give the protected
+// list to the failing levels Setup made, for installations made before their folders
+// were protected; refuse otherwise, since only a folder's owner could make it safe.
+// What Setup made is read from a record in the folder itself, which the very accounts
+// the list keeps out could have written: so a level is given the list only when an
+// administrator owns it already, it is not the root, and, above the installation
+// folder, it holds nothing but the level below it.
+struct LevelFacts {
+  FolderRights rights = FolderRights::kNotUnderstood;
+  bool holdsOnlyNext = false;  // a level above: nothing in it but the next level down
+};
+struct FolderRepair {
+  bool refuse = false;
+  std::size_t failing = 0;           // the first level that fails, when refused
+  std::vector<std::size_t> protect;  // levels to give kProtectedFolderSddl, top down
+};
+FolderRepair PlanFolderRepair(const std::vector<LevelFacts>& levels, unsigned madeLevels);
+
 // Each level of `directory` from its root down, the directory last: "C:\", "C:\Games",
 // "C:\Games\Tidemoor"; "\\server\share\" first for a network path. Empty for a path
 // without a root.

@@ -65,5 +65,40 @@ TEST(FolderRights, LevelsFromTheRootDown) {
     EXPECT_EQ(FolderLevels(rootless), L{}) << rootless;
 }
 
+// C:\, C:\Games, C:\Games\Tidemoor: only the levels Setup made, that an administrator
+// owns and that hold nothing else, are given the list.
+TEST(FolderRights, RepairOnlyWhatSetupMade) {
+  using R = FolderRights;
+  using P = std::vector<std::size_t>;
+  constexpr LevelFacts S{R::kSafe}, O{R::kOthersMayChange}, Alone{R::kOthersMayChange, true},
+      F{R::kForeignOwner, true}, U{R::kNotUnderstood, true};
+  const struct {
+    std::vector<LevelFacts> levels;
+    unsigned made;
+    bool refuse;
+    std::size_t failing;
+    P protect;
+  } rows[] = {
+      {{S, S, S}, 0, false, 0, {}},
+      {{S, Alone, O}, 2, false, 0, {1, 2}},
+      {{S, S, O}, 1, false, 0, {2}},
+      {{S, Alone, O}, 1, true, 1, {}},  // C:\Games was there before: not Setup's to change
+      {{S, O, O}, 2, true, 1, {}},      // ... or holds other folders now
+      {{S, S, O}, 0, true, 2, {}},      // an installation into a folder that existed
+      {{S, Alone, F}, 2, true, 2, {}},  // made by a player, whatever the record says
+      {{S, U, O}, 2, true, 1, {}},
+      {{Alone, S, O}, 9, true, 0, {}},  // a record claiming the root too
+      {{}, 3, false, 0, {}},
+  };
+  for (const auto& row : rows) {
+    const FolderRepair repair = PlanFolderRepair(row.levels, row.made);
+    EXPECT_EQ(repair.refuse, row.refuse) << row.made;
+    if (row.refuse) {
+      EXPECT_EQ(repair.failing, row.failing) << row.made;
+    }
+    EXPECT_EQ(repair.protect, row.protect) << row.made;
+  }
+}
+
 }  // namespace
 }  // namespace installation

@@ -155,17 +155,31 @@ DWORD OperationRunner::Append(const std::vector<std::uint8_t>& bytes) {
   return FlushFileBuffers(journal_.get()) ? ERROR_SUCCESS : GetLastError();
 }
 
+DWORD OperationRunner::HoldAll(std::initializer_list<const std::string*> names) {
+  for (const std::string* name : names)
+    if (const std::string link = Hold(*name); !link.empty()) {
+      CLog::Instance()->Log(1, kUnit, __LINE__, "%s is a link or cannot be held", link.c_str());
+      return tree::kLinkInTheWay;
+    }
+  return ERROR_SUCCESS;
+}
+
 DWORD OperationRunner::Move(const std::string& from, const std::string& to) {
-  if (const DWORD error = MakeParentFolders(to); error != ERROR_SUCCESS) return error;
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+  // Every level is held before a missing one is made below it, and what was made is held
+  // before the move goes through it.
+  if (const DWORD error = HoldAll({&from, &to}); error != ERROR_SUCCESS) return error;
+  if (const DWORD error = MakeParentFolders(Path(to)); error != ERROR_SUCCESS) return error;
+  if (const DWORD error = HoldAll({&to}); error != ERROR_SUCCESS) return error;
+  return MoveFileExA(Path(from).c_str(), Path(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
              ? ERROR_SUCCESS
              : GetLastError();
 }
 
 DWORD OperationRunner::RunOnce(const Operation& operation) {
-  const std::string target = Path(operation.name);
-  const std::string staged = Path(StagedName(operation.name));
-  const std::string backup = Path(BackupName(operation.name));
+  const std::string& name = operation.name;
+  const std::string stagedName = StagedName(name), backupName = BackupName(name);
+  const std::string target = Path(name), staged = Path(stagedName), backup = Path(backupName);
   switch (operation.op) {
     case Op::kWriteHeader:
       CloseJournal();
@@ -177,20 +191,26 @@ DWORD OperationRunner::RunOnce(const Operation& operation) {
     case Op::kAppend:
       return Append(RecordBytes(operation.record));
     case Op::kMoveAside:
-      return FileExists(target) ? Move(target, backup) : ERROR_SUCCESS;
+      if (const DWORD error = HoldAll({&name}); error != ERROR_SUCCESS) return error;
+      return FileExists(target) ? Move(name, backupName) : ERROR_SUCCESS;
     case Op::kPlace:
-      return Move(staged, target);
+      return Move(stagedName, name);
     case Op::kTakeBack:
-      return Move(target, staged);
+      return Move(name, stagedName);
     case Op::kRestore:
-      return Move(backup, target);
+      return Move(backupName, name);
     case Op::kDeleteBackup:
+      if (const DWORD error = HoldAll({&backupName}); error != ERROR_SUCCESS) return error;
       return DeleteIfThere(backup);
     case Op::kDeleteObsolete:
+      if (const DWORD error = HoldAll({&name}); error != ERROR_SUCCESS) return error;
       return DeleteIfThere(target);
     case Op::kMakeFolder:
+      if (const DWORD error = HoldAll({&name}); error != ERROR_SUCCESS) return error;
       return MakeFolder(target);
     case Op::kRemoveFolder:
+      if (const DWORD error = HoldAll({&name}); error != ERROR_SUCCESS) return error;
+      holds_.Release(name);
       // A folder the player has put something in stays.
       RemoveDirectoryA(target.c_str());
       return ERROR_SUCCESS;
@@ -198,6 +218,7 @@ DWORD OperationRunner::RunOnce(const Operation& operation) {
       CloseJournal();
       return DeleteIfThere(Path(kJournalName));
     case Op::kRemoveStaging:
+      holds_.Release(kStagingFolder);
       return RemoveStagingFolder(dir_);
   }
   return ERROR_INVALID_FUNCTION;

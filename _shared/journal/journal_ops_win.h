@@ -8,6 +8,7 @@
 #include <string>
 
 #include "apply_journal.h"
+#include "folder_holds_win.h"
 #include "journal_replay.h"
 #include "s_handle_win.h"
 
@@ -17,7 +18,7 @@ class OperationRunner {
  public:
   // `header` is what kWriteHeader writes.
   OperationRunner(std::string installDir, const Header& header)
-      : dir_(std::move(installDir)), header_(header) {}
+      : dir_(std::move(installDir)), header_(header), holds_(dir_) {}
   ~OperationRunner() { CloseJournal(); }
   OperationRunner(const OperationRunner&) = delete;
   OperationRunner& operator=(const OperationRunner&) = delete;
@@ -28,14 +29,22 @@ class OperationRunner {
   // Before anybody else reads the journal.
   void CloseJournal();
   std::string Path(const std::string& relative) const { return dir_ + "\\" + relative; }
+  // Holds the levels above `relative` for as long as the runner lives (FolderHolds):
+  // empty, or the first level that is a link or cannot be held.
+  std::string Hold(const std::string& relative) { return holds_.Hold(relative); }
+  // For a replay that takes over: it holds what it moves through itself.
+  void ReleaseHolds() { holds_ = FolderHolds(dir_); }
 
  private:
   DWORD RunOnce(const Operation& operation);
   DWORD Append(const std::vector<std::uint8_t>& bytes);
+  // Both relative to the installation folder.
   DWORD Move(const std::string& from, const std::string& to);
+  DWORD HoldAll(std::initializer_list<const std::string*> names);
 
   std::string dir_;
   Header header_;
+  FolderHolds holds_;
   handles::Handle journal_;
 };
 

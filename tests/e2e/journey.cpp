@@ -1,5 +1,7 @@
 #include "journey.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -151,6 +153,20 @@ std::vector<std::string> SetupRun::LogTexts() const {
     if (const auto cut = line.rfind(" : "); cut != std::string::npos)
       texts.push_back(line.substr(cut + 3));
   return texts;
+}
+
+void OpenToEveryone(const std::string& folder) {
+  PSECURITY_DESCRIPTOR everyone = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;WD)", 1,
+                                                                   &everyone, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL list = nullptr;
+  GetSecurityDescriptorDacl(everyone, &present, &list, &defaulted);
+  EXPECT_EQ(SetNamedSecurityInfoA(const_cast<char*>(folder.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
+            0u)
+      << folder;
+  LocalFree(everyone);
 }
 
 }  // namespace e2e

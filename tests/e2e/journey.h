@@ -34,6 +34,10 @@ void ExpectLink(const std::string& link, const std::string& target, const std::s
 void ExpectGroup(const std::string& group, const std::string& directory,
                  std::uint32_t language = UserLanguage());
 
+// Everyone may do everything in `folder`, and nothing else is in its list (Wine keeps
+// it as 0x1301ff): a folder any account could change.
+void OpenToEveryone(const std::string& folder);
+
 // The product's and the uninstall key gone from both roots, on start and at the end.
 struct CleanRegistry {
   CleanRegistry() { Clear(); }

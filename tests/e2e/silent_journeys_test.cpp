@@ -1,23 +1,25 @@
 // Setup.exe run by an administrator's script or a package manager: no window, the log
 // and the exit code instead (which code for which refusal: setup_core_test).
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
 
 #include "journey.h"
+#include "s_folder_rights_win.h"
 
 namespace e2e {
 namespace {
 
 using Shown = std::vector<std::string>;
 
-bool Logged(const SetupRun& run, const std::string& line) {
+// `line` in the log, or with `start` a line that starts with it.
+bool Logged(const SetupRun& run, const std::string& line, bool start = false) {
   const std::vector<std::string> log = run.LogTexts();
-  return std::find(log.begin(), log.end(), line) != log.end();
+  return std::any_of(log.begin(), log.end(), [&](const std::string& logged) {
+    return start ? logged.starts_with(line) : logged == line;
+  });
 }
 
 void ExpectSettings(HKEY root, const std::string& directory, DWORD language) {
@@ -134,25 +136,40 @@ TEST(Silent, ASetupIntoALockedFolderEndsWith1618) {
 TEST(Silent, ForAllUsersNeverBelowAFolderOthersMayChange) {
   const CleanRegistry clean;
   ASSERT_TRUE(CreateDirectoryA("C:\\Open", nullptr));
-  PSECURITY_DESCRIPTOR everyone = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;WD)", 1,
-                                                                   &everyone, nullptr));
-  BOOL present = FALSE, defaulted = FALSE;
-  PACL list = nullptr;
-  GetSecurityDescriptorDacl(everyone, &present, &list, &defaulted);
-  ASSERT_EQ(SetNamedSecurityInfoA(const_cast<char*>("C:\\Open"), SE_FILE_OBJECT,
-                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
-            0u);
-  LocalFree(everyone);
+  OpenToEveryone("C:\\Open");
   SetupRun run(TDM_DEMO_FULL_SETUP);
   Shown shown;
   EXPECT_EQ(run.RunToEnd("/S /LOG /ALLUSERS /D=C:\\Open\\Tidemoor", shown), 5u);
-  const std::vector<std::string> log = run.LogTexts();
-  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
-    return line.starts_with("not for all users: C:\\Open (2) is ");
-  }));
+  EXPECT_TRUE(Logged(run, "others may change C:\\Open (2): ", true));
   EXPECT_EQ(GetFileAttributesA("C:\\Open\\Tidemoor"), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+}
+
+// All-users installations from before their folders were protected, every account since
+// let in: the update protects the levels Setup made and goes on; over a folder that was
+// there before Setup it ends with 5 and changes nothing.
+TEST(Silent, AnUpdateProtectsOnlyTheFoldersSetupMade) {
+  const CleanRegistry clean;
+  const std::string made = "C:\\Guarded\\Tidemoor";
+  Shown shown;
+  SetupRun full(TDM_DEMO_FULL_SETUP), update(TDM_DEMO_UPDATE_SETUP);
+  ASSERT_EQ(full.RunToEnd("/S /ALLUSERS /D=" + made, shown), 0u);
+  OpenToEveryone("C:\\Guarded");
+  OpenToEveryone(made);
+  ASSERT_FALSE(folder_rights::CheckFolders(made, true).safe);
+  EXPECT_EQ(update.RunToEnd("/S /LOG", shown), 0u);
+  EXPECT_TRUE(folder_rights::CheckFolders(made, true).safe);
+  ExpectPayload(made, TDM_DEMO_UPDATE_PAYLOAD);
+
+  CleanRegistry::Clear();
+  const std::string existed = "C:\\Existed";
+  ASSERT_TRUE(CreateDirectoryA(existed.c_str(), nullptr));
+  ASSERT_EQ(full.RunToEnd("/S /ALLUSERS /D=" + existed, shown), 0u);
+  OpenToEveryone(existed);
+  EXPECT_EQ(update.RunToEnd("/S /LOG", shown), 5u);
+  EXPECT_TRUE(Logged(update, "C:\\Existed is not the installation's to protect"));
+  ExpectPayload(existed, TDM_DEMO_FULL_PAYLOAD);
+  EXPECT_FALSE(folder_rights::CheckFolders(existed, true).safe);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "name_rule.h"
 
-namespace updater {
+namespace journal {
 
 std::string FolderHolds::Hold(const std::string& name) {
   for (std::size_t slash = name.find('\\'); slash != std::string::npos;
@@ -37,4 +37,15 @@ std::string FolderHolds::Hold(const std::string& name) {
   return {};
 }
 
-}  // namespace updater
+void FolderHolds::Release(const std::string& level) {
+  for (std::size_t i = held_.size(); i-- > 0;) {
+    const std::string& held = held_[i];
+    if (installation::SameName(held.substr(0, level.size()), level) &&
+        (held.size() == level.size() || held[level.size()] == '\\')) {
+      held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
+      handles_.erase(handles_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+}
+
+}  // namespace journal

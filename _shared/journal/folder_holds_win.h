@@ -1,8 +1,8 @@
-// The game's folders an apply moves files into or out of, held open without delete
-// sharing until the apply ends, so that none can be renamed away and replaced by a link
-// to somewhere else while files move. A level that already is a link (or a junction)
-// stops the apply before anything is staged: what the player can plant below the
-// installation folder never leads the apply outside it.
+// The folders below an installation that an apply or a replay moves files into or out
+// of, held open without delete sharing until it ends, so that none can be renamed away
+// and replaced by a link to somewhere else between a check and a move. A level that
+// already is a link (or a junction) stops the operation before it acts: what the player
+// can plant below the installation folder never leads the journal outside it.
 #pragma once
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 #include "s_handle_win.h"
 
-namespace updater {
+namespace journal {
 
 class FolderHolds {
  public:
@@ -20,6 +20,8 @@ class FolderHolds {
   // is in; levels not there yet are left to the apply, which makes them. Empty when all
   // held, else the first level that is a link or cannot be held, relative to the folder.
   std::string Hold(const std::string& name);
+  // Lets go of `level` and every level held below it, for an operation that removes them.
+  void Release(const std::string& level);
 
  private:
   std::string dir_;
@@ -27,4 +29,4 @@ class FolderHolds {
   std::vector<handles::Handle> handles_;
 };
 
-}  // namespace updater
+}  // namespace journal
