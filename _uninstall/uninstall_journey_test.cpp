@@ -368,6 +368,23 @@ TEST(Drive, AStagingFolderThatIsALinkStopsBothAndIsNotFollowed) {
   e2e::CleanRegistry::Clear();
 }
 
+// The same with the link inside, at update.staging\new\data: the update's Setup and the
+// uninstaller both stop at it, and neither the installation nor what it leads to loses
+// a file.
+TEST(Drive, ALinkInsideTheStagingFolderIsNotFollowed) {
+  const std::string dir = "D:\\Inside\\Tidemoor", kept = "D:\\beside\\keep.txt";
+  e2e::CleanRegistry::Clear();
+  Install(TDM_DEMO_FULL_SETUP, dir);
+  ASSERT_TRUE(driver::FileExists(dir + "\\update.staging\\new\\data\\keep.txt"));
+  std::vector<std::string> shown;
+  EXPECT_EQ(e2e::SetupRun(TDM_DEMO_UPDATE_SETUP).RunToEnd("/S /LOG", shown), 1603u);
+  EXPECT_TRUE(driver::FileExists(kept));
+  EXPECT_EQ(Uninstall(" /S -debug"), 1u);
+  EXPECT_TRUE(driver::FileExists(kept));
+  EXPECT_TRUE(driver::FileExists(dir + "\\TDMClient.exe"));
+  e2e::CleanRegistry::Clear();
+}
+
 // Installed into the root of D: ("D:\" is stored as "D:"), then everything asked for:
 // refused with 106, nothing removed, not another program's file, not the game's.
 TEST(Drive, EverythingInADriveRootIsRefused) {
