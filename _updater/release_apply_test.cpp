@@ -43,12 +43,17 @@ const std::string& ReleaseB() {
   return b;
 }
 
-// Where the apply of B over A commits, counted from 1, and how many operations it has.
-std::size_t Commit(std::size_t* count = nullptr) {
-  const std::vector<journal::Operation> ops = journal::ApplyOperations(
+const std::vector<journal::Operation>& OperationsOfB() {
+  static const std::vector<journal::Operation> ops = journal::ApplyOperations(
       {{"TDMClient.exe", "a.txt", "data\\maps\\c.map", "uninstall\\0.2.0.lst"},
        {"old.txt"},
        {"data\\maps"}});
+  return ops;
+}
+
+// Where the apply of B over A commits, counted from 1, and how many operations it has.
+std::size_t Commit(std::size_t* count = nullptr) {
+  const std::vector<journal::Operation>& ops = OperationsOfB();
   if (count != nullptr) *count = ops.size();
   std::size_t commit = 0;
   while (commit < ops.size() && ops[commit].record.kind != journal::Kind::kCommit) ++commit;
@@ -119,6 +124,37 @@ TEST_P(KilledApply, TheReplayLeavesExactlyOneRelease) {
 
 // Plan, a move, the last before commit, commit, a cleanup, done, the journal gone.
 INSTANTIATE_TEST_SUITE_P(AfterOperation, KilledApply, ::testing::Values(3, 14, 25, 26, 28, -2, -1));
+
+// Cut off once data\maps\c.map is in place; then the player swaps data\maps for a link
+// to a folder holding a c.map of its own. The roll back stops at the link: the other
+// folder's file is neither taken into the staging folder nor removed with it.
+TEST(LinkedApply, TheReplayDoesNotReachThroughAFolderSwappedForALink) {
+  const std::string outsider = "C:\\outside\\c.map", maps = "C:\\apply-link\\data\\maps";
+  ASSERT_TRUE(CreateDirectoryA("C:\\outside", nullptr));
+  std::ofstream(outsider) << "not the game's";
+  const Scene scene = Install("apply-link");
+  const std::vector<journal::Operation>& ops = OperationsOfB();
+  std::size_t placed = 0;
+  while (placed < ops.size() &&
+         !(ops[placed].op == journal::Op::kPlace && ops[placed].name == "data\\maps\\c.map"))
+    ++placed;
+  ASSERT_EQ(ApplyKilledAfter(scene, placed + 1), apply_seam::kKilledExitCode);
+  // Wine starts a host program as it would a Windows one, without an exit code to wait
+  // for: what it did is waited for instead.
+  const std::string swap =
+      std::string("\"") + TDM_SWAP_FOR_LINK + "\" apply-link/data/maps ../../outside";
+  _spawnl(_P_NOWAIT, TDM_SWAP_FOR_LINK, swap.c_str(), nullptr);
+  const std::string moved = maps + ".real\\c.map";
+  for (int i = 0; i < 200 && GetFileAttributesA(moved.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(50);
+  ASSERT_NE(GetFileAttributesA(moved.c_str()), INVALID_FILE_ATTRIBUTES);
+  ASSERT_NE(GetFileAttributesA((maps + "\\c.map").c_str()), INVALID_FILE_ATTRIBUTES);
+  const journal::ReplayOutcome replay = journal::ReplayPendingApply(scene.dir);
+  EXPECT_TRUE(replay.failed);
+  EXPECT_EQ(replay.subject, scene.dir + "\\update.staging\\new\\data\\maps\\c.map");
+  std::ifstream read(outsider);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(read)), {}), "not the game's");
+}
 
 void Set(const char* key, const char* name, DWORD type, const void* data, std::size_t size) {
   RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data, static_cast<DWORD>(size));
