@@ -144,11 +144,13 @@ TEST(LinkedApply, TheReplayDoesNotReachThroughAFolderSwappedForALink) {
   const std::string swap =
       std::string("\"") + TDM_SWAP_FOR_LINK + "\" apply-link/data/maps ../../outside";
   _spawnl(_P_NOWAIT, TDM_SWAP_FOR_LINK, swap.c_str(), nullptr);
-  const std::string moved = maps + ".real\\c.map";
-  for (int i = 0; i < 200 && GetFileAttributesA(moved.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
-    Sleep(50);
-  ASSERT_NE(GetFileAttributesA(moved.c_str()), INVALID_FILE_ATTRIBUTES);
-  ASSERT_NE(GetFileAttributesA((maps + "\\c.map").c_str()), INVALID_FILE_ATTRIBUTES);
+  const std::string moved = maps + ".real\\c.map", linked = maps + "\\c.map";
+  auto swapped = [&] {
+    return GetFileAttributesA(moved.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           GetFileAttributesA(linked.c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  for (int i = 0; i < 200 && !swapped(); ++i) Sleep(50);
+  ASSERT_TRUE(swapped());
   const journal::ReplayOutcome replay = journal::ReplayPendingApply(scene.dir);
   EXPECT_TRUE(replay.failed);
   EXPECT_EQ(replay.subject, scene.dir + "\\update.staging\\new\\data\\maps\\c.map");

@@ -125,9 +125,9 @@ ApplyOutcome Stage(journal::OperationRunner& runner, const ApplyRequest& request
   std::string failed;
   for (std::size_t k = 0; k < plan.files.size(); ++k) {
     failed = plan.files[k];
-    const std::string path = runner.Path(journal::StagedName(plan.files[k]));
+    const std::string name = journal::StagedName(plan.files[k]), path = runner.Path(name);
     const std::size_t first = FirstWithDownload(request, k);
-    if ((error = journal::MakeParentFolders(path)) != ERROR_SUCCESS) break;
+    if ((error = runner.MakeHeldParents(name)) != ERROR_SUCCESS) break;
     if (first < k ? !CopyFileA(runner.Path(journal::StagedName(plan.files[first])).c_str(),
                                path.c_str(), FALSE)
                   : !MoveFileExA(request.downloads[k].c_str(), path.c_str(),
@@ -142,9 +142,9 @@ ApplyOutcome Stage(journal::OperationRunner& runner, const ApplyRequest& request
   }
   if (error == ERROR_SUCCESS) {
     failed = journal::kLinksName;
-    const std::string path =
-        runner.Path(std::string(journal::kStagingFolder) + "\\" + journal::kLinksName);
-    error = journal::MakeParentFolders(path);
+    const std::string name = std::string(journal::kStagingFolder) + "\\" + journal::kLinksName;
+    const std::string path = runner.Path(name);
+    error = runner.MakeHeldParents(name);
     if (error == ERROR_SUCCESS) error = WriteFlushed(path, journal::LinkPlanText(links));
   }
   if (error == ERROR_SUCCESS) return Outcome(ApplyStatus::kApplied);

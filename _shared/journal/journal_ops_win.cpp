@@ -164,12 +164,17 @@ DWORD OperationRunner::HoldAll(std::initializer_list<const std::string*> names) 
   return ERROR_SUCCESS;
 }
 
+DWORD OperationRunner::MakeHeldParents(const std::string& relative) {
+  if (const DWORD error = HoldAll({&relative}); error != ERROR_SUCCESS) return error;
+  if (const DWORD error = MakeParentFolders(Path(relative)); error != ERROR_SUCCESS) return error;
+  return HoldAll({&relative});
+}
+
 DWORD OperationRunner::Move(const std::string& from, const std::string& to) {
   // Every level is held before a missing one is made below it, and what was made is held
   // before the move goes through it.
-  if (const DWORD error = HoldAll({&from, &to}); error != ERROR_SUCCESS) return error;
-  if (const DWORD error = MakeParentFolders(Path(to)); error != ERROR_SUCCESS) return error;
-  if (const DWORD error = HoldAll({&to}); error != ERROR_SUCCESS) return error;
+  if (const DWORD error = HoldAll({&from}); error != ERROR_SUCCESS) return error;
+  if (const DWORD error = MakeHeldParents(to); error != ERROR_SUCCESS) return error;
   return MoveFileExA(Path(from).c_str(), Path(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
              ? ERROR_SUCCESS

@@ -32,6 +32,9 @@ class OperationRunner {
   // Holds the levels above `relative` for as long as the runner lives (FolderHolds):
   // empty, or the first level that is a link or cannot be held.
   std::string Hold(const std::string& relative) { return holds_.Hold(relative); }
+  // The missing folders above `relative` made, each level held before anything is made
+  // below it and once made: ERROR_SUCCESS, kLinkInTheWay, or the making's error.
+  DWORD MakeHeldParents(const std::string& relative);
   // For a replay that takes over: it holds what it moves through itself.
   void ReleaseHolds() { holds_ = FolderHolds(dir_); }
 
