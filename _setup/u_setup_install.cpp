@@ -286,6 +286,11 @@ bool TFSetup::CopyFiles() {
     lbl_progress.SetText(Msg(kMsgCreatingDirectories));
     Refresh();
     TrimSettings();
+    // An update for all users protects the folders an earlier Setup made before folders
+    // were protected, and goes no further over any other a second account may change.
+    if (radio_all_users.Checked() && kind != static_cast<std::uint32_t>(archive::SetupKind::Full) &&
+        !folder_rights::SecureInstallationFolders(Edit1.Text()).safe)
+      return InstallFailed(kMsgFolderReinstall);
     if (!CreateInstallDirectory()) return false;
     // A folder made just now is locked now; another Setup that made it too gives way.
     if (!productLock_.TryAcquire(Edit1.Text())) {

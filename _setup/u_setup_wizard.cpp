@@ -100,21 +100,15 @@ bool TFSetup::StartInstallation() {
     RefuseAtStart(kMsgAlreadyInstalled);
     return false;
   }
-  // For all users only where no other account can change the programs the elevated steps
-  // start: a new installation's existing folders are judged (Setup makes the rest
-  // protected); an update's folder is protected now if an earlier Setup made it before
-  // folders were, and refused otherwise.
-  if (radio_all_users.Checked()) {
-    const std::string directory = setup::TrimSettingsFields(Edit1.Text(), Edit2.Text()).directory;
-    const bool full = kind == static_cast<std::uint32_t>(archive::SetupKind::Full);
-    if (full && !folder_rights::CheckFolders(directory, false).safe) {
-      RefuseAtStart(kMsgFolderOthersMayChange);
-      return false;
-    }
-    if (!full && !folder_rights::SecureInstallationFolders(directory).safe) {
-      RefuseAtStart(kMsgFolderReinstall);
-      return false;
-    }
+  // A new installation for all users only where no other account can change the
+  // programs the elevated steps start: its existing folders are judged, and Setup makes
+  // the rest protected (an update's folders are seen to once the rights are known).
+  if (kind == static_cast<std::uint32_t>(archive::SetupKind::Full) && radio_all_users.Checked() &&
+      !folder_rights::CheckFolders(setup::TrimSettingsFields(Edit1.Text(), Edit2.Text()).directory,
+                                   false)
+           .safe) {
+    RefuseAtStart(kMsgFolderOthersMayChange);
+    return false;
   }
   ShowPage(TabSheet3);
   Button1.SetEnabled(false);
