@@ -1,19 +1,17 @@
 #include "uninstall_registry_win.h"
 
 #include <knownfolders.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <memory>
 
 #include "removal_plan.h"
 #include "s_handle_win.h"
-#include "s_logging.h"
+#include "s_run_elevated_win.h"
 
 namespace uninstall {
 namespace {
 
-constexpr char kUnit[] = "_uninstall/registry";
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kProfiles[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr const char* kInstallerValues[] = {"Language", "InstallDir", "StartMenuGroup"};
@@ -176,25 +174,9 @@ LSTATUS RemoveMachineEntryByAdministrator(const std::string& installDir) {
   if (length == 0 || length >= sizeof system) return ERROR_PATH_NOT_FOUND;
   const std::string tool = std::string(system) + "\\reg.exe";
   const std::string parameters = std::string("delete \"HKLM\\") + kUninstallKey + "\" /f";
-  CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s with the verb %s", tool.c_str(),
-                        parameters.c_str(), kElevationVerb);
-  SHELLEXECUTEINFOA execute{};
-  execute.cbSize = sizeof execute;
-  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  execute.lpVerb = kElevationVerb;
-  execute.lpFile = tool.c_str();
-  execute.lpParameters = parameters.c_str();
-  execute.lpDirectory = system;
-  execute.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&execute) || execute.hProcess == nullptr) {
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : static_cast<LSTATUS>(error);
-  }
-  const handles::Handle process(execute.hProcess);
-  WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 1;
-  GetExitCodeProcess(process.get(), &code);
-  CLog::Instance()->Log(1, kUnit, __LINE__, "reg.exe ended with %lu", code);
+  if (!elevated::RunAndWait(tool, parameters, system, code))
+    return static_cast<LSTATUS>(GetLastError());
   // What counts is that the entry is gone, whatever the tool says.
   return UninstallEntryOfMachine(installDir) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }

@@ -1,20 +1,16 @@
 #include "elevated_apply_win.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "s_folder_rights_win.h"
 #include "s_handle_win.h"
-#include "s_logging.h"
+#include "s_run_elevated_win.h"
 #include "update_files_win.h"
 #include "update_session_win.h"
 
 namespace updater {
 
 namespace {
-
-constexpr char kUnit[] = "_updater/elevated_apply";
-constexpr char kElevationVerb[] = "runas";
 
 // The child's exit code back into how it ended.
 Finish FinishOfCode(DWORD code) {
@@ -40,25 +36,8 @@ Finish RunElevatedApply(const std::string& installDir, const UpdaterCommand& com
   // The program the prompt would start with the machine's rights must be one no other
   // account could have replaced.
   if (!folder_rights::CheckFolders(installDir, true).safe) return Finish::kFolderUnprotected;
-  CLog::Instance()->Log(1, kUnit, __LINE__, "%s %s with the verb %s", own.c_str(),
-                        parameters.c_str(), kElevationVerb);
-  SHELLEXECUTEINFOA execute{};
-  execute.cbSize = sizeof execute;
-  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  execute.lpVerb = kElevationVerb;
-  execute.lpFile = own.c_str();
-  execute.lpParameters = parameters.c_str();
-  execute.lpDirectory = directory.c_str();
-  execute.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&execute) || execute.hProcess == nullptr) {
-    CLog::Instance()->Log(1, kUnit, __LINE__, "not started: error %lu", GetLastError());
-    return Finish::kNeedsRights;
-  }
-  const handles::Handle elevated(execute.hProcess);
-  WaitForSingleObject(elevated.get(), INFINITE);
   DWORD code = 1;
-  GetExitCodeProcess(elevated.get(), &code);
-  CLog::Instance()->Log(1, kUnit, __LINE__, "the elevated apply ended with %lu", code);
+  if (!elevated::RunAndWait(own, parameters, directory, code)) return Finish::kNeedsRights;
   return FinishOfCode(code);
 }
 
