@@ -17,6 +17,7 @@
 #   tampered   three, with a byte of the index changed
 #   replayed   three, with the index of serial 2 (807.3 and 807.4) served again
 #   slow       three, served at 256 KiB/s (see test_server.sh)
+#   slower     three, served at 96 KiB/s: a patch of 192 KiB takes two seconds
 #   killapply  three, each release with updater_apply_killed.exe as its updater (the
 #              journey puts it in place of the installed one, killed/release-0.807.3)
 #   selfupdate three, 807.5's updater the same program carrying the index's address
@@ -105,7 +106,7 @@ publish "$v/three" 3
 publish "$v/three" 4
 cp "$v/three/index.tdmfeed" "$work/index-serial-2.tdmfeed"
 publish "$v/three" 5
-for variant in corrupt tampered replayed slow badpatch; do cp -a "$v/three" "$v/$variant"; done
+for variant in corrupt tampered replayed slow slower badpatch; do cp -a "$v/three" "$v/$variant"; done
 # Notes in both languages for 0.807.5, published over 0.807.3.
 printf 'Tidemoor 0.807.5\r\n- the harbour map redrawn\r\n' >"$work/notes_en.txt"
 printf 'Tidemoor 0.807.5\r\n- die Hafenkarte neu gezeichnet\r\n' >"$work/notes_de.txt"

@@ -334,7 +334,7 @@ TEST(UpdaterJourney, KilledDuringADownloadThenStartedAgainFetchesOnlyTheRest) {
 // The client's patch cut off by a kill: the next run asks for the rest of that patch
 // alone, decodes it against the installed client, and leaves no part of it behind.
 TEST(UpdaterJourney, KilledDuringAPatchDownloadThenStartedAgainResumesThePatch) {
-  Serve("slow");
+  Serve("slower");
   const std::string directory = InstallDir(), downloads = directory + "\\update.download\\";
   const std::string to = Sha256Hex(Payload(5, "TDMClient.exe"));
   const std::string name = Sha256Hex(Payload(3, "TDMClient.exe")) + "-" + to + ".zst";
@@ -344,7 +344,7 @@ TEST(UpdaterJourney, KilledDuringAPatchDownloadThenStartedAgainResumesThePatch) 
   {
     UpdaterRun run;
     run.ClickCheck();
-    driver::WaitUntil([&] { return FileSize(partial) > whole / 4; }, "a part of the patch");
+    driver::WaitUntil([&] { return FileSize(partial) > 0; }, "a part of the patch");
     run.App().GetProcess().Kill();
     run.App().WaitForExit();
   }
