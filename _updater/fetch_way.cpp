@@ -19,6 +19,13 @@ std::vector<FetchWay> WaysToFetch(const feed::Index& index, const feed::ContentR
   return ways;
 }
 
+std::uint64_t BytesToFetch(const std::vector<std::vector<FetchWay>>& waysPerFile) {
+  std::uint64_t bytes = 0;
+  for (const std::vector<FetchWay>& ways : waysPerFile)
+    if (!ways.empty()) bytes += ways.front().file.size;
+  return bytes;
+}
+
 AfterWay DecideAfterWay(WayResult result) {
   if (result == WayResult::kReady) return AfterWay::kFileReady;
   return result == WayResult::kCancelled ? AfterWay::kStop : AfterWay::kNextWay;

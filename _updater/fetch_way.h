@@ -3,6 +3,7 @@
 // the compressed whole, then the plain file, which is always there. Portable.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct FetchWay {
 // form no smaller than the way after it is left out.
 std::vector<FetchWay> WaysToFetch(const feed::Index& index, const feed::ContentRef& content,
                                   const feed::Hash* installed);
+
+// What the player is told the update costs, and what the bar counts: each file by its
+// cheapest way, since that is what the run fetches unless a way fails.
+std::uint64_t BytesToFetch(const std::vector<std::vector<FetchWay>>& waysPerFile);
 
 // How a patch or compressed file ended, and what follows: the file in place, the
 // next way, or the end of the run. Cancelling stops; every other failure falls back.

@@ -32,6 +32,10 @@ TEST(FetchWay, CheapestFirstAndEveryFailureFallsBack) {
       {&patchTooBig, &old, {whole}},
   };
   for (const auto& row : rows) EXPECT_EQ(WaysToFetch(*row.index, content, row.installed), row.ways);
+  // The player is told what travels: each file by its cheapest way.
+  EXPECT_EQ(BytesToFetch({{byPatch, compressed, whole}, {compressed, whole}, {whole}}),
+            30u + 400u + 1000u);
+  EXPECT_EQ(BytesToFetch({}), 0u);
 
   EXPECT_EQ(WayPath(byPatch, content.hash),
             "patches/a1/a1" + std::string(62, '0') + "-c0" + std::string(62, '0') + ".zst");

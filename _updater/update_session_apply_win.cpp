@@ -9,6 +9,7 @@
 #include "s_lang.h"
 #include "s_logging.h"
 #include "s_small_file_win.h"
+#include "s_tree_remover_win.h"
 #include "update_files_win.h"
 #include "update_session_win.h"
 #include "updater_flow.h"
@@ -96,11 +97,15 @@ SessionResult UpdateSession::ApplyHere() {
     Say(report.messages[i], i == 0 && report.nameShown ? outcome.name : std::string());
   const bool notesPlaced = report.finish == Finish::kUpdated && PlacePatchNotes();
   if (report.finish == Finish::kUpdated) {
-    // What the apply did not take along is no use any more; the folder goes when empty.
-    for (const std::string& download : request.downloads) DeleteFileA(download.c_str());
-    if (!notesDownload_.empty()) DeleteFileA(notesDownload_.c_str());
-    DeleteFileA((downloadFolder_ + "\\" + kSavedIndexName).c_str());
-    RemoveDirectoryA(downloadFolder_.c_str());
+    // Nothing in the folder is of use once the release is in place: what the apply did
+    // not take along, the notes, the saved index, and a patch or compressed file that an
+    // earlier run cut off or that lost to another way. Through the walker, which leaves a
+    // link in the folder's place alone.
+    tree::TreeRemover walker(installation_.directory);
+    const tree::Result removed = walker.RemoveTree(kDownloadFolder);
+    if (removed.outcome == tree::Outcome::Failed || removed.outcome == tree::Outcome::NotEmpty)
+      CLog::Instance()->Log(1, kUnit, __LINE__, "%s stays: error %lu", downloadFolder_.c_str(),
+                            removed.error);
   }
   SessionResult result{report.finish};
   // Asked only when the notes the question offers are there to read.

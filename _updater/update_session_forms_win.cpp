@@ -37,12 +37,9 @@ WayResult UpdateSession::FetchForm(const feed::ReleaseFile& file, const FetchWay
   const std::string download = downloadFolder_ + "\\" + WayDownloadName(way);
   const std::string plain =
       downloadFolder_ + "\\" + feed::HexText(file.content.hash.data(), file.content.hash.size());
-  // The bar moves by the plain file's share of the update however small the form is.
-  const auto progress = [this, done, total, &way, &file](std::uint64_t onDisk) {
-    const double share =
-        way.file.size == 0 ? 1.0 : static_cast<double>(onDisk) / static_cast<double>(way.file.size);
-    observer_.Progress(
-        done + static_cast<std::uint64_t>(share * static_cast<double>(file.content.size)), total);
+  // The bar and the size line count the bytes that travel.
+  const auto progress = [this, done, total](std::uint64_t onDisk) {
+    observer_.Progress(done + onDisk, total);
   };
   // From the mirror in use: a form it lacks falls back to the next way, and the plain
   // file tries every mirror.
@@ -70,9 +67,9 @@ WayResult UpdateSession::FetchForm(const feed::ReleaseFile& file, const FetchWay
   return result;
 }
 
-AfterFetch UpdateSession::FetchByWays(const feed::ReleaseFile& file, std::uint64_t done,
-                                      std::uint64_t total, GetStatus& status) {
-  const std::vector<FetchWay> ways = WaysFor(file);
+AfterFetch UpdateSession::FetchByWays(const feed::ReleaseFile& file,
+                                      const std::vector<FetchWay>& ways, std::uint64_t& done,
+                                      std::uint64_t& total, GetStatus& status) {
   for (std::size_t i = 0; i + 1 < ways.size(); ++i) {
     if (i == 0) Say(kMsgReceivingFile, file.name);
     const AfterWay next = DecideAfterWay(FetchForm(file, ways[i], done, total));
@@ -81,17 +78,21 @@ AfterFetch UpdateSession::FetchByWays(const feed::ReleaseFile& file, std::uint64
       Say(kMsgCancelled);
       return AfterFetch::kStop;
     }
+    done += ways[i].file.size;
     if (next == AfterWay::kFileReady) {
       Say(kMsgFileReceived);
       return AfterFetch::kNextFile;
     }
+    total += ways[i + 1].file.size;
     CLog::Instance()->Log(1, kUnit, __LINE__, "%s: the %s failed, the %s next", file.name.c_str(),
                           WayName(ways[i].way), WayName(ways[i + 1].way));
   }
-  return FetchOne(
+  const AfterFetch next = FetchOne(
       file.name, file.content,
       downloadFolder_ + "\\" + feed::HexText(file.content.hash.data(), file.content.hash.size()),
       done, total, status);
+  done += file.content.size;
+  return next;
 }
 
 }  // namespace updater

@@ -165,12 +165,17 @@ SessionResult UpdateSession::CheckAndDownload() {
   KeepKeySet(outcome);
   target_ = outcome.target;
   if (outcome.verdict == Verdict::kNewFiles) {
-    const std::string line = NewFilesLine(outcome.fetch.size(), outcome.fetchBytes);
-    CLog::Instance()->Log(1, kUnit, __LINE__, "%s", line.c_str());
+    // The installed files are hashed once, here, for the patches that start from them.
+    ways_.clear();
+    for (const std::size_t i : outcome.fetch) ways_.push_back(WaysFor(target_->files[i]));
+    const std::uint64_t bytes = BytesToFetch(ways_);
+    const std::string line = NewFilesLine(outcome.fetch.size(), bytes);
+    CLog::Instance()->Log(1, kUnit, __LINE__, "%s (%llu bytes as plain files)", line.c_str(),
+                          static_cast<unsigned long long>(outcome.fetchBytes));
     observer_.Line(line);
     // The release the update brings.
     observer_.Line(outcome.target->title + " (" + VersionText(outcome.target->version) + ")");
-    const SizeText size = DescribeSize(outcome.fetchBytes);
+    const SizeText size = DescribeSize(bytes);
     observer_.UpdateSize(size.number + Msg(size.unitId));
   } else {
     Say(outcome.messages);
@@ -330,16 +335,14 @@ SessionResult UpdateSession::Download(const CheckOutcome& outcome) {
     Say(kMsgAvailableSpace, " " + freeText.number + Msg(freeText.unitId));
     return {Finish::kFailed};
   }
-  std::uint64_t done = 0;
-  for (const std::size_t i : fetch_) {
-    const feed::ReleaseFile& file = target_->files[i];
+  std::uint64_t done = 0, total = BytesToFetch(ways_);
+  for (std::size_t k = 0; k < fetch_.size(); ++k) {
     GetStatus status = GetStatus::kOk;
-    const AfterFetch next = FetchByWays(file, done, outcome.fetchBytes, status);
+    const AfterFetch next = FetchByWays(target_->files[fetch_[k]], ways_[k], done, total, status);
     if (next == AfterFetch::kStop) return {Finish::kFailed};
     if (next == AfterFetch::kGiveUp) return {FinishAfterFailedFetch(status)};
-    done += file.content.size;
   }
-  observer_.Progress(outcome.fetchBytes, outcome.fetchBytes);
+  observer_.Progress(total, total);
   Say(kMsgDownloadFinished);
   FetchPatchNotes();
   SaveIndex();

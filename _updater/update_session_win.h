@@ -125,8 +125,9 @@ class UpdateSession {
   WayResult FetchForm(const feed::ReleaseFile& file, const FetchWay& way, std::uint64_t done,
                       std::uint64_t total);
   // The ways tried in turn until the plain file is there; its last status in `status`.
-  AfterFetch FetchByWays(const feed::ReleaseFile& file, std::uint64_t done, std::uint64_t total,
-                         GetStatus& status);
+  // `done` moves past the file; a way that fails adds the next one's bytes to `total`.
+  AfterFetch FetchByWays(const feed::ReleaseFile& file, const std::vector<FetchWay>& ways,
+                         std::uint64_t& done, std::uint64_t& total, GetStatus& status);
 
   Installation installation_;
   SessionObserver& observer_;
@@ -142,6 +143,7 @@ class UpdateSession {
   feed::Index index_;
   const feed::Release* target_ = nullptr;
   std::vector<std::size_t> fetch_;
+  std::vector<std::vector<FetchWay>> ways_;  // for each of fetch_, cheapest first
   std::string downloadFolder_;
   std::string notesDownload_;  // the verified patch notes waiting, or empty
 };

@@ -182,7 +182,7 @@ def main():
                                stdout=out, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
             with open(result, encoding="ascii") as out:
                 print(f"11d under Wine ({prefix}), the updater's decoder-only -Os zstd, "
-                      f"decoding alone: {out.read().strip()}")
+                      f"decoding alone, then with reading the inputs: {out.read().strip()}")
     print(f"11e publish: the first release {first:.1f} s, the second (compressing and "
           f"patching) {second:.1f} s; the feed {tree_size(feed):,} bytes with patches, "
           f"{tree_size(plain_feed):,} without")

@@ -192,13 +192,17 @@ def time_to_wizard(prefix, program, setups, runs):
 # --- 3. and 5. the installation -------------------------------------------------------
 
 class PeakMemoryWatch(threading.Thread):
-    """Polls the peak resident memory (VmHWM) of the Unix process that runs Setup.exe
-    in one Wine prefix; VmHWM only grows, so the last reading is the peak."""
+    """Polls the peak resident memory (VmHWM) of the Unix process that runs `program`
+    (Setup.exe) in one Wine prefix; VmHWM only grows, so the last reading is the peak.
+    The anonymous part (RssAnon: not a mapped file) is polled too, its highest reading
+    kept."""
 
-    def __init__(self, prefix_path):
+    def __init__(self, prefix_path, program=b"\\Setup.exe"):
         super().__init__(daemon=True)
         self.marker = f"WINEPREFIX={prefix_path}".encode()
+        self.program = program
         self.peak_kib = 0
+        self.peak_anon_kib = 0
         self.stopping = threading.Event()
 
     def _setup_processes(self):
@@ -206,7 +210,7 @@ class PeakMemoryWatch(threading.Thread):
             try:
                 with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
                     # the program itself, not bench_setup that names it as an argument
-                    if not cmdline.read().split(b"\0")[0].endswith(b"\\Setup.exe"):
+                    if not cmdline.read().split(b"\0")[0].endswith(self.program):
                         continue
                 with open(f"/proc/{pid}/environ", "rb") as environ:
                     if self.marker in environ.read().split(b"\0"):
@@ -222,6 +226,9 @@ class PeakMemoryWatch(threading.Thread):
                         for line in status:
                             if line.startswith("VmHWM:"):
                                 self.peak_kib = max(self.peak_kib, int(line.split()[1]))
+                            elif line.startswith("RssAnon:"):
+                                self.peak_anon_kib = max(self.peak_anon_kib,
+                                                         int(line.split()[1]))
                 except OSError:
                     pass
             self.stopping.wait(0.05)

@@ -4,6 +4,8 @@
 //     the small test image, with the segment files added as BIN/ID_SETUPFILEn
 //   fuzz_corpus_maker journal <folder>                         journal_fuzz inputs: an
 //     apply's journal cut after each append, and once in the middle of the commit
+//   fuzz_corpus_maker client <out> <ms> <ls>                   a stand-in TDMClient.exe
+//     whose product version is ms.ls, which mksetup requires of every release
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -75,9 +77,16 @@ int main(int argc, char** argv) {
   if (args.size() >= 2 && args[0] == "image" && args.size() <= 5)
     return Image(args[1], {args.begin() + 2, args.end()});
   if (args.size() == 2 && args[0] == "journal") return Journals(args[1]);
+  if (args.size() == 4 && args[0] == "client") {
+    peres::testing::WriteFile(
+        args[1], peres::testing::MakeClientImage(static_cast<std::uint32_t>(std::stoul(args[2])),
+                                                 static_cast<std::uint32_t>(std::stoul(args[3]))));
+    return 0;
+  }
   std::fprintf(stderr,
                "usage: fuzz_corpus_maker pack <out> <segment>...\n"
                "       fuzz_corpus_maker image <out> [<segment>...]\n"
-               "       fuzz_corpus_maker journal <folder>\n");
+               "       fuzz_corpus_maker journal <folder>\n"
+               "       fuzz_corpus_maker client <out> <ms> <ls>\n");
   return 2;
 }

@@ -8,7 +8,7 @@
 #   /            the files, a Range request answered with 206
 #   /norange/    the same files with every Range ignored (200 and the whole file)
 #   /feed/       <served folder>/selected, a link the control server points at a feed
-#                (at the rate <state folder>/rate-<variant> names, when there is one)
+#                (the variants slow and slower at 256 and 96 KiB/s)
 # Beside it odd_server.py answers what nginx never would. The ports go to
 # <state folder>/nginx.port and <state folder>/odd.port, where the tests read them.
 set -u
@@ -42,6 +42,7 @@ http {
   # A slow feed lets a journey stop the updater in the middle of a download.
   map \$realpath_root \$feed_rate {
     ~/slow\$ 256k;
+    ~/slower\$ 96k;
     default 0;
   }
   server {

@@ -6,9 +6,9 @@
 #                    <payload 807.4> <TDMClient.exe 807.5> <updater_apply_killed.exe>
 #                    <updater_short_rate.exe>
 # Three full releases of the demo: 807.3 (its Setup.exe is what the journeys start
-# from), 807.4, and 807.5 (a new client, a changed map, a new folder, a 2 MiB pack, a
-# map gone). Each feed is a folder under <served folder>/variants, which nginx serves at
-# /feed/ once odd_server.py points <served folder>/selected at it:
+# from), 807.4, and 807.5 (a new, larger client, a changed map, a new folder, a 2 MiB
+# pack, a map gone). Each feed is a folder under <served folder>/variants, which nginx
+# serves at /feed/ once odd_server.py points <served folder>/selected at it:
 #   one        807.3 only: an installation of 807.3 is up to date
 #   three      807.3, 807.4, 807.5
 #   corrupt    three, with the content of 807.5's harbour.map changed on the server and
@@ -17,6 +17,7 @@
 #   tampered   three, with a byte of the index changed
 #   replayed   three, with the index of serial 2 (807.3 and 807.4) served again
 #   slow       three, served at 256 KiB/s (see test_server.sh)
+#   slower     three, served at 96 KiB/s: a patch of 192 KiB takes two seconds
 #   killapply  three, each release with updater_apply_killed.exe as its updater (the
 #              journey puts it in place of the installed one, killed/release-0.807.3)
 #   selfupdate three, 807.5's updater the same program carrying the index's address
@@ -44,6 +45,9 @@ cp -a "$payload4" "$work/payload-807.4"
 p5=$work/payload-807.5
 cp -a "$payload4" "$p5"
 cp "$client5" "$p5/TDMClient.exe"
+# A new part after the image, where Windows does not look: the client's patch is large
+# enough for a journey to cut it off mid-way.
+head -c 196608 /dev/urandom >>"$p5/TDMClient.exe"
 printf '\nharbour, third edition: the pier is longer\n' >>"$p5/data/maps/harbour.map"
 mkdir -p "$p5/data/maps/isles"
 printf 'isles map: three rocks and a lighthouse\n' >"$p5/data/maps/isles/isle.map"
@@ -102,7 +106,7 @@ publish "$v/three" 3
 publish "$v/three" 4
 cp "$v/three/index.tdmfeed" "$work/index-serial-2.tdmfeed"
 publish "$v/three" 5
-for variant in corrupt tampered replayed slow badpatch; do cp -a "$v/three" "$v/$variant"; done
+for variant in corrupt tampered replayed slow slower badpatch; do cp -a "$v/three" "$v/$variant"; done
 # Notes in both languages for 0.807.5, published over 0.807.3.
 printf 'Tidemoor 0.807.5\r\n- the harbour map redrawn\r\n' >"$work/notes_en.txt"
 printf 'Tidemoor 0.807.5\r\n- die Hafenkarte neu gezeichnet\r\n' >"$work/notes_de.txt"

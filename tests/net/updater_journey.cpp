@@ -37,11 +37,12 @@ std::string OddServer(const std::string& command) {
   return std::string(body.begin(), body.end());
 }
 
-// nginx's access log lines: method, path, status, body bytes, Range.
+// nginx's access log lines: method, path, status, body bytes, Range ("-" for none).
 struct Sent {
   std::string path;
   int status = 0;
   std::uint64_t bytes = 0;
+  std::string range;
 };
 std::vector<Sent> SentSince(std::uint64_t position) {
   std::ifstream in(ServerFile("access.log"), std::ios::binary);
@@ -51,7 +52,7 @@ std::vector<Sent> SentSince(std::uint64_t position) {
     std::istringstream fields(line);
     std::string method;
     Sent s;
-    if (fields >> method >> s.path >> s.status >> s.bytes) sent.push_back(s);
+    if (fields >> method >> s.path >> s.status >> s.bytes >> s.range) sent.push_back(s);
   }
   return sent;
 }
@@ -129,6 +130,15 @@ int RequestsSince(std::uint64_t position, const std::string& folder, const std::
                  ? 1
                  : 0;
   return count;
+}
+
+std::string AnswersSince(std::uint64_t position, const std::string& folder,
+                         const std::string& part) {
+  std::string answers;
+  for (const Sent& s : SentSince(position))
+    if (s.path.starts_with("/feed/" + folder + "/") && s.path.find(part) != std::string::npos)
+      answers += std::to_string(s.status) + " " + std::to_string(s.bytes) + " " + s.range + "\n";
+  return answers;
 }
 
 std::string InstallDir() {

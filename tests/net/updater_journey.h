@@ -33,6 +33,11 @@ int RequestsSince(std::uint64_t position, const std::string& hash);
 int RequestsSince(std::uint64_t position, const std::string& folder, const std::string& hash,
                   const std::string& part = {});
 
+// Each answer since then below /feed/`folder`/ to a path holding `part`, a line each:
+// status, body bytes and the Range asked for, as nginx logs it: `206 100 "bytes=9-"`.
+std::string AnswersSince(std::uint64_t position, const std::string& folder,
+                         const std::string& part);
+
 std::string InstallDir();  // as the installation registered it
 std::string Sha256Hex(const std::string& path);
 // The installation is release 0.807.<build> of updater_feeds.sh: every payload file

@@ -38,6 +38,12 @@ testing::AssertionResult Says(const std::string& log, std::uint32_t id,
   return testing::AssertionFailure() << "no \"" << text << "\" in\n" << log;
 }
 
+// A file of the feed "three" on the server, by its folder and name.
+std::string Served(const std::string& folder, const std::string& name) {
+  return driver::WinePath(TDM_TEST_SERVER_WWW "/variants/three/" + folder + "/" +
+                          name.substr(0, 2) + "/" + name);
+}
+
 std::uint64_t FileSize(const std::string& path) {
   std::error_code code;
   const auto size = fs::file_size(path, code);
@@ -47,7 +53,7 @@ std::uint64_t FileSize(const std::string& path) {
 // What the apply leaves nothing of once it is done or undone.
 void ExpectNoApplyLeft(const std::string& directory) {
   EXPECT_FALSE(test_support::FileExists(directory + "\\update.journal"));
-  EXPECT_FALSE(test_support::FileExists(directory + "\\update.staging"));
+  EXPECT_FALSE(test_support::IsDirectory(directory + "\\update.staging"));
 }
 
 TEST(UpdaterJourney, UpToDate) {
@@ -323,6 +329,42 @@ TEST(UpdaterJourney, KilledDuringADownloadThenStartedAgainFetchesOnlyTheRest) {
   again.Check();
   EXPECT_TRUE(IsRelease(directory, 5));
   EXPECT_EQ(ContentBytesSince(before, pack), whole - kept);
+}
+
+// The client's patch cut off by a kill: the next run asks for the rest of that patch
+// alone, decodes it against the installed client, and leaves no part of it behind.
+TEST(UpdaterJourney, KilledDuringAPatchDownloadThenStartedAgainResumesThePatch) {
+  Serve("slower");
+  const std::string directory = InstallDir(), downloads = directory + "\\update.download\\";
+  const std::string to = Sha256Hex(Payload(5, "TDMClient.exe"));
+  const std::string name = Sha256Hex(Payload(3, "TDMClient.exe")) + "-" + to + ".zst";
+  const std::string served = Served("patches", name);
+  const std::string partial = downloads + Sha256Hex(served) + ".zst";
+  const std::uint64_t whole = FileSize(served), start = ServerLogSize();
+  {
+    UpdaterRun run;
+    run.ClickCheck();
+    driver::WaitUntil([&] { return FileSize(partial) > 0; }, "a part of the patch");
+    run.App().GetProcess().Kill();
+    run.App().WaitForExit();
+  }
+  const std::uint64_t kept = FileSize(partial);
+  ASSERT_LT(kept, whole);
+  EXPECT_EQ(FileSize(downloads + to) + FileSize(downloads + to + ".decoding"), 0u);
+  driver::WaitUntil([&] { return RequestsSince(start, "patches", name) == 1; }, "the cut-off");
+  // A part of the readme's compressed form, as a run that then took another way leaves.
+  const std::string readme = Sha256Hex(Payload(5, "readme.txt"));
+  std::ofstream(downloads + Sha256Hex(Served("files", readme + ".zst")) + ".zst") << "cut";
+  Serve("three");
+  const std::uint64_t before = ServerLogSize();
+  UpdaterRun again;
+  EXPECT_TRUE(Says(again.Check(), kMsgUpdateFinishedStartGame)) << again.Log();
+  EXPECT_TRUE(IsRelease(directory, 5));
+  ExpectNoApplyLeft(directory);
+  EXPECT_FALSE(test_support::IsDirectory(downloads));
+  EXPECT_EQ(AnswersSince(before, "patches", name),
+            "206 " + std::to_string(whole - kept) + " \"bytes=" + std::to_string(kept) + "-\"\n");
+  EXPECT_EQ(RequestsSince(before, "files", to), 0);  // neither the plain nor the compressed
 }
 
 TEST(UpdaterJourney, ItsOwnUpdateFirstThenTheGames) {
