@@ -45,11 +45,12 @@ fs::path PatchFile(const fs::path& feed, const feed::Hash& from, const feed::Has
 }
 
 std::vector<std::uint8_t> ZstdFrame(const std::uint8_t* data, std::size_t size,
-                                    const std::uint8_t* reference, std::size_t referenceSize) {
+                                    const std::uint8_t* reference, std::size_t referenceSize,
+                                    int level) {
   const std::unique_ptr<ZSTD_CCtx, FreeCCtx> context(ZSTD_createCCtx());
   std::vector<std::uint8_t> frame(ZSTD_compressBound(size));
   if (!context) return {};
-  ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, kFormLevel);
+  ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, level);
   ZSTD_CCtx_setParameter(context.get(), ZSTD_c_contentSizeFlag, 1);
   // Worker threads, on the cores there are, where the library has them (the frame is
   // the same for any number of them): besides the speed, only with them does the
@@ -83,7 +84,12 @@ bool AddForms(const fs::path& feed, feed::Index& index, int patchFromReleases, C
     if (!target.Open(ContentFile(feed, to.hash), error)) return false;
     const auto bytes = target.bytes();
     bool written = false;
-    if (!known) {
+    const auto worthTrying = [&] {
+      const std::vector<std::uint8_t> probe =
+          ZstdFrame(bytes.data(), bytes.size(), nullptr, 0, kProbeLevel);
+      return !probe.empty() && probe.size() * 100 <= to.size * kProbePercent;
+    };
+    if (!known && worthTrying()) {
       const std::vector<std::uint8_t> frame = ZstdFrame(bytes.data(), bytes.size());
       if (!frame.empty() && frame.size() * 100 <= to.size * kCompressedPercent) {
         forms.compressed = RefOf(frame);

@@ -21,6 +21,10 @@ inline constexpr int kDefaultPatchFromReleases = 3;
 inline constexpr std::uint64_t kCompressedPercent = 97;
 inline constexpr std::uint64_t kPatchPercent = 90;
 inline constexpr int kFormLevel = 19;
+// A content the fastest level cannot take below 99 % (game data that is compressed
+// already) is not compressed at kFormLevel, which would spend minutes to find a percent.
+inline constexpr int kProbeLevel = 1;
+inline constexpr std::uint64_t kProbePercent = 99;
 
 std::filesystem::path CompressedFile(const std::filesystem::path& feed, const feed::Hash& hash);
 std::filesystem::path PatchFile(const std::filesystem::path& feed, const feed::Hash& from,
@@ -30,7 +34,7 @@ std::filesystem::path PatchFile(const std::filesystem::path& feed, const feed::H
 // reference, a patch made with long-distance matching and a window that reaches it.
 std::vector<std::uint8_t> ZstdFrame(const std::uint8_t* data, std::size_t size,
                                     const std::uint8_t* reference = nullptr,
-                                    std::size_t referenceSize = 0);
+                                    std::size_t referenceSize = 0, int level = kFormLevel);
 
 struct FormsTally {
   std::size_t compressed = 0, patches = 0;
