@@ -72,22 +72,26 @@ def make_releases(work, client_old, client_new):
     new_pack[PACK // 2:PACK // 2] = rng.randbytes(100 << 10)
     old_text = text(4000, rng)
     new_text = text(4000, rng, 0.3, old_text)
-    releases = []
-    for version, pack, lines, client in (("807.3", old_pack, old_text, client_old),
-                                          ("807.4", new_pack, new_text, client_new)):
-        folder = os.path.join(work, version)
-        os.makedirs(os.path.join(folder, "payload", "data"), exist_ok=True)
-        with open(os.path.join(folder, "payload", "data", "world.pak"), "wb") as f:
-            f.write(pack)
-        with open(os.path.join(folder, "payload", "readme.txt"), "w", encoding="ascii") as f:
-            f.write("\n".join(lines) + "\n")
-        shutil.copyfile(client, os.path.join(folder, "payload", "TDMClient.exe"))
-        with open(os.path.join(folder, "terms.txt"), "w", encoding="ascii") as f:
-            f.write("Terms\n")
-        with open(os.path.join(folder, "bench.ini"), "w", encoding="ascii") as f:
-            f.write(MANIFEST.format(version=version))
-        releases.append(folder)
-    return releases
+    return [write_release(work, version, pack, lines, client)
+            for version, pack, lines, client in (("807.3", old_pack, old_text, client_old),
+                                                 ("807.4", new_pack, new_text, client_new))]
+
+
+def write_release(work, version, pack, lines, client):
+    """The release folder <work>/<version>: its payload (the pack, the text, the client),
+    terms and manifest."""
+    folder = os.path.join(work, version)
+    os.makedirs(os.path.join(folder, "payload", "data"), exist_ok=True)
+    with open(os.path.join(folder, "payload", "data", "world.pak"), "wb") as f:
+        f.write(pack)
+    with open(os.path.join(folder, "payload", "readme.txt"), "w", encoding="ascii") as f:
+        f.write("\n".join(lines) + "\n")
+    shutil.copyfile(client, os.path.join(folder, "payload", "TDMClient.exe"))
+    with open(os.path.join(folder, "terms.txt"), "w", encoding="ascii") as f:
+        f.write("Terms\n")
+    with open(os.path.join(folder, "bench.ini"), "w", encoding="ascii") as f:
+        f.write(MANIFEST.format(version=version))
+    return folder
 
 
 def publish(mksetup, key, feed, folder, *options):

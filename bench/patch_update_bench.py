@@ -51,19 +51,7 @@ def make_chain(work, clients, pack_size):
                 pack[block * 4096:(block + 1) * 4096] = rng.randbytes(4096)
             pack[len(pack) // 2:len(pack) // 2] = rng.randbytes(100 << 10)
             lines = patch_bench.text(4000, rng, 0.3, lines)
-        version = f"807.{3 + number}"
-        folder = os.path.join(work, version)
-        os.makedirs(os.path.join(folder, "payload", "data"), exist_ok=True)
-        with open(os.path.join(folder, "payload", "data", "world.pak"), "wb") as f:
-            f.write(pack)
-        with open(os.path.join(folder, "payload", "readme.txt"), "w", encoding="ascii") as f:
-            f.write("\n".join(lines) + "\n")
-        shutil.copyfile(client, os.path.join(folder, "payload", "TDMClient.exe"))
-        with open(os.path.join(folder, "terms.txt"), "w", encoding="ascii") as f:
-            f.write("Terms\n")
-        with open(os.path.join(folder, "bench.ini"), "w", encoding="ascii") as f:
-            f.write(patch_bench.MANIFEST.format(version=version))
-        folders.append(folder)
+        folders.append(patch_bench.write_release(work, f"807.{3 + number}", pack, lines, client))
     return folders
 
 
